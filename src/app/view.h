@@ -1,0 +1,121 @@
+// The window as the window logic sees it: every change to what the user sees goes through here.
+//
+// The Qt main window implements it; tests implement it with a recording view. Calls may come from any
+// thread: an implementation applies them on its UI thread in call order and returns only once the change
+// is applied, so the bootloader's worker thread waits for each reaction. The file dialogs are asked for
+// on the UI thread only.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// Controls by their layout names.
+enum class Control {
+    // main panel
+    gPanel,
+    lbProducts,
+    btConnect,
+    btOps,
+    btUpdate,
+    btFactory,
+    textBox_PID1,
+    textBox_Serial1,
+    textBox_Date1,
+    textBox_Reseller1,
+    textBox_hwversion,
+    textBox_fwversion,
+    lConnected,
+    sBussy,
+    ProgressBar,
+    // dialog panels
+    pFirmUpdate,
+    pReg,
+    pRegOK,
+    pRegFault,
+    pUpdate,
+    // catalogue dialog
+    txBrowserPath,
+    lvListFW,
+    btSelectFirmware,
+    // registration dialogs
+    edRegName,
+    edRegeMail,
+    edRegPassword,
+    cbCountries,
+    mmRegOkMsg,
+    mmRegFaultMsg,
+    // operator menu entries
+    Read1,
+    Loadfirmware1,
+    ckVirtualDeviceMode,
+    Debug1,
+    ckCrypt1,
+    ckEditFields,
+    Mododebug1,
+    // timers
+    tmConnect,
+    tmUpdateStatus,
+};
+
+// One row of the firmware list view: caption, icon index of `Icons` and sub-items (size, price, ...).
+struct ListRow {
+    std::string caption;
+    int icon = 0;
+    std::vector<std::string> subItems;
+};
+
+class View {
+public:
+    virtual ~View() = default;
+
+    // State of any control. Texts are Windows-1252 bytes.
+    virtual void setEnabled(Control control, bool enabled) = 0;
+    virtual void setVisible(Control control, bool visible) = 0;
+    virtual void setText(Control control, const std::string& text) = 0;  // caption, edit or memo text
+    virtual std::string text(Control control) = 0;                       // what the user typed
+    virtual void setColor(Control control, Rgb colour) = 0;              // lConnected, sBussy, gPanel
+    virtual void setChecked(Control control, bool checked) = 0;          // menu ticks
+    virtual void moveTo(Control control, int left, int top) = 0;         // dialog panels
+
+    // Timers (tmConnect, tmUpdateStatus): enabled state goes through setEnabled.
+    virtual void setTimerInterval(Control timer, int milliseconds) = 0;
+
+    // Progress bar ProgressBar; visibility goes through setVisible.
+    virtual void setProgress(int position) = 0;
+    virtual void setProgressRange(int minimum, int maximum) = 0;
+
+    // List box lbProducts and drop-down list cbCountries: -1 selects nothing.
+    virtual void setItems(Control list, const std::vector<std::string>& items) = 0;
+    virtual void setSelectedIndex(Control list, int index) = 0;
+    virtual int selectedIndex(Control list) = 0;
+
+    // Log pane: an entry holding CR LF pairs becomes several lines.
+    virtual void appendLog(const std::string& entry) = 0;
+    virtual void clearLog() = 0;
+    virtual std::vector<std::string> logLines() = 0;
+
+    // Firmware list view lvListFW.
+    virtual void clearRows() = 0;
+    virtual void addRow(const ListRow& row) = 0;
+    virtual int selectedRow() = 0;  // -1 when none
+    virtual void setColumnWidths(int versionWidth, int sizeWidth) = 0;
+
+    // File dialogs; an empty optional when the operator cancels. UI thread only.
+    virtual std::optional<std::string> askOpenFile(const std::string& filter) = 0;
+    virtual std::optional<std::string> askSaveFile(const std::string& filter, const std::string& suggestedName) = 0;
+
+    // Repaint the whole window; process pending window messages (progress of a download).
+    virtual void refresh() = 0;
+    virtual void processEvents() = 0;
+};
+
+}  // namespace app
