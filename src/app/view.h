@@ -111,7 +111,8 @@ public:
 
     // File dialogs; an empty optional when the operator cancels. UI thread only.
     virtual std::optional<std::string> askOpenFile(const std::string& filter) = 0;
-    virtual std::optional<std::string> askSaveFile(const std::string& filter, const std::string& suggestedName) = 0;
+    virtual std::optional<std::string> askSaveFile(const std::string& filter,
+                                                   const std::string& suggestedName) = 0;
 
     // Repaint the whole window; process pending window messages (progress of a download).
     virtual void refresh() = 0;

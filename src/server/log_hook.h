@@ -7,7 +7,8 @@
 
 namespace ArvexClient {
 
-using LogFunction = void (*)(std::int32_t level, const std::string& text, std::int32_t code, std::uint32_t depth);
+using LogFunction = void (*)(std::int32_t level, const std::string& text, std::int32_t code,
+                             std::uint32_t depth);
 
 inline LogFunction logHook = nullptr;
 

@@ -1,0 +1,82 @@
+// arvex-cli: the updater's functions on the command line, against a real box or the simulated one.
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+const std::array kGroups = {cli::boxCommands, cli::programmingCommands, cli::serverCommands,
+                            cli::updateCommands};
+
+void printUsage(std::FILE* out) {
+    std::fputs(
+        "usage: arvex-cli [--simulate[=PRESET]] [--sim-state FILE] [--sim-trace FILE]\n"
+        "                 [--server HOST:PORT] [--no-crypt] COMMAND [ARGS]\n\ncommands:\n",
+        out);
+    for (auto group : kGroups)
+        for (const cli::Command& command : group()) std::fprintf(out, "  %s\n", command.usage);
+}
+
+// Takes the value of an option given as "--name VALUE" or "--name=VALUE".
+bool takeValue(const std::string& word, const char* name, int& index, int argc, char** argv,
+               std::string& value) {
+    const std::size_t length = std::strlen(name);
+    if (word.compare(0, length, name) != 0) return false;
+    if (word.size() > length && word[length] == '=') {
+        value = word.substr(length + 1);
+        return true;
+    }
+    if (word.size() == length && index + 1 < argc) {
+        value = argv[++index];
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    cli::GlobalOptions options;
+    int index = 1;
+    for (; index < argc; ++index) {
+        const std::string word = argv[index];
+        std::string value;
+        if (word == "--simulate") {
+            options.simulate = true;
+        } else if (word.rfind("--simulate=", 0) == 0) {
+            options.simulate = true;
+            options.simulatePreset = word.substr(std::strlen("--simulate="));
+        } else if (takeValue(word, "--sim-state", index, argc, argv, value)) {
+            options.simState = value;
+        } else if (takeValue(word, "--sim-trace", index, argc, argv, value)) {
+            options.simTrace = value;
+        } else if (takeValue(word, "--server", index, argc, argv, value)) {
+            options.server = value;
+        } else if (word == "--no-crypt") {
+            options.noCrypt = true;
+        } else if (word == "-h" || word == "--help") {
+            printUsage(stdout);
+            return 0;
+        } else if (word.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "arvex-cli: unknown option %s\n", word.c_str());
+            return 2;
+        } else {
+            break;
+        }
+    }
+    if (index >= argc) {
+        printUsage(stderr);
+        return 2;
+    }
+    const std::string name = argv[index];
+    const std::vector<std::string> arguments(argv + index + 1, argv + argc);
+    for (auto group : kGroups)
+        for (const cli::Command& command : group())
+            if (name == command.name) return command.run(options, arguments);
+    std::fprintf(stderr, "arvex-cli: unknown command '%s' (see arvex-cli --help)\n", name.c_str());
+    return 2;
+}
