@@ -1,0 +1,22 @@
+// The user messages in English (column 0) and Spanish (column 1), looked up by index.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace Global {
+
+inline constexpr int messageCount = 18;
+inline constexpr int languageCount = 2;
+
+// Windows-1252 bytes.
+extern const std::array<std::array<std::string, languageCount>, messageCount> messageTable;
+
+// Language of the messages shown; 0 (English) for the whole run.
+inline int messageLanguage = 0;
+
+// The message at row `index` in the current language, as a copy. An index above 17 gives row 17 and a
+// language above 1 counts as 1; negative values count as 0 rather than reading outside the table.
+std::string getMessage(int index);
+
+}  // namespace Global

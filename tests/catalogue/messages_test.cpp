@@ -1,0 +1,52 @@
+#include "catalogue/messages.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct LanguageGuard {
+    ~LanguageGuard() { Global::messageLanguage = 0; }
+};
+
+TEST(Messages, GetMessageClampsIndexAndLanguage) {
+    LanguageGuard guard;
+    struct Case {
+        int language;
+        int index;
+        const char* text;
+    } cases[] = {
+        {0, 0, ""},
+        {0, 1, "Connected"},
+        {0, 2, "Disconnected"},
+        {0, 13, "Error creating file"},
+        {0, 17, "Error, invalid data.\nPlease try again."},
+        {0, 40, "Error, invalid data.\nPlease try again."},
+        {0, -3, ""},
+        {1, 5,
+         "\xA1"
+         "Dispositivo no conectado!"},
+        {1, 6, "Error, el dispositivo esta da\xF1o"},
+        {1, 16, "Error, el usuario ya existe.\nPor favor, intentalo de nuevo."},
+        {7, 2, "Desconectado"},
+        {-1, 2, "Disconnected"},
+    };
+    for (const Case& c : cases) {
+        Global::messageLanguage = c.language;
+        EXPECT_EQ(Global::getMessage(c.index), c.text) << c.language << "/" << c.index;
+    }
+}
+
+TEST(Messages, SpanishColumnHoldsWindows1252Bytes) {
+    EXPECT_EQ(Global::messageTable[5][1].front(), '\xA1');
+    EXPECT_EQ(Global::messageTable[6][1], std::string("Error, el dispositivo esta da") + '\xF1' + 'o');
+    for (int row = 0; row < Global::messageCount; ++row) {
+        for (int column = 0; column < Global::languageCount; ++column) {
+            for (char c : Global::messageTable[row][column]) {
+                const auto byte = static_cast<unsigned char>(c);
+                EXPECT_TRUE(byte < 0x80 || byte == 0xA1 || byte == 0xF1) << row << "/" << column;
+            }
+        }
+    }
+}
+
+}  // namespace
