@@ -64,6 +64,11 @@ enum class Control {
     // timers
     tmConnect,
     tmUpdateStatus,
+    // catalogue dialog: "Cancel" and the title bar's close box
+    Button3,
+    Panel12,
+    // the operator menu (popped up through popupMenu)
+    pmOps,
 };
 
 // One row of the firmware list view: caption, icon index of `Icons` and sub-items (size, price, ...).
@@ -117,6 +122,9 @@ public:
     // Repaint the whole window; process pending window messages (progress of a download).
     virtual void refresh() = 0;
     virtual void processEvents() = 0;
+
+    // Pop up a menu (pmOps) at the cursor. UI thread only.
+    virtual void popupMenu(Control /*menu*/) {}
 };
 
 }  // namespace app
