@@ -69,6 +69,8 @@ enum class Control {
     Panel12,
     // the operator menu (popped up through popupMenu)
     pmOps,
+    // program version caption
+    lbVersion,
 };
 
 // One row of the firmware list view: caption, icon index of `Icons` and sub-items (size, price, ...).

@@ -1,0 +1,34 @@
+#include "app/log_file.h"
+
+#include <fstream>
+
+#include "app/log.h"
+#include "catalogue/messages.h"
+
+namespace app {
+namespace {
+
+constexpr int kMsgFileCreated = 11;
+constexpr int kMsgErrorCreatingFile = 13;
+
+}  // namespace
+
+bool writeLogFile(const std::string& path, const std::vector<std::string>& lines) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) return false;
+    for (const std::string& line : lines) file << line << "\r\n";
+    file.close();
+    return !file.fail();
+}
+
+void saveLogToDisk(View& view) {
+    const auto chosen = view.askSaveFile(kLogFileFilter, "");
+    if (!chosen) return;
+    if (chosen->empty() || !writeLogFile(*chosen, view.logLines())) {
+        logLine(1, Global::getMessage(kMsgErrorCreatingFile), 0, 0);
+        return;
+    }
+    logLine(1, Global::getMessage(kMsgFileCreated), 0, 0);
+}
+
+}  // namespace app

@@ -1,0 +1,120 @@
+#include "app/startup.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <vector>
+
+#include "app/dialog_panels.h"
+#include "app/log.h"
+#include "app/main_form.h"
+#include "arvex/config.h"
+#include "catalogue/banner.h"
+#include "catalogue/countries.h"
+#include "catalogue/messages.h"
+#include "catalogue/products.h"
+#include "server/log_hook.h"
+
+namespace app {
+namespace {
+
+constexpr Rgb kMainPanelColour{203, 223, 248};
+constexpr Rgb kDisconnectedColour{209, 209, 209};
+constexpr int kMsgDisconnected = 2;
+constexpr int kRaisedNiceValue = -10;
+
+bool isPrivateFolderOfOurs(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & 07777) == 0700;
+}
+
+std::vector<std::string> productListItems() {
+    std::vector<std::string> items;
+    for (int i = 0; i < Global::productCount; ++i) items.push_back(Global::productListItem(i));
+    return items;
+}
+
+}  // namespace
+
+std::optional<std::string> privateTempFolder(const std::string& systemTempFolder) {
+    std::string base = systemTempFolder;
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    const std::string prefix = base + "/arvex-updater-" + std::to_string(geteuid());
+
+    if (mkdir(prefix.c_str(), 0700) == 0) {
+        chmod(prefix.c_str(), 0700);  // the umask may have taken bits away
+    }
+    if (isPrivateFolderOfOurs(prefix)) return prefix + "/";
+
+    // The name is taken by something we must not write into: use a fresh folder of our own instead.
+    std::string pattern = prefix + "-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr && isPrivateFolderOfOurs(pattern)) return pattern + "/";
+    return std::nullopt;
+}
+
+std::array<std::string, 2> makeTempImagePaths(const std::string& systemTempFolder) {
+    if (systemTempFolder.empty()) return {"temp1.bin", "temp2.bin"};
+    const auto folder = privateTempFolder(systemTempFolder);
+    if (!folder) return {"", ""};
+    return {*folder + "temp1.bin", *folder + "temp2.bin"};
+}
+
+std::string systemTempFolder() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    return error ? std::string() : folder.string();
+}
+
+void requestHighPriority() {
+    // Linux keeps the nice value per thread: raising the calling thread's also raises the bootloader's
+    // worker threads that it starts later. Without the right to do so the request is refused; that is fine.
+    [[maybe_unused]] const int ignored = setpriority(PRIO_PROCESS, 0, kRaisedNiceValue);
+}
+
+void seedRandomGenerator() {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+}
+
+void activeFormCreate(View& view, StartupDuties& duties) {
+    mainForm = &view;
+    requestHighPriority();
+    ArvexClient::logHook = &logLine;
+    view.setText(Control::lbVersion, std::string("v") + arvex::config::kProgramVersion);
+    logLine(3, Global::welcomeBanner, 0, 0);
+
+    view.setItems(Control::lbProducts, productListItems());
+    view.setSelectedIndex(Control::lbProducts, -1);
+
+    tempImagePath = makeTempImagePaths(systemTempFolder());
+    duties.setServerDefaults(view);
+    seedRandomGenerator();
+    view.setVisible(Control::btOps, false);
+    view.setColor(Control::gPanel, kMainPanelColour);
+
+    view.setItems(Control::cbCountries,
+                  std::vector<std::string>(Global::countryNames.begin(), Global::countryNames.end()));
+    view.setSelectedIndex(Control::cbCountries, -1);
+
+    view.setEnabled(Control::tmConnect, true);
+    view.setColor(Control::lConnected, kDisconnectedColour);
+    view.setText(Control::lConnected, Global::getMessage(kMsgDisconnected));
+    duties.setDisconnected(view);
+    duties.configureBootloader(view);
+}
+
+void resetWindowState() {
+    mainForm = nullptr;
+    logThreshold = 3;
+    logDepth = 0;
+    tempImagePath = {};
+    ArvexClient::logHook = nullptr;
+    resetDialogPanels();
+}
+
+}  // namespace app
