@@ -1,0 +1,276 @@
+#include "server/documents.h"
+
+#include <openssl/rand.h>
+#include <tinyxml2.h>
+
+#include <cstring>
+#include <random>
+
+#include "arvex/config.h"
+#include "server/log_hook.h"
+
+namespace ArvexClient {
+
+void setServerDefaults() {
+    server.host = arvex::config::kSupportHost;
+    server.hostHeader = arvex::config::kSupportHost;
+    server.port = arvex::config::kSupportPort;
+    server.requestPath = kDefaultRequestPath;
+    session.cryptEnabled = true;
+}
+
+void resetSession() {
+    session = SessionValues{};
+}
+
+std::string documentHead() {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><zekCom>";
+}
+
+std::string documentTail() {
+    return "</zekCom>";
+}
+
+namespace {
+
+std::uint32_t randomWord() {
+    std::uint32_t value = 0;
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(&value), sizeof value) != 1) {
+        // Without the system generator a seeded engine still gives unpredictable-enough ids.
+        static std::mt19937 fallback{std::random_device{}()};
+        value = static_cast<std::uint32_t>(fallback());
+    }
+    return value;
+}
+
+std::string escapeAttributeImpl(const std::string& value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+// Builds "<cmd type=\"WORD\" a=\"1\" b=\"2\"" and leaves the closing to the caller.
+class CommandWriter {
+public:
+    explicit CommandWriter(const char* word) : text_(std::string("<cmd type=\"") + word + "\"") {}
+    CommandWriter& attribute(const char* name, const std::string& value) {
+        text_ += ' ';
+        text_ += name;
+        text_ += "=\"";
+        text_ += escapeAttributeImpl(value);
+        text_ += '"';
+        return *this;
+    }
+    CommandWriter& newId() {
+        session.requestId = makeRequestId();
+        return attribute("id", session.requestId);
+    }
+    CommandWriter& device() {
+        return attribute("pid", deviceInfo.pid)
+            .attribute("serial", deviceInfo.serial)
+            .attribute("reseller", deviceInfo.reseller)
+            .attribute("date", deviceInfo.date);
+    }
+    std::string close(const char* closing) { return text_ + closing + "</cmd>"; }
+
+private:
+    std::string text_;
+};
+
+}  // namespace
+
+std::string escapeAttribute(const std::string& value) {
+    return escapeAttributeImpl(value);
+}
+
+std::string makeRequestId() {
+    std::uint32_t id = randomWord() % 10000;
+    if (id < 1000) id += 2000;
+    return std::to_string(id);
+}
+
+std::string buildAuthCommand() {
+    return CommandWriter("AUTH").newId().device().close(">");
+}
+
+std::string buildGetFileCommand() {
+    return CommandWriter("GETFILE")
+        .newId()
+        .attribute("serverkey", session.serverKey)
+        .attribute("fileid", session.selectedFileId)
+        .device()
+        .close(">");
+}
+
+std::string buildFileListCommand() {
+    return CommandWriter("FILELIST")
+        .newId()
+        .attribute("serverkey", session.serverKey)
+        .attribute("folderid", session.currentFolderId)
+        .device()
+        .close(">");
+}
+
+std::string buildSearchCommand(const std::string& pattern) {
+    return CommandWriter("SEARCH")
+        .newId()
+        .attribute("serverkey", session.serverKey)
+        .attribute("folderid", session.currentFolderId)
+        .attribute("pattern", pattern)
+        .device()
+        .close(">");
+}
+
+std::string buildRegisterCommand() {
+    return CommandWriter("REGISTER")
+        .newId()
+        .attribute("serverkey", session.serverKey)
+        .attribute("rname", userInfo.userName)
+        .attribute("rmail", userInfo.userMail)
+        .attribute("rpw", userInfo.userPassword)
+        .attribute("rcountry", userInfo.userCountry)
+        .attribute("rpid", deviceInfo.pid)
+        .attribute("rserial", deviceInfo.serial)
+        .attribute("rres", deviceInfo.reseller)
+        .attribute("rdate", deviceInfo.date)
+        .close(" >");
+}
+
+namespace {
+
+// Condensed white space, as the answers were always read.
+struct AnswerDocument {
+    tinyxml2::XMLDocument document{true, tinyxml2::COLLAPSE_WHITESPACE};
+    const tinyxml2::XMLElement* resp = nullptr;
+};
+
+enum class RootCheck { kOk, kNoRoot, kNoResp };
+
+RootCheck openAnswer(const std::string& answer, AnswerDocument& out) {
+    if (out.document.Parse(answer.data(), answer.size()) != tinyxml2::XML_SUCCESS) {
+        logError("Error loading data");
+        return RootCheck::kNoRoot;
+    }
+    const tinyxml2::XMLElement* root = out.document.FirstChildElement("zekCom");
+    if (root == nullptr) {
+        logError("Error loading data");
+        return RootCheck::kNoRoot;
+    }
+    out.resp = root->FirstChildElement("resp");
+    if (out.resp == nullptr) {
+        logError("Data error: Root node fault");
+        return RootCheck::kNoResp;
+    }
+    return RootCheck::kOk;
+}
+
+std::string statusText(const tinyxml2::XMLElement* resp) {
+    const tinyxml2::XMLNode* first = resp->FirstChild();
+    if (first == nullptr || first->ToText() == nullptr) return {};
+    const char* value = first->Value();
+    return value != nullptr ? value : "";
+}
+
+}  // namespace
+
+int parseAuthAnswer(const std::string& answer) {
+    session.serverKey = "0";
+    AnswerDocument doc;
+    if (openAnswer(answer, doc) != RootCheck::kOk) return kAuthUnknown;
+    const char* id = doc.resp->Attribute("id");
+    if (id == nullptr) {
+        logError("Error: data sync-i null");
+        return kAuthSyncError;
+    }
+    if (session.requestId != id) {
+        logError("Error: data-i sync");
+        return kAuthSyncError;
+    }
+    const char* key = doc.resp->Attribute("serverkey");
+    if (key == nullptr) {
+        logError("Error: data sync-s null");
+        return kAuthSyncError;
+    }
+    session.serverKey = key;
+
+    const std::string status = statusText(doc.resp);
+    if (status == "AUTH_OK") {
+        session.authenticated = true;
+        return kAuthOk;
+    }
+    if (status == "BLACKLIST") {
+        session.blacklisted = true;
+        return kAuthBlacklist;
+    }
+    if (status == "AUTH_KO") return kAuthKo;
+    if (status == "REGISTER_OK") {
+        session.authenticated = true;
+        return kRegisterOk;
+    }
+    if (status.rfind("REG_ERROR", 0) == 0) return kRegisterError;
+    if (status == "REGISTER_ALREADY") return kRegisterAlready;
+    return kAuthUnknown;
+}
+
+int parseFileList(const std::string& answer, const RowCallback& rowCallback, int mode, void* listView) {
+    session.location.clear();
+    AnswerDocument doc;
+    if (openAnswer(answer, doc) != RootCheck::kOk) return kFileListUnusable;
+    const char* id = doc.resp->Attribute("id");
+    if (id == nullptr) {
+        logError("Error: data sync null");
+        return kFileListSyncError;
+    }
+    if (session.requestId != id) {
+        logError("Error: data sync");
+        return kFileListSyncError;
+    }
+    if (const char* key = doc.resp->Attribute("serverkey")) session.serverKey = key;
+    if (const char* credit = doc.resp->Attribute("cred")) session.credit = credit;
+    if (const tinyxml2::XMLElement* loc = doc.resp->FirstChildElement("loc")) {
+        if (const char* p = loc->Attribute("p")) session.location = p;
+    }
+
+    for (const tinyxml2::XMLElement* file = doc.resp->FirstChildElement("file"); file != nullptr;
+         file = file->NextSiblingElement("file")) {
+        const char* fileId = file->Attribute("fileid");
+        if (fileId == nullptr) continue;
+        auto entry = std::make_unique<FileInfo>();
+        entry->fileId = fileId;
+        const std::pair<const char*, std::string*> fields[] = {{"name", &entry->name},   {"size", &entry->size},
+                                                               {"type", &entry->type},   {"price", &entry->price},
+                                                               {"path", &entry->path}};
+        for (const auto& [name, field] : fields)
+            if (const char* value = file->Attribute(name)) *field = value;
+        if (rowCallback && rowCallback(std::move(entry), mode, listView) == 0) break;
+    }
+    return kFileListDone;
+}
+
+int classifyFileType(const FileInfo* entry, int* subKind) {
+    if (subKind != nullptr) *subKind = kLinkNone;
+    if (entry == nullptr || entry->type.size() < 2) return kFileClassUnknown;
+    switch (entry->type[0]) {
+        case '1': return kFileClassFile;
+        case '0': return kFileClassFolder;
+        case 'L':
+            if (subKind != nullptr) {
+                if (entry->type[1] == '0') *subKind = kLinkKind4;
+                if (entry->type[1] == '1') *subKind = kLinkUp;
+            }
+            return kFileClassLink;
+        default: return kFileClassUnknown;
+    }
+}
+
+}  // namespace ArvexClient

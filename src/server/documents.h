@@ -1,0 +1,136 @@
+// The records, session values and XML documents that the updater exchanges with the support server.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace ArvexClient {
+
+// The identity of the connected box as the window shows it and as every request sends it.
+struct stDeviceInfo {
+    std::string pid;
+    std::string serial;
+    std::string date;
+    std::string reseller;
+    std::string fwVersion;
+};
+
+// What the user types into the registration dialog.
+struct stUserInfo {
+    std::string userName;
+    std::string userMail;
+    std::string userPassword;
+    std::string userCountry;  // ISO 3166-1 alpha-2 code
+};
+
+// The server endpoint.
+struct stServer {
+    std::string host;
+    std::int32_t port = 80;
+    std::string requestPath;  // may carry a query ("?nocrypt=1", "&debugmode=1")
+    std::string hostHeader;   // Host header of the hand-built download request
+};
+
+// One entry of the server's catalogue of files and folders.
+struct FileInfo {
+    std::string fileId;
+    std::string name = "<>";
+    std::string size = "<>";
+    std::string type = "10";
+    std::string price = "0";
+    std::string path = "/";
+};
+
+inline stDeviceInfo deviceInfo;
+inline stUserInfo userInfo;
+inline stServer server;
+
+// Process-wide values that tie requests and answers together.
+struct SessionValues {
+    std::string requestId = "0";
+    std::string serverKey = "0";
+    std::string selectedFileId;
+    std::string currentFolderId;
+    std::string location;
+    std::string credit;
+    bool authenticated = false;
+    bool blacklisted = false;
+    bool cryptEnabled = true;
+};
+
+inline SessionValues session;
+
+// The server endpoint's defaults (support host, port, script path) and sealing on.
+void setServerDefaults();
+// Session values back to their initial state (tests).
+void resetSession();
+
+enum RequestKind : int {
+    kRequestAuth = 1,
+    kRequestRegister = 2,
+    kRequestFileList = 3,
+    kRequestGetFile = 4,
+    kRequestFileList2 = 5,
+    kRequestGetFile2 = 6,
+    kRequestSearch = 7,
+};
+
+inline constexpr const char* kDefaultRequestPath = "/support/api_support.php";
+
+std::string documentHead();
+std::string documentTail();
+
+// A fresh four-digit request id (1000..9999; 2000..2999 twice as likely).
+std::string makeRequestId();
+
+// Each builder draws a fresh id, stores it in session.requestId and returns the command text.
+std::string buildAuthCommand();
+std::string buildGetFileCommand();
+std::string buildFileListCommand();
+std::string buildSearchCommand(const std::string& pattern);
+std::string buildRegisterCommand();
+
+// Attribute value with the five XML special characters replaced by their entities.
+std::string escapeAttribute(const std::string& value);
+
+// Status of an AUTH or REGISTER answer.
+enum AuthAnswer : int {
+    kAuthSyncError = -1,
+    kAuthUnknown = 0,
+    kAuthKo = 1,
+    kAuthOk = 2,
+    kAuthBlacklist = 3,
+    kRegisterOk = 4,
+    kRegisterError = 5,
+    kRegisterAlready = 6,
+};
+
+int parseAuthAnswer(const std::string& answer);
+
+enum FileListResult : int {
+    kFileListSyncError = -1,
+    kFileListDone = 7,
+    kFileListUnusable = 8,
+};
+
+// Receives every catalogue entry and owns it from then on, with the mode and list view passed through;
+// returns non-zero to go on, 0 to stop the walk.
+using RowCallback = std::function<int(std::unique_ptr<FileInfo> entry, int mode, void* listView)>;
+
+// An empty rowCallback is allowed: entries are then parsed and dropped.
+int parseFileList(const std::string& answer, const RowCallback& rowCallback, int mode = 0,
+                  void* listView = nullptr);
+
+enum FileClass : int {
+    kFileClassUnknown = 0,
+    kFileClassFile = 1,
+    kFileClassFolder = 2,
+    kFileClassLink = 3,
+};
+enum LinkKind : int { kLinkNone = 0, kLinkKind4 = 4, kLinkUp = 5 };
+
+int classifyFileType(const FileInfo* entry, int* subKind = nullptr);
+
+}  // namespace ArvexClient

@@ -1,0 +1,171 @@
+#include "server/raw_download.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "server/documents.h"
+#include "server/socket_stream.h"
+
+namespace ArvexClient {
+
+namespace {
+
+const std::string kBoundary = kRawBoundary;
+
+// The parts that every delimiter line and the boundary parameter share.
+const std::string kDelimiter = "----------" + kBoundary;
+const std::string kBoundaryParameter = "--------" + kBoundary;
+
+// A temporary file beside the target that disappears unless it is committed.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& target) : target_(target) {
+        const std::filesystem::path path(target);
+        std::string pattern = (path.parent_path() / ("." + path.filename().string() + ".part-XXXXXX")).string();
+        fd_ = ::mkstemp(pattern.data());
+        if (fd_ >= 0) {
+            path_ = pattern;
+            ::fchmod(fd_, 0644);  // mkstemp's 0600 would hide a saved download from other users
+        }
+    }
+    ~TemporaryFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    bool write(const std::uint8_t* data, std::size_t size) {
+        while (size > 0) {
+            const ssize_t done = ::write(fd_, data, size);
+            if (done < 0 && errno == EINTR) continue;
+            if (done <= 0) return false;
+            data += done;
+            size -= static_cast<std::size_t>(done);
+        }
+        return true;
+    }
+    bool commit() {
+        const bool closed = ::close(fd_) == 0;
+        fd_ = -1;
+        if (!closed || std::rename(path_.c_str(), target_.c_str()) != 0) return false;
+        path_.clear();
+        return true;
+    }
+
+private:
+    std::string target_;
+    std::string path_;
+    int fd_ = -1;
+};
+
+// "1\r\n<size>" -> size; false for a block without CR LF or a size that is not a 32-bit number.
+bool declaredSize(const std::string& block, std::int32_t& size) {
+    const std::size_t lineEnd = block.find("\r\n");
+    if (lineEnd == std::string::npos) return false;
+    const char* first = block.data() + lineEnd + 2;
+    const char* last = block.data() + block.size();
+    if (first != last && *first == '+') ++first;
+    const auto [end, error] = std::from_chars(first, last, size);
+    return error == std::errc{} && end == last && first != last;
+}
+
+int exchange(const std::string& host, int port, const std::string& path, const std::string& targetFile,
+             const std::vector<std::uint8_t>& payload, const ProgressSink& sink) {
+    const RawDownloadSettings& settings = rawDownloadSettings;
+    SocketStream connection;
+    if (!connection.connect(host, static_cast<std::uint16_t>(port), settings.connectTimeoutMs))
+        return kRawConnectFailed;
+
+    const std::string head =
+        rawRequestHead(path, static_cast<std::int64_t>(payload.size()), server.hostHeader);
+    const std::string bodyHead = rawBodyHead();
+    const std::string bodyTail = rawBodyTail();
+    const int writeTimeout = settings.headTimeoutMs;
+    if (!connection.writeAll(head.data(), head.size(), writeTimeout) ||
+        !connection.writeAll(bodyHead.data(), bodyHead.size(), writeTimeout) ||
+        !connection.writeAll(payload.data(), payload.size(), writeTimeout) ||
+        !connection.writeAll(bodyTail.data(), bodyTail.size(), writeTimeout))
+        return kRawProtocol;
+
+    std::string replyHead;
+    if (!connection.readUntil("\r\n\r\n", settings.lineLimit, settings.headTimeoutMs, replyHead))
+        return kRawProtocol;
+    if (replyHead.find("HTTP/1.1 200 OK") == std::string::npos) return kRawProtocol;
+
+    std::string block;
+    if (!connection.readUntil("||\r\n", settings.lineLimit, settings.bodyTimeoutMs, block) || block.empty())
+        return kRawProtocol;
+    if (block[0] == '0') return kRawRefused;
+    if (block[0] != '1') return kRawProtocol;
+    std::int32_t expected = 0;
+    if (!declaredSize(block, expected)) return kRawProtocol;
+
+    TemporaryFile file(targetFile);
+    if (!file.isOpen()) return kRawCannotCreate;
+
+    sink.begin(expected > 0 ? expected : 0);
+    std::int64_t received = 0;
+    std::vector<std::uint8_t> chunk;
+    for (;;) {
+        const SocketStream::ReadStatus status = connection.readSome(chunk, settings.bodyTimeoutMs);
+        if (status == SocketStream::ReadStatus::kClosed) break;
+        if (status == SocketStream::ReadStatus::kFailed || !file.write(chunk.data(), chunk.size())) {
+            sink.end();
+            return kRawReadFailed;
+        }
+        received += static_cast<std::int64_t>(chunk.size());
+        sink.work(received);
+    }
+    sink.end();
+    connection.close();
+
+    if (expected == 0 || received != expected) return kRawSizeMismatch;
+    return file.commit() ? kRawOk : kRawCannotCreate;
+}
+
+}  // namespace
+
+std::string rawBodyHead() {
+    return kDelimiter +
+           "\r\nContent-Disposition: form-data; name=\"data\"; filename=\"file\"\r\n"
+           "Content-Type: multipart/form-data; boundary=" +
+           kBoundaryParameter + "\r\nContent-Transfer-Encoding: binary\r\n\r\n";
+}
+
+std::string rawBodyTail() {
+    return "\r\n" + kDelimiter + "--\r\n";
+}
+
+std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, const std::string& hostHeader) {
+    const std::int64_t length =
+        static_cast<std::int64_t>(rawBodyHead().size() + rawBodyTail().size()) + payloadSize;
+    char number[32];
+    std::snprintf(number, sizeof number, "%" PRId64, length);
+    return "POST /" + path +
+           " HTTP/1.0\r\nConnection: keep-alive\r\nContent-Type: multipart/form-data; boundary=" +
+           kBoundaryParameter + "\r\nContent-Length: " + number + "\r\nHost: " + hostHeader +
+           "\r\nAccept: text/html, */*\r\nAccept-Encoding: identity\r\n"
+           "User-Agent: Mozilla/3.0 (compatible; qOS 1.0)\r\n\r\n";
+}
+
+int rawPostToFile(const std::string& host, int port, const std::string& path, const std::string& targetFile,
+                  const std::vector<std::uint8_t>* payload, const ProgressSink* sink) {
+    if (payload == nullptr || sink == nullptr) return kRawNoPayload;
+    try {
+        return exchange(host, port, path, targetFile, *payload, *sink);
+    } catch (...) {
+        return kRawConnectFailed;
+    }
+}
+
+}  // namespace ArvexClient

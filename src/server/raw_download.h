@@ -1,0 +1,44 @@
+// The hand-built download: an HTTP/1.0 multipart POST over a plain TCP connection whose answer body,
+// after a short status block, is streamed straight into a file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "server/progress_sink.h"
+
+namespace ArvexClient {
+
+enum RawDownloadResult : int {
+    kRawOk = 0,
+    kRawNoPayload = 1,      // no payload or no progress sink
+    kRawReadFailed = 3,     // time-out, connection or disk error while reading the body
+    kRawRefused = 4,        // the status block begins with "0"
+    kRawCannotCreate = 5,   // the target file cannot be created
+    kRawConnectFailed = 6,  // no TCP connection (or any unexpected failure)
+    kRawProtocol = 7,       // write failed, no "HTTP/1.1 200 OK", bad status block
+    kRawSizeMismatch = 8,   // received size differs from the declared one, or 0 was declared
+};
+
+struct RawDownloadSettings {
+    int connectTimeoutMs = 20000;
+    int headTimeoutMs = 20000;  // request written, reply head awaited
+    int bodyTimeoutMs = 12000;  // between data of the status block and the body
+    std::size_t lineLimit = 2048;
+};
+
+inline RawDownloadSettings rawDownloadSettings;
+
+// The multipart boundary of the hand-built request and the pieces around the payload.
+inline constexpr const char* kRawBoundary = "--------022014161244160";
+std::string rawBodyHead();  // 211 bytes
+std::string rawBodyTail();  // 39 bytes
+std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, const std::string& hostHeader);
+
+// The target file is written through a temporary file beside it and replaced only on success; on any
+// failure an existing target is left untouched.
+int rawPostToFile(const std::string& host, int port, const std::string& path, const std::string& targetFile,
+                  const std::vector<std::uint8_t>* payload, const ProgressSink* sink);
+
+}  // namespace ArvexClient
