@@ -48,12 +48,23 @@ std::string escapeAttributeImpl(const std::string& value) {
     out.reserve(value.size());
     for (char c : value) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -247,8 +258,10 @@ int parseFileList(const std::string& answer, const RowCallback& rowCallback, int
         if (fileId == nullptr) continue;
         auto entry = std::make_unique<FileInfo>();
         entry->fileId = fileId;
-        const std::pair<const char*, std::string*> fields[] = {{"name", &entry->name},   {"size", &entry->size},
-                                                               {"type", &entry->type},   {"price", &entry->price},
+        const std::pair<const char*, std::string*> fields[] = {{"name", &entry->name},
+                                                               {"size", &entry->size},
+                                                               {"type", &entry->type},
+                                                               {"price", &entry->price},
                                                                {"path", &entry->path}};
         for (const auto& [name, field] : fields)
             if (const char* value = file->Attribute(name)) *field = value;
@@ -261,15 +274,18 @@ int classifyFileType(const FileInfo* entry, int* subKind) {
     if (subKind != nullptr) *subKind = kLinkNone;
     if (entry == nullptr || entry->type.size() < 2) return kFileClassUnknown;
     switch (entry->type[0]) {
-        case '1': return kFileClassFile;
-        case '0': return kFileClassFolder;
+        case '1':
+            return kFileClassFile;
+        case '0':
+            return kFileClassFolder;
         case 'L':
             if (subKind != nullptr) {
                 if (entry->type[1] == '0') *subKind = kLinkKind4;
                 if (entry->type[1] == '1') *subKind = kLinkUp;
             }
             return kFileClassLink;
-        default: return kFileClassUnknown;
+        default:
+            return kFileClassUnknown;
     }
 }
 

@@ -29,7 +29,8 @@ class TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& target) : target_(target) {
         const std::filesystem::path path(target);
-        std::string pattern = (path.parent_path() / ("." + path.filename().string() + ".part-XXXXXX")).string();
+        std::string pattern =
+            (path.parent_path() / ("." + path.filename().string() + ".part-XXXXXX")).string();
         fd_ = ::mkstemp(pattern.data());
         if (fd_ >= 0) {
             path_ = pattern;

@@ -67,7 +67,8 @@ bool SocketStream::connect(const std::string& host, std::uint16_t port, int time
     addrinfo* found = nullptr;
     if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
     for (addrinfo* address = found; address != nullptr; address = address->ai_next) {
-        const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
+        const int fd =
+            ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
         if (fd < 0) continue;
         if (connectOne(fd, *address, timeoutMs)) {
             fd_ = fd;
@@ -89,7 +90,8 @@ bool SocketStream::writeAll(const void* data, std::size_t size, int timeoutMs) {
             continue;
         }
         if (sent < 0 && errno == EINTR) continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitFor(fd_, POLLOUT, timeoutMs)) continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitFor(fd_, POLLOUT, timeoutMs))
+            continue;
         return false;
     }
     return true;
@@ -112,7 +114,8 @@ SocketStream::ReadStatus SocketStream::fill(int timeoutMs) {
     return got == 0 ? ReadStatus::kClosed : ReadStatus::kFailed;
 }
 
-bool SocketStream::readUntil(const std::string& terminator, std::size_t limit, int timeoutMs, std::string& out) {
+bool SocketStream::readUntil(const std::string& terminator, std::size_t limit, int timeoutMs,
+                             std::string& out) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::size_t searched = start_;
     for (;;) {
@@ -127,7 +130,8 @@ bool SocketStream::readUntil(const std::string& terminator, std::size_t limit, i
         }
         if (buffer_.size() - start_ > limit + terminator.size()) return false;
         // A terminator may straddle two reads: search again from just before the old end.
-        searched = std::max(start_, buffer_.size() >= terminator.size() ? buffer_.size() - terminator.size() + 1 : 0);
+        searched = std::max(start_,
+                            buffer_.size() >= terminator.size() ? buffer_.size() - terminator.size() + 1 : 0);
         if (start_ > 0) {  // keep the buffer small: drop what was consumed
             buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
             searched -= start_;

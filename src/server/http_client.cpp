@@ -1,0 +1,92 @@
+#include <curl/curl.h>
+#include <openssl/rand.h>
+
+#include <mutex>
+
+#include "server/transport.h"
+
+namespace ArvexClient {
+
+namespace {
+
+struct Exchange {
+    std::vector<std::uint8_t>* answer;
+    const ProgressSink* sink;
+    std::int64_t lastCount = -1;
+    bool tooLarge = false;
+};
+
+std::size_t collect(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* exchange = static_cast<Exchange*>(user);
+    const std::size_t bytes = size * count;
+    if (exchange->answer->size() + bytes > transportSettings.maxAnswerBytes) {
+        exchange->tooLarge = true;
+        return 0;  // aborts the transfer
+    }
+    exchange->answer->insert(exchange->answer->end(), data, data + bytes);
+    return bytes;
+}
+
+int progress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+    auto* exchange = static_cast<Exchange*>(user);
+    const std::int64_t count = downloaded + uploaded;
+    if (exchange->sink != nullptr && count != exchange->lastCount) {
+        exchange->lastCount = count;
+        exchange->sink->work(count);
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::unique_ptr<HttpClient> HttpClient::create() {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    CURL* handle = curl_easy_init();
+    if (handle == nullptr) return nullptr;
+    return std::unique_ptr<HttpClient>(new HttpClient(handle));
+}
+
+HttpClient::~HttpClient() {
+    curl_easy_cleanup(static_cast<CURL*>(handle_));
+}
+
+bool HttpClient::post(const std::string& url, const std::string& contentType, const std::string& body,
+                      std::vector<std::uint8_t>& answer, const ProgressSink* sink) {
+    CURL* curl = static_cast<CURL*>(handle_);
+    curl_easy_reset(curl);
+    Exchange exchange{&answer, sink};
+    const std::string typeHeader = "Content-Type: " + contentType;
+    curl_slist* headers = curl_slist_append(nullptr, typeHeader.c_str());
+    if (headers == nullptr) return false;
+    curl_slist* more = curl_slist_append(headers, "Expect:");  // no 100-continue round trip
+    if (more != nullptr) headers = more;
+
+    const TransportSettings& settings = transportSettings;
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_POST, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &exchange);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &exchange);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, settings.connectTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, settings.totalTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, settings.stallTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // the exchange may run on a worker thread
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+
+    if (sink != nullptr) sink->begin(0);
+    const CURLcode result = curl_easy_perform(curl);
+    if (sink != nullptr) sink->end();
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_slist_free_all(headers);
+    return result == CURLE_OK && !exchange.tooLarge && status >= 200 && status < 300;
+}
+
+}  // namespace ArvexClient

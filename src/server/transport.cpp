@@ -1,0 +1,211 @@
+#include "server/transport.h"
+
+#include <openssl/rand.h>
+
+#include <cstdio>
+
+#include "server/documents.h"
+#include "server/envelope.h"
+#include "server/log_hook.h"
+#include "server/raw_download.h"
+
+namespace ArvexClient {
+
+namespace {
+
+std::string firstLine(const std::vector<std::string>* parameters) {
+    if (parameters == nullptr || parameters->empty()) return {};
+    return parameters->front();
+}
+
+bool isDownload(int kind) {
+    return kind == kRequestGetFile || kind == kRequestGetFile2;
+}
+
+// The document for a kind, or false for a kind that has none (no request id is drawn then).
+bool composeDocument(int kind, const std::string& parameter, std::string& document) {
+    std::string command;
+    switch (kind) {
+        case kRequestAuth:
+            command = buildAuthCommand();
+            break;
+        case kRequestRegister:
+            command = buildRegisterCommand();
+            break;
+        case kRequestFileList:
+        case kRequestFileList2:
+            command = buildFileListCommand();
+            break;
+        case kRequestGetFile:
+        case kRequestGetFile2:
+            command = buildGetFileCommand();
+            break;
+        case kRequestSearch:
+            command = buildSearchCommand(parameter);
+            break;
+        default:
+            return false;
+    }
+    document = documentHead() + command + documentTail();
+    return true;
+}
+
+std::vector<std::uint8_t> seal(const std::string& document, const char* failureText) {
+    std::vector<std::uint8_t> plain(document.begin(), document.end());
+    std::vector<std::uint8_t> sealed;
+    const int code = wrapStream(&sealed, &plain);
+    if (code != kEnvelopeOk) logError(failureText + std::to_string(code));
+    return sealed;
+}
+
+// A server error text: "EC", then ':' at positions 3 and 4 or at 4 and 5 ("EC1::...", "EC12::...").
+bool isServerErrorText(const std::vector<std::uint8_t>& answer) {
+    if (answer.size() < 6 || answer[0] != 'E' || answer[1] != 'C') return false;
+    return (answer[3] == ':' && answer[4] == ':') || (answer[4] == ':' && answer[5] == ':');
+}
+
+std::string makeBoundary() {
+    unsigned char random[8] = {};
+    RAND_bytes(random, sizeof random);
+    std::string boundary = "------------------------";
+    char digits[3];
+    for (unsigned char byte : random) {
+        std::snprintf(digits, sizeof digits, "%02x", byte);
+        boundary += digits;
+    }
+    return boundary;
+}
+
+// One part "data", file name "file", whose own content type is the body's content type.
+std::string multipartBody(const std::string& boundary, const std::string& contentType,
+                          const std::vector<std::uint8_t>& contents) {
+    std::string body = "--" + boundary +
+                       "\r\nContent-Disposition: form-data; name=\"data\"; filename=\"file\"\r\n"
+                       "Content-Type: " +
+                       contentType + "\r\nContent-Transfer-Encoding: binary\r\n\r\n";
+    body.append(contents.begin(), contents.end());
+    body += "\r\n--" + boundary + "--\r\n";
+    return body;
+}
+
+int rawPath(const std::string& document, const std::string& targetFile, const ProgressSink* sink) {
+    std::vector<std::uint8_t> payload;
+    if (session.cryptEnabled)
+        payload = seal(document, "Error (proc-data-1): ");
+    else
+        payload.assign(document.begin(), document.end());
+    return rawPostToFile(server.host, server.port, server.requestPath, targetFile, &payload, sink);
+}
+
+int libraryPath(const std::string& document, std::vector<std::uint8_t>* answerStream,
+                const ProgressSink* sink, bool decryptAnswer, HttpClient* callerClient) {
+    if (answerStream == nullptr) {
+        logError("Error connecting (2)");
+        return kRequestNoAnswerStream;
+    }
+    answerStream->clear();
+    const std::string boundary = makeBoundary();
+    const std::string contentType = "multipart/form-data; boundary=" + boundary;
+
+    std::unique_ptr<HttpClient> ownClient;
+    HttpClient* client = callerClient;
+    if (client == nullptr) {
+        ownClient = HttpClient::create();
+        client = ownClient.get();
+    }
+    if (client == nullptr) {
+        logError("Error connecting (4)");
+        return kRequestNoHttpClient;
+    }
+
+    std::vector<std::uint8_t> requestBody;
+    if (session.cryptEnabled)
+        requestBody = seal(document, "Error (proc-data): ");
+    else
+        requestBody.assign(document.begin(), document.end());
+    if (requestBody.empty()) return kRequestEmptyBody;
+
+    const std::string body = multipartBody(boundary, contentType, requestBody);
+    const std::string url = buildServerUrl();
+    if (!session.cryptEnabled || !decryptAnswer) {
+        // The answer is taken as it comes; a failed POST leaves whatever arrived.
+        client->post(url, contentType, body, *answerStream, sink);
+        return kRequestOk;
+    }
+
+    std::vector<std::uint8_t> answerCopy;
+    if (!client->post(url, contentType, body, answerCopy, sink)) {
+        logError("Error (data-post)");
+        return kRequestPostFailed;
+    }
+    if (answerCopy.size() < 6 || isServerErrorText(answerCopy)) {
+        logError("Error (data-resp)");
+        return kRequestBadAnswer;
+    }
+    const int code = unwrapStream(answerStream, &answerCopy);
+    if (code != kEnvelopeOk) {
+        logError("Error (proc-data 2): " + std::to_string(code));
+        answerStream->clear();
+    }
+    return kRequestOk;
+}
+
+}  // namespace
+
+std::string buildServerUrl() {
+    return "http://" + server.host + ":" + std::to_string(server.port) + "/" + server.requestPath;
+}
+
+int runRequest(int kind, std::vector<std::uint8_t>* answerStream, const std::vector<std::string>* parameters,
+               const ProgressSink* sink, bool decryptAnswer, HttpClient* client) {
+    try {
+        const std::string parameter = firstLine(parameters);
+        std::string document;
+        if (!composeDocument(kind, parameter, document)) return kRequestUnknownKind;
+        if (isDownload(kind) && !parameter.empty()) return rawPath(document, parameter, sink);
+        return libraryPath(document, answerStream, sink, decryptAnswer, client);
+    } catch (...) {
+        return kRequestOk;  // out of memory inside the driver: the answer holds what it held
+    }
+}
+
+int requestText(int kind, std::string& answer, const std::vector<std::string>* parameters,
+                const ProgressSink* sink, bool decryptAnswer, HttpClient* client) {
+    answer.clear();
+    std::vector<std::uint8_t> stream;
+    const int code = runRequest(kind, &stream, parameters, sink, decryptAnswer, client);
+    if (code != kRequestOk) return code;
+    try {
+        answer.assign(stream.begin(), stream.end());
+    } catch (...) {
+        return kRequestTextCopyFailed;
+    }
+    return kRequestOk;
+}
+
+int requestSimple(int kind, std::string& answer, const ProgressSink* sink, bool decryptAnswer,
+                  HttpClient* client) {
+    return requestText(kind, answer, nullptr, sink, decryptAnswer, client);
+}
+
+int requestToFile(int kind, const std::string& parameterText, const ProgressSink* sink, bool decryptAnswer,
+                  HttpClient* client) {
+    std::vector<std::string> lines;
+    std::vector<std::uint8_t> throwAway;
+    try {
+        std::size_t start = 0;
+        while (start <= parameterText.size()) {
+            std::size_t end = parameterText.find('\n', start);
+            if (end == std::string::npos) end = parameterText.size();
+            std::string line = parameterText.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(std::move(line));
+            start = end + 1;
+        }
+    } catch (...) {
+        return kRequestNoAnswerStream;
+    }
+    return runRequest(kind, &throwAway, &lines, sink, decryptAnswer, client);
+}
+
+}  // namespace ArvexClient

@@ -1,0 +1,74 @@
+// Carries one request document to the support server and brings the answer back: the library path (a
+// multipart POST through libcurl, answer in memory) and the raw path (the hand-built download to a file).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "server/progress_sink.h"
+
+namespace ArvexClient {
+
+enum RequestResult : int {
+    kRequestOk = 0,
+    kRequestNoAnswerStream = 1,
+    kRequestNoMultipart = 2,
+    kRequestNoHttpClient = 3,
+    kRequestEmptyBody = 16,
+    kRequestNoBodyStream = 17,
+    kRequestNoPlainCopy = 33,
+    kRequestNoAnswerCopy = 34,
+    kRequestPostFailed = 42,
+    kRequestBadAnswer = 48,
+    kRequestNoPayloadStream = 97,
+    kRequestNoPayloadCopy = 100,
+    kRequestUnknownKind = 256,
+    kRequestTextCopyFailed = 0xF1000,
+};
+
+struct TransportSettings {
+    long connectTimeoutMs = 20000;
+    long stallTimeoutSeconds = 20;           // the exchange fails when no byte moves for this long
+    long totalTimeoutMs = 300000;            // upper bound for one exchange
+    std::size_t maxAnswerBytes = 64u << 20;  // a larger answer is a failed POST, never held in memory
+};
+
+inline TransportSettings transportSettings;
+
+// The HTTP client of the library path; a caller may keep one across exchanges.
+class HttpClient {
+public:
+    static std::unique_ptr<HttpClient> create();  // empty when libcurl has no handle to give
+    ~HttpClient();
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    // POSTs body with the given content type; true only for a complete 2xx answer.
+    bool post(const std::string& url, const std::string& contentType, const std::string& body,
+              std::vector<std::uint8_t>& answer, const ProgressSink* sink);
+
+private:
+    explicit HttpClient(void* handle) : handle_(handle) {}
+    void* handle_;
+};
+
+// "http://" + host + ":" + port + "/" + requestPath.
+std::string buildServerUrl();
+
+// Only the first line of parameters is read: the target file (kinds 4 and 6) or the search pattern (7).
+int runRequest(int kind, std::vector<std::uint8_t>* answerStream, const std::vector<std::string>* parameters,
+               const ProgressSink* sink, bool decryptAnswer, HttpClient* client = nullptr);
+
+int requestText(int kind, std::string& answer, const std::vector<std::string>* parameters,
+                const ProgressSink* sink, bool decryptAnswer, HttpClient* client = nullptr);
+
+int requestSimple(int kind, std::string& answer, const ProgressSink* sink, bool decryptAnswer,
+                  HttpClient* client = nullptr);
+
+// parameterText is split into lines; the first names the target file.
+int requestToFile(int kind, const std::string& parameterText, const ProgressSink* sink, bool decryptAnswer,
+                  HttpClient* client = nullptr);
+
+}  // namespace ArvexClient

@@ -1,0 +1,117 @@
+#include "sim/server/sample_catalogue.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace simserver {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Deterministic, varied bytes (never a whole packet of 0xFF), different for every seed.
+std::vector<std::uint8_t> patternBytes(std::size_t count, std::uint32_t seed) {
+    std::vector<std::uint8_t> bytes(count);
+    std::uint32_t state = seed;
+    for (std::uint8_t& byte : bytes) {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    return bytes;
+}
+
+std::string record(std::uint8_t type, std::uint16_t address, const std::uint8_t* data, std::size_t count) {
+    char text[16];
+    std::snprintf(text, sizeof text, ":%02X%04X%02X", static_cast<unsigned>(count), address, type);
+    std::string line = text;
+    unsigned sum = static_cast<unsigned>(count) + (address >> 8) + (address & 0xFF) + type;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(text, sizeof text, "%02X", data[i]);
+        line += text;
+        sum += data[i];
+    }
+    std::snprintf(text, sizeof text, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+    return line + text;
+}
+
+bool writeFile(const fs::path& path, const std::string& contents) {
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+std::string intelHex(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    std::uint32_t upper = 0xFFFFFFFF;
+    for (std::size_t offset = 0; offset < bytes.size();) {
+        const std::uint32_t at = address + static_cast<std::uint32_t>(offset);
+        if ((at >> 16) != upper) {
+            upper = at >> 16;
+            const std::uint8_t data[2] = {static_cast<std::uint8_t>(upper >> 8),
+                                          static_cast<std::uint8_t>(upper)};
+            text += record(4, 0, data, 2);
+        }
+        // A record never crosses a 64 KiB boundary.
+        const std::size_t room = 0x10000 - (at & 0xFFFF);
+        const std::size_t count = std::min<std::size_t>({16, bytes.size() - offset, room});
+        text += record(0, static_cast<std::uint16_t>(at & 0xFFFF), bytes.data() + offset, count);
+        offset += count;
+    }
+    return text + ":00000001FF\n";
+}
+
+SampleImage sampleImage(SampleImageId id) {
+    SampleImage image;
+    switch (id) {
+        case SampleImageId::kAk02Current:  // crosses a 64 KiB boundary
+            image.address = 0x1D00F800;
+            image.bytes = patternBytes(0x1400, 0xA02013);
+            break;
+        case SampleImageId::kAk02Older:
+            image.address = 0x1D000000;
+            image.bytes = patternBytes(0x0C00, 0xA02012);
+            break;
+        case SampleImageId::kAk03Target0:
+            image.address = 0x1D000000;
+            image.bytes = patternBytes(0x1000, 0xA03020);
+            break;
+        case SampleImageId::kAk03Target1:
+            image.address = 0x1D004000;
+            image.bytes = patternBytes(0x0A00, 0xB03020);
+            break;
+    }
+    image.hexText = intelHex(image.address, image.bytes);
+    return image;
+}
+
+std::string firmwareContainer(const std::string& imageA, const std::string& imageB) {
+    std::string text = "1\r\nRESET\r\nERASE_USER_DATA\r\n:0000000aff\n" + imageA;
+    if (!imageB.empty()) text += ":0000000bff\n" + imageB;
+    return text;
+}
+
+bool writeSampleCatalogue(const std::string& folder) {
+    const fs::path root(folder);
+    const std::string notes =
+        "Arvex firmware release notes\r\n\r\n"
+        "AK02 1.3: faster start-up, new CAN filters.\r\n"
+        "AK02 1.2: first public release.\r\n"
+        "AK03 2.0: both processors updated together.\r\n";
+    return writeFile(root / kSampleAk02Current,
+                     firmwareContainer(sampleImage(SampleImageId::kAk02Current).hexText, "")) &&
+           writeFile(root / kSampleAk02Older,
+                     firmwareContainer(sampleImage(SampleImageId::kAk02Older).hexText, "")) &&
+           writeFile(root / kSampleAk03Dual,
+                     firmwareContainer(sampleImage(SampleImageId::kAk03Target0).hexText,
+                                       sampleImage(SampleImageId::kAk03Target1).hexText)) &&
+           writeFile(root / kSampleReleaseNotes, notes) &&
+           writeFile(root / "AK02" / ".prices", "ak02_fw_1.3.hex 9.90\nak02_fw_1.2.hex 0\n");
+}
+
+}  // namespace simserver

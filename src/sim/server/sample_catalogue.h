@@ -1,0 +1,38 @@
+// The sample catalogue the stand-in server ships: folders, a sub-folder, release notes and firmware
+// containers carrying Intel HEX images for the simulated box's default layout.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace simserver {
+
+struct SampleImage {
+    std::uint32_t address = 0;        // byte address of the first byte
+    std::vector<std::uint8_t> bytes;  // what the box's memory holds from address on after programming
+    std::string hexText;              // the Intel HEX text that carries it (ends with the end-of-file record)
+};
+
+enum class SampleImageId { kAk02Current, kAk02Older, kAk03Target0, kAk03Target1 };
+
+// The exact image inside the sample containers, for comparing box memory after an update.
+SampleImage sampleImage(SampleImageId id);
+
+// Intel HEX text for bytes at address: 16-byte data records, type-4 records at 64 KiB boundaries, LF endings.
+std::string intelHex(std::uint32_t address, const std::vector<std::uint8_t>& bytes);
+
+// A firmware container: "1", the two instruction words, marker line A and image A, then marker line B and
+// image B when imageB is not empty.
+std::string firmwareContainer(const std::string& imageA, const std::string& imageB);
+
+// Paths of the sample files below the catalogue folder.
+inline constexpr const char* kSampleAk02Current = "AK02/ak02_fw_1.3.hex";      // target 0 only
+inline constexpr const char* kSampleAk02Older = "AK02/Older/ak02_fw_1.2.hex";  // target 0 only
+inline constexpr const char* kSampleAk03Dual = "AK03/ak03_fw_2.0.hex";         // both targets
+inline constexpr const char* kSampleReleaseNotes = "release_notes.txt";
+
+// Writes the sample tree into folder (created when missing). False when a file cannot be written.
+bool writeSampleCatalogue(const std::string& folder);
+
+}  // namespace simserver

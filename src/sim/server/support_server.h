@@ -1,0 +1,104 @@
+// The stand-in support server: answers the updater's documents (AUTH, REGISTER, FILELIST, SEARCH,
+// GETFILE) over HTTP on 127.0.0.1, sealed or plain, from a box registry and a catalogue folder, with
+// fault switches for tests.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/server/catalogue.h"
+#include "sim/server/http_server.h"
+
+namespace simserver {
+
+struct ServerFaults {
+    bool refuseConnections = false;        // every connection reset on accept
+    int delayMs = 0;                       // pause before answering
+    bool wrongRequestId = false;           // answers echo an id one off the request's
+    std::string errorText;                 // e.g. "EC12::Server busy", sent instead of every answer
+    bool corruptEnvelope = false;          // one ciphertext byte of every sealed answer flipped
+    bool http10Reply = false;              // status line "HTTP/1.0 200 OK"
+    bool keepOpen = false;                 // the connection stays open after the answer
+    std::size_t longHeadBytes = 0;         // an extra reply header of this many bytes
+    std::uint64_t shortBodyBytes = 0;      // a file answer leaves out this many of its last bytes
+    std::optional<std::string> replyBody;  // sent as the whole answer body instead of the computed one
+};
+
+struct BoxRecord {
+    std::string serial;
+    std::string pid;
+    std::string mail;
+    bool blacklisted = false;
+};
+
+// 00012345 (AK02), 00023456 (AK03), 00034567 (AK02) and 00045678 known; 00066666 black-listed.
+std::vector<BoxRecord> defaultRegistry();
+
+struct SupportServerOptions {
+    std::string catalogueFolder;  // empty: a sample catalogue in a temporary folder, removed at the end
+    std::string stateFile;        // registrations are loaded from and appended to it when set
+    std::vector<BoxRecord> registry = defaultRegistry();
+    int keepOpenMs = 30000;  // how long the "kept open" fault holds a connection at most
+};
+
+// The status block in front of a file answer: "1", CR LF, the size, "||", CR LF.
+std::string fileStatusBlock(std::uint64_t size);
+
+class SupportServer {
+public:
+    explicit SupportServer(SupportServerOptions options = {});
+    ~SupportServer();
+    SupportServer(const SupportServer&) = delete;
+    SupportServer& operator=(const SupportServer&) = delete;
+
+    // Loads the catalogue and the state file, then listens on 127.0.0.1:port (0 picks a free port).
+    bool start(std::uint16_t port = 0);
+    void stop();
+    std::uint16_t port() const;
+
+    void setFaults(const ServerFaults& faults);
+    ServerFaults faults() const;
+
+    const std::string& catalogueFolder() const { return options_.catalogueFolder; }
+    const Catalogue& catalogue() const { return catalogue_; }
+    // The id of the catalogue entry at a path below the catalogue folder; empty when there is none.
+    std::string idOf(const std::string& relativePath) const;
+    bool isRegistered(const std::string& serial) const;
+
+    // The last request as it arrived and the last plain document read from it (for tests).
+    HttpRequest lastRequest() const;
+    std::string lastDocument() const;
+    std::size_t requestCount() const;
+
+private:
+    struct Answer;
+    void handle(const HttpRequest& request, ResponseWriter& response);
+    Answer answerDocument(const std::string& document);
+    Answer answerAuth(const std::string& id, const std::string& serial);
+    Answer answerRegister(const std::string& id, const void* command);
+    Answer answerList(const std::string& id, const std::string& folderId, const std::string* pattern);
+    Answer answerGetFile(const std::string& fileId);
+    std::string issueKey();
+    bool keyIssued(const std::string& key) const;
+    void loadState();
+    void saveRegistration(const BoxRecord& box, const std::string& name, const std::string& country);
+
+    SupportServerOptions options_;
+    bool ownsCatalogue_ = false;
+    Catalogue catalogue_;
+    std::unique_ptr<HttpServer> http_;
+
+    mutable std::mutex mutex_;  // guards everything below
+    ServerFaults faults_;
+    std::deque<std::string> issuedKeys_;
+    HttpRequest lastRequest_;
+    std::string lastDocument_;
+    std::size_t requestCount_ = 0;
+};
+
+}  // namespace simserver

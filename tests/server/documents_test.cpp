@@ -1,0 +1,247 @@
+#include "server/documents.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "server/log_hook.h"
+
+namespace {
+
+using namespace ArvexClient;
+
+std::vector<std::string> loggedLines;
+
+void recordLine(std::int32_t, const std::string& text, std::int32_t, std::uint32_t) {
+    loggedLines.push_back(text);
+}
+
+class DocumentsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetSession();
+        deviceInfo = {"AK01", "1234567", "14-09-2010", "Arvex", "3"};
+        userInfo = {"Ana", "ana@example.com", "secret", "ES"};
+        loggedLines.clear();
+        logHook = recordLine;
+    }
+    void TearDown() override { logHook = nullptr; }
+
+    // The command text with the drawn id replaced by a known one, so whole documents can be compared.
+    static std::string withId(std::string command, const std::string& id) {
+        const std::string drawn = "id=\"" + session.requestId + "\"";
+        command.replace(command.find(drawn), drawn.size(), "id=\"" + id + "\"");
+        return command;
+    }
+};
+
+TEST_F(DocumentsTest, AuthDocumentMatchesTheExampleByteForByte) {
+    const std::string document = documentHead() + withId(buildAuthCommand(), "4821") + documentTail();
+    EXPECT_EQ(document,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?><zekCom><cmd type=\"AUTH\" id=\"4821\" pid=\"AK01\" "
+              "serial=\"1234567\" reseller=\"Arvex\" date=\"14-09-2010\"></cmd></zekCom>");
+    EXPECT_EQ(document.size(), 151u);
+}
+
+TEST_F(DocumentsTest, BuildersWriteTheirAttributesInOrder) {
+    session.serverKey = "K9";
+    session.selectedFileId = "17";
+    session.currentFolderId = "3";
+    const std::string device = " pid=\"AK01\" serial=\"1234567\" reseller=\"Arvex\" date=\"14-09-2010\"";
+    EXPECT_EQ(withId(buildGetFileCommand(), "1"),
+              "<cmd type=\"GETFILE\" id=\"1\" serverkey=\"K9\" fileid=\"17\"" + device + "></cmd>");
+    EXPECT_EQ(withId(buildFileListCommand(), "1"),
+              "<cmd type=\"FILELIST\" id=\"1\" serverkey=\"K9\" folderid=\"3\"" + device + "></cmd>");
+    EXPECT_EQ(
+        withId(buildSearchCommand("ak0"), "1"),
+        "<cmd type=\"SEARCH\" id=\"1\" serverkey=\"K9\" folderid=\"3\" pattern=\"ak0\"" + device + "></cmd>");
+    EXPECT_EQ(withId(buildRegisterCommand(), "1"),
+              "<cmd type=\"REGISTER\" id=\"1\" serverkey=\"K9\" rname=\"Ana\" rmail=\"ana@example.com\" "
+              "rpw=\"secret\" rcountry=\"ES\" rpid=\"AK01\" rserial=\"1234567\" rres=\"Arvex\" "
+              "rdate=\"14-09-2010\" ></cmd>");
+}
+
+TEST_F(DocumentsTest, SpecialCharactersInValuesAreEscaped) {
+    deviceInfo.reseller = "Smith & \"Sons\" <Cars> 'Ltd'";
+    const std::string command = buildAuthCommand();
+    EXPECT_NE(command.find("reseller=\"Smith &amp; &quot;Sons&quot; &lt;Cars&gt; &apos;Ltd&apos;\""),
+              std::string::npos);
+    EXPECT_EQ(escapeAttribute("plain text 123"), "plain text 123");
+}
+
+TEST_F(DocumentsTest, EveryBuilderDrawsAFreshIdInRange) {
+    std::map<int, int> counts;
+    for (int i = 0; i < 4000; ++i) {
+        buildAuthCommand();
+        const int id = std::stoi(session.requestId);
+        ASSERT_GE(id, 1000);
+        ASSERT_LE(id, 9999);
+        ASSERT_EQ(session.requestId.size(), 4u);
+        ++counts[id / 1000];
+    }
+    // 2000..2999 take the ids below 1000 as well: about twice as often as any other thousand.
+    EXPECT_GT(counts[2], counts[5] * 3 / 2);
+}
+
+struct AuthCase {
+    const char* answer;
+    int result;
+    const char* key;
+    const char* logLine;  // nullptr: nothing logged
+};
+
+TEST_F(DocumentsTest, AuthAnswers) {
+    const AuthCase cases[] = {
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp></zekCom>", kAuthOk, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\"> AUTH_OK </resp></zekCom>", kAuthOk, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">auth_ok</resp></zekCom>", kAuthUnknown, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_KO</resp></zekCom>", kAuthKo, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">BLACKLIST</resp></zekCom>", kAuthBlacklist, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">REGISTER_OK</resp></zekCom>", kRegisterOk, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">REG_ERROR: taken</resp></zekCom>", kRegisterError, "K",
+         nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">XREG_ERROR</resp></zekCom>", kAuthUnknown, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">REGISTER_ALREADY</resp></zekCom>", kRegisterAlready, "K",
+         nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\"><b/>AUTH_OK</resp></zekCom>", kAuthUnknown, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\"></resp></zekCom>", kAuthUnknown, "K", nullptr},
+        {"", kAuthUnknown, "0", "Error loading data"},
+        {"<zekCom><resp id=\"4821\"", kAuthUnknown, "0", "Error loading data"},
+        {"<other/>", kAuthUnknown, "0", "Error loading data"},
+        {"<zekCom><rsp/></zekCom>", kAuthUnknown, "0", "Data error: Root node fault"},
+        {"<zekCom><resp serverkey=\"K\">AUTH_OK</resp></zekCom>", kAuthSyncError, "0",
+         "Error: data sync-i null"},
+        {"<zekCom><resp id=\"4820\" serverkey=\"K\">AUTH_OK</resp></zekCom>", kAuthSyncError, "0",
+         "Error: data-i sync"},
+        {"<zekCom><resp id=\"4821\">AUTH_OK</resp></zekCom>", kAuthSyncError, "0", "Error: data sync-s null"},
+    };
+    for (const AuthCase& c : cases) {
+        SCOPED_TRACE(c.answer);
+        resetSession();
+        session.serverKey = "old";
+        session.requestId = "4821";
+        loggedLines.clear();
+        EXPECT_EQ(parseAuthAnswer(c.answer), c.result);
+        EXPECT_EQ(session.serverKey, c.key);
+        EXPECT_EQ(session.authenticated, c.result == kAuthOk || c.result == kRegisterOk);
+        EXPECT_EQ(session.blacklisted, c.result == kAuthBlacklist);
+        if (c.logLine == nullptr)
+            EXPECT_TRUE(loggedLines.empty());
+        else
+            EXPECT_EQ(loggedLines, std::vector<std::string>{c.logLine});
+    }
+}
+
+TEST_F(DocumentsTest, AnAnswerToAnOlderRequestIsRejected) {
+    buildAuthCommand();
+    const std::string oldId = session.requestId;
+    for (int i = 0; i < 100 && session.requestId == oldId; ++i) buildAuthCommand();
+    ASSERT_NE(session.requestId, oldId);
+    EXPECT_EQ(parseAuthAnswer("<zekCom><resp id=\"" + oldId + "\" serverkey=\"K\">AUTH_OK</resp></zekCom>"),
+              kAuthSyncError);
+    EXPECT_FALSE(session.authenticated);
+}
+
+struct Row {
+    FileInfo info;
+    int mode;
+    void* view;
+};
+
+TEST_F(DocumentsTest, FileListDeliversEveryEntryWithDefaults) {
+    session.requestId = "7000";
+    session.serverKey = "K";
+    const std::string answer =
+        "<zekCom><resp id=\"7000\" serverkey=\"K2\" cred=\"12\"><loc p=\"AK02/Older\"/>"
+        "<file fileid=\"5\" name=\"a.hex\" size=\"300\" type=\"10\" price=\"9.90\" path=\"/AK02\"/>"
+        "<file name=\"no id\"/>"
+        "<file fileid=\"6\" name=\"Sub\"/>"
+        "<file fileid=\"7\" name=\"Smith &amp; Sons\" type=\"L1\"/>"
+        "</resp></zekCom>";
+    std::vector<Row> rows;
+    int marker = 0;
+    const int result = parseFileList(
+        answer,
+        [&](std::unique_ptr<FileInfo> entry, int mode, void* view) {
+            rows.push_back({*entry, mode, view});
+            return 1;
+        },
+        3, &marker);
+    EXPECT_EQ(result, kFileListDone);
+    EXPECT_EQ(session.serverKey, "K2");
+    EXPECT_EQ(session.credit, "12");
+    EXPECT_EQ(session.location, "AK02/Older");
+    ASSERT_EQ(rows.size(), 3u);
+    const FileInfo& full = rows[0].info;
+    EXPECT_EQ(std::vector<std::string>({full.fileId, full.name, full.size, full.type, full.price, full.path}),
+              std::vector<std::string>({"5", "a.hex", "300", "10", "9.90", "/AK02"}));
+    const FileInfo& bare = rows[1].info;
+    EXPECT_EQ(std::vector<std::string>({bare.fileId, bare.name, bare.size, bare.type, bare.price, bare.path}),
+              std::vector<std::string>({"6", "Sub", "<>", "10", "0", "/"}));
+    EXPECT_EQ(rows[2].info.name, "Smith & Sons");
+    EXPECT_EQ(rows[0].mode, 3);
+    EXPECT_EQ(rows[0].view, &marker);
+}
+
+TEST_F(DocumentsTest, FileListStopsWhenTheCallbackSaysSo) {
+    session.requestId = "7000";
+    const std::string answer =
+        "<zekCom><resp id=\"7000\"><file fileid=\"1\"/><file fileid=\"2\"/><file "
+        "fileid=\"3\"/></resp></zekCom>";
+    int calls = 0;
+    EXPECT_EQ(
+        parseFileList(answer, [&](std::unique_ptr<FileInfo>, int, void*) { return ++calls == 2 ? 0 : 1; }),
+        kFileListDone);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(parseFileList(answer, nullptr), kFileListDone);  // no callback: parsed and dropped
+}
+
+TEST_F(DocumentsTest, FileListFailures) {
+    const std::pair<const char*, int> cases[] = {
+        {"", kFileListUnusable},
+        {"<zekCom/>", kFileListUnusable},
+        {"<zekCom><resp/></zekCom>", kFileListSyncError},
+        {"<zekCom><resp id=\"1\"/></zekCom>", kFileListSyncError},
+    };
+    const char* lines[] = {"Error loading data", "Data error: Root node fault", "Error: data sync null",
+                           "Error: data sync"};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        session.requestId = "7000";
+        session.serverKey = "keep";
+        session.location = "stale";
+        loggedLines.clear();
+        int calls = 0;
+        EXPECT_EQ(
+            parseFileList(cases[i].first, [&](std::unique_ptr<FileInfo>, int, void*) { return ++calls; }),
+            cases[i].second);
+        EXPECT_EQ(calls, 0);
+        EXPECT_EQ(session.serverKey, "keep");
+        EXPECT_EQ(session.location, "");
+        EXPECT_EQ(loggedLines, std::vector<std::string>{lines[i]});
+    }
+    session.requestId = "7000";
+    EXPECT_EQ(parseFileList("<zekCom><resp id=\"7000\"/></zekCom>", nullptr), kFileListDone);  // no entries
+}
+
+TEST_F(DocumentsTest, ClassifiesTypeCodes) {
+    struct Case {
+        const char* type;
+        int result;
+        int subKind;
+    };
+    const Case cases[] = {{"10", 1, 0}, {"1", 0, 0},  {"19x", 1, 0}, {"00", 2, 0}, {"L0", 3, 4},
+                          {"L1", 3, 5}, {"L2", 3, 0}, {"20", 0, 0},  {"", 0, 0}};
+    for (const Case& c : cases) {
+        FileInfo entry;
+        entry.type = c.type;
+        int subKind = -1;
+        EXPECT_EQ(classifyFileType(&entry, &subKind), c.result) << c.type;
+        EXPECT_EQ(subKind, c.subKind) << c.type;
+    }
+    const FileInfo defaults;
+    EXPECT_EQ(classifyFileType(&defaults), 1);  // the default type is a file
+    EXPECT_EQ(classifyFileType(nullptr), 0);
+}
+
+}  // namespace
