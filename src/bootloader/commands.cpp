@@ -1,0 +1,223 @@
+// Connect, session open and the single commands.
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include "bootloader/frames.h"
+#include "bootloader/session.h"
+#include "bootloader/tables.h"
+#include "bootloader/transfer.h"
+#include "hid/discovery.h"
+
+namespace bootloader {
+
+namespace {
+
+// Device family (query answer byte 3) to image bytes per address unit; 0: left as it was.
+std::uint8_t bytesPerAddressOfFamily(std::uint8_t family) {
+    switch (family) {
+        case 1:
+        case 3:
+        case 4:
+            return 1;
+        case 2:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
+std::uint32_t littleEndian32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+void readQueryAnswer(const hid::Report& answer) {
+    MemoryMap& map = memoryMap();
+    map.regionCount = 0;
+    for (std::size_t entry = 0; entry < 4; ++entry) {
+        const std::size_t at = 4 + 9 * entry;
+        if (answer[at] == 0xFF) break;
+        Region& region = map.regions[entry];
+        region.type = answer[at];
+        region.start = littleEndian32(&answer[at + 1]);
+        region.size = littleEndian32(&answer[at + 5]);
+        ++map.regionCount;
+    }
+    map.packetDataSize = answer[2];
+    if (const std::uint8_t perUnit = bytesPerAddressOfFamily(answer[3]); perUnit != 0)
+        map.bytesPerAddress = perUnit;
+}
+
+std::string hex8(std::uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%08llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+}  // namespace
+
+int BootLoader::connect() {
+    if (isBusy()) return -1;
+    discoveryResult = findDevice();
+    if (discoveryResult == 1) {
+        hid::Device writer(hid::devicePathRecord(), hid::Access::write);
+        hid::Device reader(hid::devicePathRecord(), hid::Access::read);
+        writeOpenError = static_cast<std::uint32_t>(writer.openError());
+        readOpenError = static_cast<std::uint32_t>(reader.openError());
+        if (writer.isOpen() && reader.isOpen()) {
+            connected = 1;
+            queryStatus = kQueryCleared;
+            writer.close();
+            reader.close();
+            openSession();
+            return 0;
+        }
+    }
+    connected = 0;
+    disconnect();
+    openSession();
+    return 0;
+}
+
+int BootLoader::openSession() {
+    if (progress > 100) progress = 100;
+    queryDevice();
+    queryStatus = kQueryAnswered;
+    releaseImages();
+    MemoryMap& map = memoryMap();
+    const std::uint8_t perUnit = map.bytesPerAddress;
+    for (std::size_t r = 0; r < map.regionCount; ++r) {
+        const std::uint64_t units = static_cast<std::uint64_t>(map.regions[r].size) + 1;
+        const std::uint64_t bytes = units * perUnit;
+        bool allocated = bytes <= kMaxImageBytes + perUnit;
+        if (allocated) {
+            try {
+                map.images[r].assign(static_cast<std::size_t>(bytes), 0);
+            } catch (const std::bad_alloc&) {
+                allocated = false;
+            }
+        }
+        if (!allocated) {
+            diagnostic(1, "??? malloc failed ??? " + hex8(map.regions[r].size) + " " + hex8(perUnit));
+            releaseImages();
+            queryStatus = kQuerySessionOpened;
+            return 1;
+        }
+        // The erased pattern; the spare unit at the end stays as allocated.
+        std::vector<std::uint8_t>& image = map.images[r];
+        const std::size_t filled = static_cast<std::size_t>(map.regions[r].size) * perUnit;
+        for (std::size_t j = 0; j < filled; ++j) image[j] = (perUnit == 2 && (j + 1) % 4 == 0) ? 0x00 : 0xFF;
+    }
+    queryStatus = kQuerySessionOpened;
+    return 0;
+}
+
+int BootLoader::queryDevice() {
+    memoryMap().regionCount = 0;
+    progress = 10;
+    hid::Report answer{};
+    const ExchangeOutcome outcome = exchange(*this, commandFrame(kCmdQuery, target), answer);
+    int result = kCommandOk;
+    switch (outcome) {
+        case kExchangeWriteOpenFailed:
+            queryStatus = kQueryWriteFailed;
+            result = kCommandNoWriteHandle;
+            break;
+        case kExchangeReadOpenFailed:
+            queryStatus = kQueryReadFailed;
+            result = kQueryNoReadHandle;
+            break;
+        case kExchangeWriteFailed:
+            queryStatus = kQueryWriteFailed;
+            break;
+        case kExchangeReadFailed:
+            queryStatus = kQueryReadFailed;
+            break;
+        case kExchangeDone:
+            progress = 90;
+            readQueryAnswer(answer);
+            queryStatus = kQueryAnswered;
+            break;
+    }
+    progress = 100;
+    return result;
+}
+
+int BootLoader::eraseDevice() {
+    const SendOutcome outcome = sendCommand(*this, commandFrame(kCmdErase, target));
+    if (outcome == kSendOpenFailed) {
+        eraseStatus = kCommandFailed;
+        return kCommandNoWriteHandle;
+    }
+    eraseStatus = outcome == kSendDone ? kCommandDone : kCommandFailed;
+    return kCommandOk;
+}
+
+int BootLoader::eraseUserData(bool onlyIfRequested) {
+    std::vector<hid::Report> frames;
+    if (!onlyIfRequested || eraseUserDataRequested != 0) {
+        if ((options & kOptionDual) != 0) {
+            frames = {commandFrame(kCmdEraseUserData, 1), commandFrame(kCmdEraseUserData, 0)};
+        } else {
+            frames = {commandFrame(kCmdEraseUserData, target)};
+        }
+    }
+    bool lastFailed = false;
+    const SendOutcome outcome = sendCommand(*this, frames, &lastFailed);
+    if (outcome == kSendOpenFailed) {
+        eraseStatus = kCommandFailed;
+        return kCommandNoWriteHandle;
+    }
+    eraseUserDataRequested = 0;
+    eraseStatus = lastFailed ? kCommandFailed : kCommandDone;
+    return kCommandOk;
+}
+
+int BootLoader::resetDevice(bool onlyIfRequested) {
+    progress = 0;
+    std::vector<hid::Report> frames;
+    if (!onlyIfRequested || resetRequested != 0) {
+        if ((options & kOptionDual) != 0) {
+            frames = {commandFrame(kCmdReset, 1), commandFrame(kCmdReset, 0)};
+        } else {
+            frames = {commandFrame(kCmdReset, target)};
+        }
+    }
+    progress = 10;
+    const SendOutcome outcome = sendCommand(*this, frames);
+    if (outcome == kSendOpenFailed) {
+        progress = 100;
+        return kResetNoWriteHandle;
+    }
+    resetRequested = 0;
+    progress = 100;
+    return outcome == kSendWriteFailed ? kResetWriteFailed : kCommandOk;
+}
+
+namespace {
+
+int sendStatusCommand(BootLoader& session, Command command, std::atomic<std::uint8_t>& status) {
+    session.progress = 0;
+    session.progress = 10;
+    const SendOutcome outcome = sendCommand(session, commandFrame(command, session.target));
+    session.progress = 100;
+    if (outcome == kSendOpenFailed) {
+        status = kCommandFailed;
+        return kCommandNoWriteHandle;
+    }
+    status = outcome == kSendDone ? kCommandDone : kCommandFailed;
+    return kCommandOk;
+}
+
+}  // namespace
+
+int BootLoader::sendCommand06() {
+    return sendStatusCommand(*this, kCmd06, finishStatus);
+}
+
+int BootLoader::sendCommand50() {
+    return sendStatusCommand(*this, kCmd50, command50Status);
+}
+
+}  // namespace bootloader

@@ -1,0 +1,139 @@
+// The numbered operations, the operation routine and the worker thread that runs it.
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include "bootloader/long_operations.h"
+#include "bootloader/session.h"
+
+namespace bootloader {
+
+namespace {
+
+// Best effort: an unprivileged process may not raise its priority, and the box works without it.
+void raiseThreadPriority() {
+    const auto thread = static_cast<id_t>(syscall(SYS_gettid));
+    (void)setpriority(PRIO_PROCESS, thread, -10);
+}
+
+bool runsForBothTargets(int operation) {
+    switch (operation) {
+        case kOpReadIdentity:
+        case kOpNothing:
+        case kOpErase:
+        case kOpProgram:
+        case kOpReserved9:
+        case kOpReserved12:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+int BootLoader::performOperation(int operation) {
+    if (runsForBothTargets(operation)) {
+        auto step = [this, operation]() -> int {
+            switch (operation) {
+                case kOpReadIdentity:
+                    return readDeviceInformation(*this);
+                case kOpErase:
+                    return eraseDevice();
+                case kOpProgram:
+                    return eraseDevice() | programDevice(*this);
+                case kOpReserved9:
+                case kOpReserved12:
+                    return kReservedOperation;
+                default:
+                    return 0;
+            }
+        };
+        int result = 0;
+        if ((options & kOptionDual) != 0) {
+            target = 0;
+            result = step();
+            target = 1;
+            result |= step();
+        } else {
+            result = step();
+        }
+        if (operation == kOpProgram && (options & kOptionFinishCommand) != 0) result |= sendCommand06();
+        return result;
+    }
+    switch (operation) {
+        case kOpQuery:
+            return queryDevice();
+        case kOpCommand06:
+            return sendCommand06();
+        case kOpSearch:
+            return findDevice();
+        case kOpCommand50:
+            return sendCommand50();
+        case kOpReset:
+            return resetDevice(false);
+        case kOpResetIfRequested:
+            return resetDevice(true);
+        case kOpEraseUserData:
+            return eraseUserData(false);
+        case kOpEraseUserDataIfRequested:
+            return eraseUserData(true);
+        default:
+            return -1;
+    }
+}
+
+int runOperation(BootLoader* session, int operation) {
+    raiseThreadPriority();
+    if (session == nullptr) return 2;
+    session->postEvent(kEventOperation, kEventStarts, operation, "Starts Operation", 0);
+    const int result = session->performOperation(operation);
+    session->lastResult = result;
+    if (result == 0) {
+        session->postEvent(kEventOperation, kEventEndsOk, operation, "Ends Operation: OK", 0);
+    } else {
+        session->postEvent(kEventOperation, kEventEndsFault, operation, "Ends Operation: Fault", 0);
+    }
+    return result;
+}
+
+bool BootLoader::isWorkerRunning() {
+    // The worker itself only ever sees the flag set, so it never touches the thread object.
+    if (workerRunning_.load()) return true;
+    std::lock_guard lock(workerMutex_);
+    if (worker_.joinable()) worker_.join();
+    return false;
+}
+
+int BootLoader::startOperation(int operation) {
+    if (operation >= kOperationLimit) return kStartBadOperation;
+    if (!isDevicePresent()) return kStartNotPresentOrBusy;
+    const bool nested = inCallbackHere();
+    if (!nested && isWorkerRunning()) {
+        postEvent(kEventError, kEventOperationRunning, 0, "Operation running", 0);
+        return kStartNotPresentOrBusy;
+    }
+    // Operations started from the event callback run at once, nested on the callback's thread.
+    if (nested || (options & kOptionWorkerThread) == 0) return runOperation(this, operation);
+
+    std::lock_guard lock(workerMutex_);
+    if (worker_.joinable()) worker_.join();
+    workerRunning_ = true;
+    try {
+        worker_ = std::thread([this, operation] {
+            runOperation(this, operation);
+            workerRunning_ = false;
+        });
+    } catch (const std::system_error&) {
+        workerRunning_ = false;
+        return kStartThreadFailed;
+    }
+    return kStarted;
+}
+
+int startOperation(BootLoader* session, int operation) {
+    if (session == nullptr) return kStartNoSession;
+    return session->startOperation(operation);
+}
+
+}  // namespace bootloader

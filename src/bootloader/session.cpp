@@ -1,0 +1,176 @@
+#include "bootloader/session.h"
+
+#include <algorithm>
+
+#include "bootloader/tables.h"
+#include "hid/discovery.h"
+
+namespace bootloader {
+
+namespace {
+
+// How deep the calling thread is in event callbacks. The busy check is waived only for the thread that
+// runs the callback; every other thread still sees the worker as busy.
+thread_local int callbackDepth = 0;
+
+void setKey(std::array<std::uint8_t, 16>& key, const std::uint8_t* data, std::size_t length) {
+    key.fill(0);
+    if (data != nullptr) std::copy_n(data, std::min<std::size_t>(length, key.size()), key.begin());
+}
+
+}  // namespace
+
+BootLoader::BootLoader(EventCallback eventCallback) {
+    initialise();
+    setEventCallback(std::move(eventCallback));
+}
+
+BootLoader::~BootLoader() {
+    std::lock_guard lock(workerMutex_);
+    if (worker_.joinable()) worker_.join();
+}
+
+int BootLoader::initialise() {
+    queryStatus = 0;
+    eraseStatus = 0;
+    readStatus = 0;
+    finishStatus = 0;
+    command50Status = 0;
+    identityKey.fill(0xFF);
+    secondaryKey.fill(0xFF);
+    connected = 0;
+    inCallback = 0;
+    writeOpenError = 0;
+    readOpenError = 0;
+    discoveryResult = 0;
+    target = 0;
+    identity = {};
+    spareIdentity = {};
+    keys = {};
+    lastResult = 0;
+    resetRequested = 0;
+    eraseUserDataRequested = 0;
+    {
+        std::lock_guard lock(eventMutex_);
+        callback_ = nullptr;
+        event_ = Event{};
+    }
+    if (!hid::discovery().systemLibrariesBound) bindSystemLibraries();
+    progress = 0;
+    programStatus = kProgramIdle;
+    options = kOptionWorkerThread;
+    return 0;
+}
+
+void BootLoader::setEventCallback(EventCallback eventCallback) {
+    std::lock_guard lock(eventMutex_);
+    callback_ = std::move(eventCallback);
+}
+
+int BootLoader::setIdentityKey(const std::uint8_t* data, std::size_t length) {
+    setKey(identityKey, data, length);
+    return 0;
+}
+
+int BootLoader::setSecondaryKey(const std::uint8_t* data, std::size_t length) {
+    setKey(secondaryKey, data, length);
+    return 0;
+}
+
+bool BootLoader::inCallbackHere() const {
+    return callbackDepth > 0;
+}
+
+bool BootLoader::isBusy() {
+    if (inCallbackHere()) return false;
+    return isWorkerRunning();
+}
+
+int BootLoader::selectTarget(std::int32_t t) {
+    if (isBusy()) return kAccessBusy;
+    if (t != 0 && t != 1) return kAccessBadIndex;
+    target = t;
+    return kAccessOk;
+}
+
+int BootLoader::setOptions(const std::uint8_t* value) {
+    if (value == nullptr) return kAccessMissingArgument;
+    if (isBusy()) return kAccessBusy;
+    options = *value;
+    return kAccessOk;
+}
+
+int BootLoader::getOptions(std::uint8_t* out) {
+    if (out == nullptr) return kAccessMissingArgument;
+    if (isBusy()) return kAccessBusy;
+    *out = options;
+    return kAccessOk;
+}
+
+int BootLoader::getField(int index, BootLoaderField* out) {
+    if (out == nullptr) return kAccessMissingArgument;
+    if (isBusy()) return kAccessBusy;
+    const int table = index >> 8;
+    const int t = index & 0xFF;
+    if ((table != 1 && table != 2) || (t != 0 && t != 1)) return kAccessBadIndex;
+    *out = table == 1 ? identity[t] : spareIdentity[t];
+    return kAccessOk;
+}
+
+int BootLoader::clearIdentity() {
+    // Releasing the image buffers under a running read would pull memory from under the worker.
+    if (isBusy()) return kAccessBusy;
+    connected = 0;
+    disconnect();
+    for (IdentityScratch& scratch : tables().scratch) {
+        scratch.reference.fill(0);
+        scratch.serial = 0;
+        scratch.reseller.fill(0);
+    }
+    for (auto* records : {&identity, &spareIdentity})
+        for (BootLoaderField& field : *records) {
+            field.reference.clear();
+            field.serial.clear();
+            field.date.clear();
+            field.reseller.clear();
+        }
+    for (BootLoaderKeys& key : keys) {
+        key.first.clear();
+        key.second.clear();
+    }
+    return 0;
+}
+
+void BootLoader::postEvent(std::int32_t kind, std::int32_t code, std::int32_t operation,
+                           const std::string& text, std::int32_t extra) {
+    EventCallback callback;
+    {
+        std::lock_guard lock(eventMutex_);
+        if (!callback_) return;
+        callback = callback_;
+        event_ = Event{kind, code, operation, text, extra};
+    }
+    const std::uint8_t savedFlag = inCallback;
+    inCallback = 1;
+    ++callbackDepth;
+    callback(kind, code, operation, text, extra);
+    --callbackDepth;
+    inCallback = savedFlag;
+}
+
+Event BootLoader::lastEvent() const {
+    std::lock_guard lock(eventMutex_);
+    return event_;
+}
+
+std::uint8_t BootLoader::findDevice() {
+    return hid::findDevice(
+        [this](const std::string& text) { postEvent(kEventError, kEventMissingEntryPoint, 0, text, 0); });
+}
+
+bool BootLoader::isDevicePresent() {
+    if (isWorkerRunning()) return true;
+    return hid::canOpenDevicePath();
+}
+
+}  // namespace bootloader

@@ -1,0 +1,199 @@
+// The device session: what the updater knows about the connected box and the settings of the next
+// operation. One per process; the window reads and writes it through the accessors and startOperation.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace bootloader {
+
+// One box identity, as decoded from the information area.
+struct BootLoaderField {
+    std::string reference;        // up to 4 characters, e.g. "AK02"
+    std::string serial;           // decimal, left-padded with "0" to at least 8 digits
+    std::string date;             // "DD-MM-YYYY"
+    std::string reseller;         // up to 32 characters
+    std::string firmwareVersion;  // up to 8 characters, or empty
+    std::string hardwareVersion;  // decimal, or empty when the box holds none
+};
+
+struct BootLoaderKeys {
+    std::string first, second, third;
+};
+
+struct Event {
+    std::int32_t kind = 0;
+    std::int32_t code = 0;
+    std::int32_t operation = 0;
+    std::string text;
+    std::int32_t extra = 0;
+};
+
+using EventCallback = std::function<void(std::int32_t kind, std::int32_t code, std::int32_t operation,
+                                         const std::string& text, std::int32_t extra)>;
+
+// Results of the accessors.
+enum AccessorResult : int { kAccessOk = 0, kAccessBusy = 1, kAccessMissingArgument = 2, kAccessBadIndex = 3 };
+
+enum OptionBit : std::uint8_t {
+    kOptionWorkerThread = 1,    // operations run on a worker thread
+    kOptionDual = 2,            // operations that support it run for target 0, then target 1
+    kOptionWriteProtected = 4,  // programming may write above 0x1D07CFFF (the identity area)
+    kOptionFinishCommand = 8,   // programming ends with command 0x06
+};
+
+enum EventKind : std::int32_t { kEventError = 0, kEventOperation = 2 };
+enum EventCode : std::int32_t {
+    kEventOperationRunning = 3,
+    kEventMissingEntryPoint = 256,
+    kEventStarts = 16,
+    kEventEndsOk = 17,
+    kEventEndsFault = 18,
+};
+
+enum Operation : int {
+    kOpReadIdentity = 1,
+    kOpNothing = 2,
+    kOpErase = 3,
+    kOpQuery = 4,
+    kOpProgram = 5,
+    kOpCommand06 = 6,
+    kOpSearch = 7,
+    kOpCommand50 = 8,
+    kOpReserved9 = 9,
+    kOpReset = 10,
+    kOpResetIfRequested = 11,
+    kOpReserved12 = 12,
+    kOpEraseUserData = 13,
+    kOpEraseUserDataIfRequested = 14,
+    kOperationLimit = 15,  // startOperation refuses this and above
+};
+
+enum StartResult : int {
+    kStarted = 0,
+    kStartNotPresentOrBusy = 1,
+    kStartNoSession = 3,
+    kStartBadOperation = 4,
+    kStartThreadFailed = 5,
+};
+
+// Status byte values.
+enum QueryStatus : std::uint8_t {
+    kQueryCleared = 0,
+    kQueryAnswered = 1,
+    kQueryWriteFailed = 2,
+    kQueryReadFailed = 3,
+    kQuerySessionOpened = 255,
+};
+enum ProgramStatus : std::uint8_t {
+    kProgramDone = 1,
+    kProgramWriteFailed = 2,
+    kProgramEraseAnswerFailed = 3,
+    kProgramErasing = 5,
+    kProgramWriting = 6,
+    kProgramIdle = 255,
+};
+enum CommandStatus : std::uint8_t { kCommandDone = 1, kCommandFailed = 2 };  // erase, 0x06, 0x50
+enum ReadStatusValue : std::uint8_t { kReadDone = 1, kReadFailed = 2, kReadWriteOpenFailed = 3 };
+
+// Results of the single commands.
+enum CommandResult : int {
+    kCommandOk = 0,
+    kCommandNoWriteHandle = 1,  // erase, erase user data, 0x06, 0x50; the query: write handle
+    kQueryNoReadHandle = 2,
+    kResetNoWriteHandle = 3,
+    kResetWriteFailed = 5,
+    kReservedOperation = 0xC000,  // operations 9 and 12
+};
+
+class BootLoader {
+public:
+    explicit BootLoader(EventCallback eventCallback = {});
+    ~BootLoader();  // waits for a running worker
+    BootLoader(const BootLoader&) = delete;
+    BootLoader& operator=(const BootLoader&) = delete;
+
+    int initialise();
+    void setEventCallback(EventCallback eventCallback);
+
+    int setIdentityKey(const std::uint8_t* data, std::size_t length);
+    int setSecondaryKey(const std::uint8_t* data, std::size_t length);
+
+    // False on the thread that runs the event callback; elsewhere whether the worker still runs.
+    bool isBusy();
+    int selectTarget(std::int32_t t);  // 3 for a target other than 0 or 1
+    int setOptions(const std::uint8_t* value);
+    int getOptions(std::uint8_t* out);
+    int getField(int index, BootLoaderField* out);  // 0x100 + t: identity[t]; 0x200 + t: spareIdentity[t]
+    std::uint8_t getProgress() const { return progress; }
+    int clearIdentity();  // refused (1) while an operation runs
+    void postEvent(std::int32_t kind, std::int32_t code, std::int32_t operation, const std::string& text,
+                   std::int32_t extra);
+    Event lastEvent() const;
+
+    // Device path and operations
+    std::uint8_t findDevice();  // the search, posting an error event per missing facility
+    bool isDevicePresent();
+    int connect();
+    int startOperation(int operation);
+    bool isWorkerRunning();
+    int openSession();
+
+    // The single commands (results and status bytes as the operations report them)
+    int queryDevice();
+    int eraseDevice();
+    int eraseUserData(bool onlyIfRequested);
+    int resetDevice(bool onlyIfRequested);
+    int sendCommand06();
+    int sendCommand50();
+
+    // Fields. Those the worker writes while another thread may read them are atomic.
+    std::atomic<std::uint8_t> queryStatus{0};
+    std::atomic<std::uint8_t> programStatus{0};
+    std::atomic<std::uint8_t> eraseStatus{0};
+    std::atomic<std::uint8_t> readStatus{0};
+    std::atomic<std::uint8_t> finishStatus{0};
+    std::atomic<std::uint8_t> command50Status{0};
+    std::array<std::uint8_t, 16> identityKey{};
+    std::array<std::uint8_t, 16> secondaryKey{};
+    std::atomic<std::uint32_t> connected{0};
+    std::atomic<std::uint8_t> inCallback{0};
+    std::atomic<std::uint8_t> progress{0};
+    std::atomic<std::uint32_t> writeOpenError{0};
+    std::atomic<std::uint32_t> readOpenError{0};
+    std::atomic<std::uint32_t> discoveryResult{0};
+    std::uint8_t options = 0;
+    std::int32_t target = 0;
+    std::array<BootLoaderField, 2> identity;
+    std::array<BootLoaderField, 2> spareIdentity;
+    std::array<BootLoaderKeys, 2> keys;
+    std::atomic<std::int32_t> lastResult{0};
+    std::uint8_t resetRequested = 0;
+    std::uint8_t eraseUserDataRequested = 0;
+
+private:
+    friend int runOperation(BootLoader* session, int operation);
+    bool inCallbackHere() const;
+    int performOperation(int operation);
+
+    EventCallback callback_;
+    mutable std::mutex eventMutex_;
+    Event event_;
+
+    std::mutex workerMutex_;
+    std::thread worker_;
+    std::atomic<bool> workerRunning_{false};  // cleared by the worker as its last act
+};
+
+// The operation routine: start event, the operation, lastResult, end event. 2 when there is no session.
+int runOperation(BootLoader* session, int operation);
+
+// startOperation for a session that may be missing (3).
+int startOperation(BootLoader* session, int operation);
+
+}  // namespace bootloader

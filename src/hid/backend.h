@@ -1,0 +1,92 @@
+// The small seam between the updater and the platform's HID services: list the present HID interfaces,
+// open one by path, move 65-byte reports. One backend serves the whole process.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace hid {
+
+// Byte 0 is the report identifier (always 0), bytes 1..64 the report's data.
+inline constexpr std::size_t kReportSize = 65;
+using Report = std::array<std::uint8_t, kReportSize>;
+
+struct DeviceInterface {
+    std::string hardwareId;  // e.g. "HID\VID_2E4B&PID_0001&REV_0100"
+    std::string path;        // what open() accepts
+};
+
+enum class Access { read, write };
+
+using Handle = std::uint64_t;
+inline constexpr Handle kNoHandle = 0;
+
+enum ReadStatus : int {
+    kReadOk = 0,
+    kReadTimeout = 1,  // nothing arrived within the time-out
+    kReadError = 2,    // the device is gone or the handle is unusable
+};
+
+// What a platform must offer; the binding checks the first four, the device search the other six.
+enum Facility : std::uint32_t {
+    kDeviceSetupLibrary = 1u << 0,
+    kHidLibrary = 1u << 1,
+    kNotificationLibrary = 1u << 2,
+    kNotificationEntry = 1u << 3,
+    kListDevices = 1u << 4,
+    kEnumerateInterfaces = 1u << 5,
+    kReleaseDeviceList = 1u << 6,
+    kInterfacePath = 1u << 7,
+    kEnumerateDevices = 1u << 8,
+    kHardwareId = 1u << 9,
+    kAllFacilities = (1u << 10) - 1,
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual std::uint32_t facilities() const { return kAllFacilities; }
+    // The present interfaces, in an order that stays the same while nothing is plugged or unplugged.
+    virtual std::vector<DeviceInterface> enumerate() = 0;
+    // 0 and a handle, or a non-zero platform error and kNoHandle.
+    virtual int open(const std::string& path, Access access, Handle& handle) = 0;
+    // Blocks until the report is written; 0 or a non-zero error.
+    virtual int write(Handle handle, const Report& report) = 0;
+    // Waits up to timeoutMs (0: only what is already there) for one report.
+    virtual ReadStatus read(Handle handle, Report& report, int timeoutMs) = 0;
+    virtual void close(Handle handle) = 0;
+};
+
+// The process's backend. Choose it before the first binding; the hidapi backend is made on first use
+// when nothing was chosen.
+void setBackend(std::shared_ptr<Backend> backend);
+std::shared_ptr<Backend> sharedBackend();
+inline Backend& backend() {
+    return *sharedBackend();
+}
+
+// One open path, closed when it goes out of scope.
+class Device {
+public:
+    Device(const std::string& path, Access access);
+    ~Device();
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    bool isOpen() const { return handle_ != kNoHandle; }
+    int openError() const { return openError_; }
+    int write(const Report& report);
+    ReadStatus read(Report& report, int timeoutMs);
+    void close();
+
+private:
+    std::shared_ptr<Backend> backend_;  // kept alive while the handle is open
+    Handle handle_ = kNoHandle;
+    int openError_ = 0;
+};
+
+}  // namespace hid

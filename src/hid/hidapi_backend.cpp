@@ -1,0 +1,93 @@
+#include "hid/hidapi_backend.h"
+
+#include <hidapi.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+namespace hid {
+
+std::string formatHardwareId(unsigned vendor, unsigned product, unsigned release) {
+    char text[48];
+    std::snprintf(text, sizeof text, "HID\\VID_%04X&PID_%04X&REV_%04X", vendor & 0xFFFFu, product & 0xFFFFu,
+                  release & 0xFFFFu);
+    return text;
+}
+
+HidapiBackend::HidapiBackend() : initialised_(hid_init() == 0) {}
+
+HidapiBackend::~HidapiBackend() {
+    for (auto& [handle, device] : devices_) hid_close(device);
+    if (initialised_) hid_exit();
+}
+
+std::uint32_t HidapiBackend::facilities() const {
+    // Without a working HID library there is no way to list or open devices at all.
+    return initialised_ ? kAllFacilities : kAllFacilities & ~kDeviceSetupLibrary;
+}
+
+std::vector<DeviceInterface> HidapiBackend::enumerate() {
+    std::vector<DeviceInterface> found;
+    if (!initialised_) return found;
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (hid_device_info* info = list; info != nullptr; info = info->next) {
+        if (info->path == nullptr) continue;
+        found.push_back(
+            {formatHardwareId(info->vendor_id, info->product_id, info->release_number), info->path});
+    }
+    hid_free_enumeration(list);
+    // The kernel's listing order may change between calls; the path order does not.
+    std::sort(found.begin(), found.end(),
+              [](const DeviceInterface& a, const DeviceInterface& b) { return a.path < b.path; });
+    return found;
+}
+
+int HidapiBackend::open(const std::string& path, Access, Handle& handle) {
+    handle = kNoHandle;
+    if (!initialised_) return ENODEV;
+    errno = 0;
+    hid_device* device = hid_open_path(path.c_str());
+    if (device == nullptr) return errno != 0 ? errno : ENODEV;
+    std::lock_guard lock(mutex_);
+    handle = nextHandle_++;
+    devices_[handle] = device;
+    return 0;
+}
+
+hid_device_* HidapiBackend::find(Handle handle) {
+    std::lock_guard lock(mutex_);
+    auto it = devices_.find(handle);
+    return it == devices_.end() ? nullptr : it->second;
+}
+
+int HidapiBackend::write(Handle handle, const Report& report) {
+    hid_device* device = find(handle);
+    if (device == nullptr) return EBADF;
+    const int written = hid_write(device, report.data(), report.size());
+    return written < 0 ? EIO : 0;
+}
+
+ReadStatus HidapiBackend::read(Handle handle, Report& report, int timeoutMs) {
+    hid_device* device = find(handle);
+    if (device == nullptr) return kReadError;
+    report.fill(0);
+    // hidapi hands back the data of an unnumbered report without its identifier byte.
+    const int count = hid_read_timeout(device, report.data() + 1, report.size() - 1, timeoutMs);
+    if (count < 0) return kReadError;
+    return count == 0 ? kReadTimeout : kReadOk;
+}
+
+void HidapiBackend::close(Handle handle) {
+    hid_device* device = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = devices_.find(handle);
+        if (it == devices_.end()) return;
+        device = it->second;
+        devices_.erase(it);
+    }
+    hid_close(device);
+}
+
+}  // namespace hid

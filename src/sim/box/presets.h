@@ -1,0 +1,24 @@
+// Named starting points for the simulated box, as the CLI's --simulate=PRESET and the demo choose them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/box/sim_backend.h"
+
+namespace sim {
+
+struct Preset {
+    const char* name;
+    const char* description;
+    void (*prepare)(
+        SimBackend& box);  // seeds memory or changes settings of a box made with defaultBoxConfig()
+};
+
+const std::vector<Preset>& presets();
+
+// A box for the named preset ("" is "default"); null when no preset has that name.
+std::shared_ptr<SimBackend> makePresetBox(const std::string& name);
+
+}  // namespace sim

@@ -1,0 +1,256 @@
+// Connect, session open, the single commands and the numbered operations with their events.
+#include <gtest/gtest.h>
+
+#include "bootloader/frames.h"
+#include "sim_session.h"
+
+namespace {
+
+using namespace bootloader;
+
+class Operations : public testsupport::SimSession {};
+
+std::vector<std::uint8_t> commandBytes(const std::vector<hid::Report>& frames) {
+    std::vector<std::uint8_t> codes;
+    for (const hid::Report& frame : frames) codes.push_back(frame[1]);
+    return codes;
+}
+
+TEST_F(Operations, ConnectLearnsTheLayoutAndLaysDownTheErasedPattern) {
+    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connected, 1u);
+    EXPECT_EQ(session->discoveryResult, 1u);
+    EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
+    const MemoryMap& map = memoryMap();
+    ASSERT_EQ(map.regionCount, 2);
+    EXPECT_EQ(map.packetDataSize, 56);
+    EXPECT_EQ(map.bytesPerAddress, 1);
+    EXPECT_EQ(map.regions[0].type, 1);
+    EXPECT_EQ(map.regions[0].start, 0x1D000000u);
+    EXPECT_EQ(map.regions[0].size, 0x80000u);
+    EXPECT_EQ(map.regions[1].type, 3);
+    ASSERT_EQ(map.images[0].size(), 0x80001u);
+    EXPECT_EQ(std::count(map.images[0].begin(), map.images[0].end() - 1, 0xFF), 0x80000);
+}
+
+TEST_F(Operations, ConnectWithoutABoxLeavesNothingBehind) {
+    session->connect();
+    box->unplug();
+    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connected, 0u);
+    EXPECT_EQ(session->discoveryResult, 0u);
+    EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
+    EXPECT_EQ(memoryMap().regionCount, 0);
+    EXPECT_TRUE(memoryMap().images[0].empty());
+    EXPECT_FALSE(session->isDevicePresent());
+    EXPECT_EQ(session->startOperation(kOpNothing), kStartNotPresentOrBusy);
+}
+
+TEST_F(Operations, ErasedPatternOfTwoByteUnits) {
+    sim::BoxConfig config = sim::defaultBoxConfig();
+    config.targets[0].family = 2;
+    config.targets[0].regions = {{1, 0x1000, 4}};
+    start({config});
+    session->connect();
+    const std::vector<std::uint8_t> expected{0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00};
+    EXPECT_EQ(memoryMap().images[0], expected) << "the spare unit at the end is not filled";
+}
+
+// Every command frame is zero apart from its code; dual forms send target 1 first.
+TEST_F(Operations, CommandFrames) {
+    struct Case {
+        int operation;
+        std::uint8_t options;  // on top of running inline
+        int target;
+        std::vector<std::uint8_t> codes;
+    };
+    const std::vector<Case> cases = {
+        {kOpErase, 0, 0, {0x02}},
+        {kOpErase, kOptionDual, 0, {0x02, 0x22}},
+        {kOpErase, 0, 1, {0x22}},
+        {kOpQuery, 0, 0, {0x01}},
+        {kOpQuery, 0, 1, {0x21}},
+        {kOpCommand06, 0, 0, {0x06}},
+        {kOpCommand06, 0, 1, {0x26}},
+        {kOpCommand50, 0, 1, {0x50}},
+        {kOpEraseUserData, 0, 0, {0x09}},
+        {kOpEraseUserData, 0, 1, {0x29}},
+        {kOpEraseUserData, kOptionDual, 0, {0x29, 0x09}},
+        {kOpReset, 0, 1, {0x32}},
+        {kOpReset, kOptionDual, 0, {0x32, 0x12}},
+        {kOpReset, 0, 0, {0x12}},
+        {kOpProgram, kOptionFinishCommand, 0, {0x02, 0x06}},
+    };
+    for (const Case& c : cases) {
+        start({sim::defaultBoxConfig()});
+        session->connect();
+        session->setOptions(&c.options);
+        session->selectTarget(c.target);
+        box->clearHostFrames();
+        session->startOperation(c.operation);
+        ASSERT_TRUE(waitForWorker());
+        const auto frames = box->hostFrames();
+        EXPECT_EQ(commandBytes(frames), c.codes) << "operation " << c.operation << " target " << c.target;
+        for (const hid::Report& frame : frames) {
+            EXPECT_EQ(frame[0], 0);
+            EXPECT_TRUE(std::all_of(frame.begin() + 2, frame.end(), [](std::uint8_t b) { return b == 0; }));
+        }
+    }
+}
+
+TEST_F(Operations, RequestedOnlyCommandsWriteNothingUnlessAsked) {
+    session->connect();
+    box->clearHostFrames();
+    EXPECT_EQ(session->resetDevice(true), 0);
+    EXPECT_EQ(session->eraseUserData(true), 0);
+    EXPECT_EQ(session->eraseStatus, kCommandDone);
+    EXPECT_TRUE(box->hostFrames().empty());
+    session->resetRequested = 1;
+    session->eraseUserDataRequested = 1;
+    EXPECT_EQ(session->eraseUserData(true), 0);
+    EXPECT_EQ(session->resetDevice(true), 0);
+    EXPECT_EQ(commandBytes(box->hostFrames()), (std::vector<std::uint8_t>{0x09, 0x12}));
+    EXPECT_EQ(session->resetRequested, 0);
+    EXPECT_EQ(session->eraseUserDataRequested, 0);
+}
+
+TEST_F(Operations, CommandFailuresShowInResultsAndStatusBytes) {
+    session->connect();
+    box->failOpens(hid::Access::write, true);
+    EXPECT_EQ(session->eraseDevice(), kCommandNoWriteHandle);
+    EXPECT_EQ(session->eraseStatus, kCommandFailed);
+    EXPECT_EQ(session->resetDevice(false), kResetNoWriteHandle);
+    EXPECT_EQ(session->sendCommand06(), kCommandNoWriteHandle);
+    EXPECT_EQ(session->finishStatus, kCommandFailed);
+    EXPECT_EQ(session->queryDevice(), kCommandNoWriteHandle);
+    EXPECT_EQ(session->queryStatus, kQueryWriteFailed);
+    EXPECT_NE(session->writeOpenError, 0u);
+    box->failOpens(hid::Access::write, false);
+    box->failOpens(hid::Access::read, true);
+    EXPECT_EQ(session->queryDevice(), kQueryNoReadHandle);
+    EXPECT_EQ(session->queryStatus, kQueryReadFailed);
+    box->failOpens(hid::Access::read, false);
+    box->failWrites(true);
+    EXPECT_EQ(session->sendCommand50(), 0);
+    EXPECT_EQ(session->command50Status, kCommandFailed);
+    EXPECT_EQ(session->resetDevice(false), kResetWriteFailed);
+    box->failWrites(false);
+    box->stopAnswering(true);
+    EXPECT_EQ(session->queryDevice(), 0) << "an unanswered query ends after the answer time-out";
+    EXPECT_EQ(session->queryStatus, kQueryReadFailed);
+    EXPECT_EQ(memoryMap().regionCount, 0);
+}
+
+TEST_F(Operations, ResultsAndEndEvents) {
+    struct Case {
+        int operation;
+        int result;
+    };
+    for (const Case c : {Case{0, -1},
+                         {kOpNothing, 0},
+                         {kOpSearch, 1},
+                         {kOpReserved9, 0xC000},
+                         {kOpReserved12, 0xC000},
+                         {kOpErase, 0},
+                         {-7, -1}}) {
+        start({sim::defaultBoxConfig()});
+        session->connect();
+        ASSERT_EQ(session->startOperation(c.operation), kStarted);
+        ASSERT_TRUE(waitForWorker());
+        EXPECT_EQ(session->lastResult, c.result) << c.operation;
+        const auto events = recordedEvents();
+        ASSERT_EQ(events.size(), 2u) << c.operation;
+        EXPECT_EQ(events[0].kind, kEventOperation);
+        EXPECT_EQ(events[0].code, kEventStarts);
+        EXPECT_EQ(events[0].operation, c.operation);
+        EXPECT_EQ(events[0].text, "Starts Operation");
+        EXPECT_EQ(events[1].code, c.result == 0 ? kEventEndsOk : kEventEndsFault);
+        EXPECT_EQ(events[1].text, c.result == 0 ? "Ends Operation: OK" : "Ends Operation: Fault");
+        EXPECT_EQ(events[1].operation, c.operation);
+    }
+    EXPECT_EQ(session->startOperation(kOperationLimit), kStartBadOperation);
+    EXPECT_EQ(startOperation(nullptr, kOpNothing), kStartNoSession);
+    EXPECT_EQ(recordedEvents().size(), 2u) << "refused operations post nothing";
+    EXPECT_EQ(runOperation(nullptr, kOpNothing), 2);
+}
+
+TEST_F(Operations, InlineOperationReturnsItsOwnResult) {
+    session->connect();
+    runInline();
+    EXPECT_EQ(session->startOperation(kOpReserved9), 0xC000);
+    EXPECT_EQ(session->startOperation(kOpSearch), 1);
+}
+
+// The window runs erase user data and reset from its handler of the end event, on the worker thread.
+TEST_F(Operations, OperationsStartedFromTheCallbackRunNested) {
+    session->connect();
+    box->clearHostFrames();
+    std::vector<int> nestedResults;
+    std::thread::id callbackThread;
+    onEvent = [&](std::int32_t, std::int32_t code, std::int32_t operation) {
+        if (operation != kOpErase || code != kEventEndsOk) return;
+        callbackThread = std::this_thread::get_id();
+        session->eraseUserDataRequested = 1;
+        session->resetRequested = 1;
+        nestedResults.push_back(session->startOperation(kOpEraseUserDataIfRequested));
+        nestedResults.push_back(session->startOperation(kOpResetIfRequested));
+    };
+    ASSERT_EQ(session->startOperation(kOpErase), kStarted);
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_NE(callbackThread, std::this_thread::get_id());
+    EXPECT_EQ(nestedResults, (std::vector<int>{0, 0}));
+    EXPECT_EQ(commandBytes(box->hostFrames()), (std::vector<std::uint8_t>{0x02, 0x09, 0x12}));
+    std::vector<std::pair<int, int>> sequence;
+    for (const Event& e : recordedEvents()) sequence.emplace_back(e.operation, e.code);
+    const std::vector<std::pair<int, int>> expected = {
+        {kOpErase, kEventStarts},
+        {kOpErase, kEventEndsOk},
+        {kOpEraseUserDataIfRequested, kEventStarts},
+        {kOpEraseUserDataIfRequested, kEventEndsOk},
+        {kOpResetIfRequested, kEventStarts},
+        {kOpResetIfRequested, kEventEndsOk},
+    };
+    EXPECT_EQ(sequence, expected);
+}
+
+TEST_F(Operations, QueryAnswerWithoutRegions) {
+    box->setAnswerFilter([](hid::Report& answer) {
+        if (answer[1] == kCmdQuery) answer[4] = 0xFF;
+    });
+    session->connect();
+    EXPECT_EQ(memoryMap().regionCount, 0);
+    for (const auto& image : memoryMap().images) EXPECT_TRUE(image.empty());
+}
+
+// Region sizes come from the box: a size whose image would not fit sane memory is refused cleanly.
+TEST_F(Operations, OversizedRegionIsRefused) {
+    struct Case {
+        std::uint32_t size;
+        std::uint8_t family;
+        int result;
+    };
+    for (const Case c :
+         {Case{0xFFFFFFFF, 3, 1}, {0xFFFFFFFF, 2, 1}, {0x04000001, 3, 1}, {0x04000000, 3, 0}}) {
+        box->setAnswerFilter([&](hid::Report& answer) {
+            if (answer[1] != kCmdQuery) return;
+            answer[3] = c.family;
+            for (int i = 0; i < 4; ++i) answer[9 + i] = static_cast<std::uint8_t>(c.size >> (8 * i));
+        });
+        session->connect();
+        EXPECT_EQ(session->openSession(), c.result) << std::hex << c.size;
+        EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
+        EXPECT_EQ(memoryMap().images[0].empty(), c.result != 0);
+    }
+}
+
+TEST_F(Operations, UnknownFamilyKeepsBytesPerAddressAndReadsFailCleanly) {
+    box->setAnswerFilter([](hid::Report& answer) {
+        if (answer[1] == kCmdQuery) answer[3] = 9;
+    });
+    session->connect();
+    EXPECT_EQ(memoryMap().bytesPerAddress, 0);
+    EXPECT_EQ(memoryMap().regionCount, 2);
+    EXPECT_TRUE(memoryMap().images[0].empty());
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// Binding and finding the box, against the simulated box's HID listing.
+#include <gtest/gtest.h>
+
+#include "../bootloader/sim_session.h"
+#include "hid/discovery.h"
+#include "hid/hidapi_backend.h"
+
+namespace {
+
+TEST(HardwareId, MatchesTheBoxInAnyCase) {
+    struct Case {
+        const char* id;
+        bool matches;
+    };
+    for (const Case c : {Case{"HID\\VID_2E4B&PID_0001&REV_0100", true},
+                         {"hid\\vid_2e4b&pid_0001&rev_0100", true},
+                         {"HID\\Vid_2e4B&pId_0001", true},
+                         {"HID\\VID_2E4B&PID_0002&REV_0100", false},
+                         {"HID\\VID_2E4C&PID_0001", false},
+                         {"", false}}) {
+        EXPECT_EQ(hid::matchesBox(c.id), c.matches) << c.id;
+    }
+    EXPECT_EQ(hid::formatHardwareId(0x2E4B, 0x0001, 0x0100), "HID\\VID_2E4B&PID_0001&REV_0100");
+    EXPECT_EQ(hid::formatHardwareId(0xab, 0x1234, 0x2), "HID\\VID_00AB&PID_1234&REV_0002");
+}
+
+class Discovery : public testsupport::SimSession {};
+
+TEST_F(Discovery, FirstMatchingInterfaceWins) {
+    sim::BoxConfig other = sim::defaultBoxConfig();
+    other.hardwareId = "HID\\VID_2E4B&PID_0002&REV_0100";
+    start({other, sim::defaultBoxConfig(), sim::defaultBoxConfig()});
+    EXPECT_EQ(session->findDevice(), 1);
+    EXPECT_EQ(hid::devicePathRecord(), sim::SimBackend::pathOf(1));
+    box->unplug(1);
+    EXPECT_EQ(session->findDevice(), 1);
+    EXPECT_EQ(hid::devicePathRecord(), sim::SimBackend::pathOf(2));
+}
+
+TEST_F(Discovery, NothingFoundKeepsThePreviousPath) {
+    ASSERT_EQ(session->findDevice(), 1);
+    box->unplug();
+    EXPECT_EQ(session->findDevice(), 0);
+    EXPECT_EQ(hid::devicePathRecord(), sim::SimBackend::pathOf(0));
+    EXPECT_FALSE(session->isDevicePresent());
+    box->plug();
+    EXPECT_TRUE(session->isDevicePresent());
+    hid::forgetDevicePath();
+    EXPECT_FALSE(session->isDevicePresent());
+}
+
+TEST_F(Discovery, MissingSearchFacilitiesAreReportedAndNothingIsFound) {
+    box->setFacilities(hid::kAllFacilities & ~(hid::kListDevices | hid::kHardwareId));
+    EXPECT_EQ(session->findDevice(), 0);
+    const auto events = recordedEvents();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].text, "ERROR invoking SetupDiGetClassDevs function");
+    EXPECT_EQ(events[1].text, "ERROR invoking SetupDiGetDeviceRegistryProperty function");
+    for (const auto& e : events) {
+        EXPECT_EQ(e.kind, 0);
+        EXPECT_EQ(e.code, 256);
+        EXPECT_EQ(e.operation, 0);
+        EXPECT_EQ(e.extra, 0);
+    }
+    box->setFacilities(hid::kAllFacilities & ~hid::kInterfacePath);
+    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connected, 0u);
+    EXPECT_EQ(recordedEvents().back().text, "ERROR invoking SetupDiGetDeviceInterfaceDetail function");
+}
+
+// The binding checks the platform once; the first facility missing decides the code.
+TEST_F(Discovery, BindingCodes) {
+    struct Case {
+        std::uint32_t missing;
+        std::uint8_t code;
+        const char* text;
+    };
+    for (const Case c : {Case{hid::kDeviceSetupLibrary, 1, "ERROR loading setupapi.dll"},
+                         {hid::kHidLibrary | hid::kNotificationEntry, 2, "ERROR loading hid.dll"},
+                         {hid::kNotificationLibrary, 3, "ERROR loading user32.dll"},
+                         {hid::kNotificationEntry, 4, "RegisterDeviceNotification no encontrada"},
+                         {0, 0, ""}}) {
+        bootloader::resetProcessState();
+        box->setFacilities(hid::kAllFacilities & ~c.missing);
+        EXPECT_EQ(bootloader::bindSystemLibraries(), c.code);
+        EXPECT_TRUE(hid::discovery().systemLibrariesBound);
+        EXPECT_EQ(hid::discovery().bindingError, c.code);
+        EXPECT_EQ(hid::discovery().bindingErrorText, c.text);
+    }
+    // A session made after a binding does not bind again.
+    box->setFacilities(0);
+    bootloader::BootLoader again;
+    EXPECT_EQ(hid::discovery().bindingError, 0u);
+}
+
+}  // namespace
