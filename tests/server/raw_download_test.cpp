@@ -1,0 +1,192 @@
+#include "server/raw_download.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "sim/server/sample_catalogue.h"
+#include "stand_in_fixture.h"
+
+namespace {
+
+using namespace ArvexClient;
+
+class RawDownloadTest : public testing_support::StandInTest {
+protected:
+    void SetUp() override {
+        StandInTest::SetUp();
+        setPlain();
+        login();
+        session.selectedFileId = standIn->idOf(simserver::kSampleAk02Current);
+        expected =
+            readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk02Current);
+    }
+
+    int download(const std::filesystem::path& target) {
+        const std::string document = documentHead() + buildGetFileCommand() + documentTail();
+        const std::vector<std::uint8_t> payload(document.begin(), document.end());
+        return rawPostToFile("127.0.0.1", standIn->port(), server.requestPath, target.string(), &payload,
+                             &sink);
+    }
+
+    std::size_t filesInFolder() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+    }
+
+    ProgressSink sink;
+    std::string expected;
+};
+
+TEST_F(RawDownloadTest, RequestPiecesAreByteExact) {
+    EXPECT_EQ(rawBodyHead(),
+              "------------------022014161244160\r\nContent-Disposition: form-data; name=\"data\"; "
+              "filename=\"file\"\r\nContent-Type: multipart/form-data; boundary=----------------"
+              "022014161244160\r\nContent-Transfer-Encoding: binary\r\n\r\n");
+    EXPECT_EQ(rawBodyHead().size(), 211u);
+    EXPECT_EQ(rawBodyTail(), "\r\n------------------022014161244160--\r\n");
+    EXPECT_EQ(rawBodyTail().size(), 39u);
+    EXPECT_EQ(rawRequestHead("/support/api_support.php", 200, "support.example"),
+              "POST //support/api_support.php HTTP/1.0\r\nConnection: keep-alive\r\nContent-Type: "
+              "multipart/form-data; boundary=----------------022014161244160\r\nContent-Length: 450\r\n"
+              "Host: support.example\r\nAccept: text/html, */*\r\nAccept-Encoding: identity\r\n"
+              "User-Agent: Mozilla/3.0 (compatible; qOS 1.0)\r\n\r\n");
+}
+
+TEST_F(RawDownloadTest, WhatReachesTheServer) {
+    server.hostHeader = "support.example";
+    const std::vector<std::uint8_t> payload(200, 'p');
+    rawPostToFile("127.0.0.1", standIn->port(), server.requestPath, (folder / "x").string(), &payload, &sink);
+    const simserver::HttpRequest request = standIn->lastRequest();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.target, "//support/api_support.php?nocrypt=1");
+    EXPECT_EQ(request.version, "HTTP/1.0");
+    EXPECT_EQ(request.header("Content-Length"), "450");
+    EXPECT_EQ(request.header("Host"), "support.example");
+    EXPECT_EQ(request.body, rawBodyHead() + std::string(200, 'p') + rawBodyTail());
+}
+
+TEST_F(RawDownloadTest, StoresTheFileAndReportsProgress) {
+    std::int64_t total = -1, last = 0;
+    int ends = 0;
+    sink = {[&](std::int64_t value) { total = value; }, [&](std::int64_t value) { last = value; },
+            [&] { ++ends; }};
+    const std::filesystem::path target = folder / "fw.hex";
+    ASSERT_EQ(download(target), kRawOk);
+    EXPECT_EQ(readFile(target), expected);
+    EXPECT_EQ(total, static_cast<std::int64_t>(expected.size()));
+    EXPECT_EQ(last, static_cast<std::int64_t>(expected.size()));
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(filesInFolder(), 1u) << "no temporary file left behind";
+}
+
+TEST_F(RawDownloadTest, SealedRequestThroughTheDriver) {
+    setServerDefaults();
+    server.host = "127.0.0.1";
+    server.hostHeader = "127.0.0.1";
+    server.port = standIn->port();
+    const std::vector<std::string> parameters = {(folder / "sealed.hex").string()};
+    EXPECT_EQ(runRequest(kRequestGetFile2, nullptr, &parameters, &sink, false), kRawOk);
+    EXPECT_EQ(readFile(folder / "sealed.hex"), expected);
+    EXPECT_EQ(runRequest(kRequestGetFile2, nullptr, &parameters, nullptr, false), kRawNoPayload);
+}
+
+TEST_F(RawDownloadTest, RepliesThatAreRefused) {
+    struct Case {
+        const char* name;
+        simserver::ServerFaults faults;
+        int result;
+    };
+    auto reply = [](const char* body) {
+        simserver::ServerFaults faults;
+        faults.replyBody = body;
+        return faults;
+    };
+    simserver::ServerFaults http10, longHead, shortBody, keepOpen, refuse;
+    http10.http10Reply = true;
+    longHead.longHeadBytes = 2100;
+    shortBody.shortBodyBytes = 10;
+    keepOpen.keepOpen = true;
+    refuse.refuseConnections = true;
+    const Case cases[] = {
+        {"status 0", reply("0||\r\n"), kRawRefused},
+        {"status 0 and text", reply("0\r\nFile not found||\r\n"), kRawRefused},
+        {"status 2", reply("2\r\n5||\r\nhello"), kRawProtocol},
+        {"size not a number", reply("1\r\nfive||\r\nhello"), kRawProtocol},
+        {"size with junk", reply("1\r\n5x||\r\nhello"), kRawProtocol},
+        {"no CR LF", reply("1||\r\nhello"), kRawProtocol},
+        {"empty block", reply("||\r\nhello"), kRawProtocol},
+        {"no terminator", reply("1\r\n5\r\nhello"), kRawProtocol},
+        {"declared size 0", reply("1\r\n0||\r\n"), kRawSizeMismatch},
+        {"more than declared", reply("1\r\n3||\r\nhello"), kRawSizeMismatch},
+        {"HTTP/1.0 reply", http10, kRawProtocol},
+        {"long reply head", longHead, kRawProtocol},
+        {"short body", shortBody, kRawSizeMismatch},
+        {"connection kept open", keepOpen, kRawReadFailed},
+        {"connection reset", refuse, kRawProtocol},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        standIn->setFaults(c.faults);
+        EXPECT_EQ(download(folder / "out.bin"), c.result);
+        EXPECT_EQ(filesInFolder(), 0u) << "a failed download leaves no file";
+    }
+}
+
+TEST_F(RawDownloadTest, KeptOpenConnectionWaitsForTheBodyTimeOut) {
+    simserver::ServerFaults faults;
+    faults.keepOpen = true;
+    standIn->setFaults(faults);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(download(folder / "out.bin"), kRawReadFailed);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(rawDownloadSettings.bodyTimeoutMs));
+    EXPECT_LT(waited, std::chrono::milliseconds(2500));
+}
+
+TEST_F(RawDownloadTest, HeadLimitIsTwoThousandFortyEightCharacters) {
+    // The head up to its empty line: the stand-in's own lines, then the padding header without its CR LF.
+    const std::string fixedHead =
+        "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+        std::to_string(expected.size() + simserver::fileStatusBlock(expected.size()).size()) +
+        "\r\nConnection: close\r\nX-Padding: \r\n";
+    for (const auto& [padding, result] : {std::pair{2048 + 2 - fixedHead.size(), kRawOk},
+                                          std::pair{2049 + 2 - fixedHead.size(), kRawProtocol}}) {
+        simserver::ServerFaults faults;
+        faults.longHeadBytes = padding;
+        standIn->setFaults(faults);
+        EXPECT_EQ(download(folder / "out.bin"), result) << padding;
+    }
+}
+
+TEST_F(RawDownloadTest, FailuresLeaveAnExistingTargetUntouched) {
+    const std::filesystem::path target = folder / "precious.bin";
+    std::ofstream(target, std::ios::binary) << "the user's own file";
+    simserver::ServerFaults faults;
+    faults.shortBodyBytes = 1;
+    standIn->setFaults(faults);
+    EXPECT_EQ(download(target), kRawSizeMismatch);
+    EXPECT_EQ(readFile(target), "the user's own file");
+    EXPECT_EQ(filesInFolder(), 1u);
+
+    standIn->setFaults({});
+    EXPECT_EQ(download(target), kRawOk);
+    EXPECT_EQ(readFile(target), expected);
+}
+
+TEST_F(RawDownloadTest, LocalAndConnectionFailures) {
+    EXPECT_EQ(download(folder / "missing-folder" / "out.bin"), kRawCannotCreate);
+    const std::vector<std::uint8_t> payload(10, 'x');
+    EXPECT_EQ(rawPostToFile("127.0.0.1", standIn->port(), "/p", (folder / "a").string(), nullptr, &sink),
+              kRawNoPayload);
+    EXPECT_EQ(rawPostToFile("127.0.0.1", standIn->port(), "/p", (folder / "a").string(), &payload, nullptr),
+              kRawNoPayload);
+    simserver::SupportServer closed;
+    ASSERT_TRUE(closed.start(0));
+    const int deadPort = closed.port();
+    closed.stop();
+    EXPECT_EQ(rawPostToFile("127.0.0.1", deadPort, "/p", (folder / "a").string(), &payload, &sink),
+              kRawConnectFailed);
+    EXPECT_EQ(filesInFolder(), 0u);
+}
+
+}  // namespace

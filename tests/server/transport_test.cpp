@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include "sim/server/sample_catalogue.h"
+#include "stand_in_fixture.h"
+
+namespace {
+
+using namespace ArvexClient;
+using testing_support::loggedLines;
+
+class TransportTest : public testing_support::StandInTest {};
+
+TEST_F(TransportTest, UrlCarriesHostPortAndTheDoubleSlash) {
+    server.host = "support.example";
+    server.port = 80;
+    server.requestPath = "/support/api_support.php?nocrypt=1";
+    EXPECT_EQ(buildServerUrl(), "http://support.example:80//support/api_support.php?nocrypt=1");
+}
+
+TEST_F(TransportTest, LoginSealedAndPlain) {
+    for (bool sealed : {true, false}) {
+        SCOPED_TRACE(sealed ? "sealed" : "plain");
+        setServerDefaults();
+        server.host = "127.0.0.1";
+        server.port = standIn->port();
+        if (!sealed) setPlain();
+        std::string answer;
+        ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+        EXPECT_EQ(parseAuthAnswer(answer), kAuthOk);
+        EXPECT_NE(session.serverKey, "0");
+        // The stand-in read exactly the document that was built.
+        EXPECT_EQ(standIn->lastDocument(), documentHead() + "<cmd type=\"AUTH\" id=\"" + session.requestId +
+                                               "\" pid=\"AK02\" serial=\"00012345\" reseller=\"Arvex\" "
+                                               "date=\"14-09-2010\"></cmd>" +
+                                               documentTail());
+    }
+    EXPECT_TRUE(loggedLines.empty());
+}
+
+TEST_F(TransportTest, BodyIsOneDataPartTypedLikeTheBody) {
+    deviceInfo = {"AK01", "1234567", "14-09-2010", "Arvex", ""};  // a 151-byte AUTH document
+    std::string answer;
+    ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    const simserver::HttpRequest request = standIn->lastRequest();
+    EXPECT_EQ(request.target, "//support/api_support.php");
+    const std::string contentType = request.header("Content-Type");
+    ASSERT_EQ(contentType.rfind("multipart/form-data; boundary=", 0), 0u);
+    const std::string boundary = contentType.substr(contentType.find('=') + 1);
+    EXPECT_EQ(request.header("Expect"), "");
+    const std::string partHead = "--" + boundary +
+                                 "\r\nContent-Disposition: form-data; name=\"data\"; filename=\"file\"\r\n"
+                                 "Content-Type: " +
+                                 contentType + "\r\n";
+    EXPECT_EQ(request.body.rfind(partHead, 0), 0u);
+    const std::string tail = "\r\n--" + boundary + "--\r\n";
+    ASSERT_GT(request.body.size(), tail.size());
+    EXPECT_EQ(request.body.substr(request.body.size() - tail.size()), tail);
+    EXPECT_EQ(request.body.find("--" + boundary, 1), request.body.size() - tail.size() + 2)
+        << "a single part";
+    // The 151-byte document travels in a 206-byte envelope.
+    const std::size_t contentStart = request.body.find("\r\n\r\n") + 4;
+    EXPECT_EQ(request.body.size() - tail.size() - contentStart, 206u);
+}
+
+TEST_F(TransportTest, ServerErrorTextsAndShortAnswersAreRefused) {
+    for (const char* reply : {"EC12::Server busy", "EC1::x", "ABCDE", ""}) {
+        SCOPED_TRACE(reply);
+        simserver::ServerFaults faults;
+        faults.replyBody = reply;
+        standIn->setFaults(faults);
+        loggedLines.clear();
+        std::string answer = "stale";
+        EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestBadAnswer);
+        EXPECT_EQ(answer, "");
+        EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-resp)"});
+    }
+}
+
+TEST_F(TransportTest, DamagedEnvelopeGivesAnEmptyAnswer) {
+    simserver::ServerFaults faults;
+    faults.corruptEnvelope = true;
+    standIn->setFaults(faults);
+    std::string answer;
+    EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    EXPECT_EQ(answer, "");
+    EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (proc-data 2): 16"});
+}
+
+TEST_F(TransportTest, WrongRequestIdIsCaughtByTheReader) {
+    simserver::ServerFaults faults;
+    faults.wrongRequestId = true;
+    standIn->setFaults(faults);
+    std::string answer;
+    ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    EXPECT_EQ(parseAuthAnswer(answer), kAuthSyncError);
+}
+
+TEST_F(TransportTest, UnknownKindsSendNothing) {
+    for (int kind : {0, 8, -1}) {
+        session.requestId = "1234";
+        std::string answer;
+        EXPECT_EQ(requestSimple(kind, answer, nullptr, true), kRequestUnknownKind);
+        EXPECT_EQ(session.requestId, "1234") << "no request id drawn";
+    }
+    EXPECT_EQ(standIn->requestCount(), 0u);
+}
+
+TEST_F(TransportTest, FailedPostsBySealingMode) {
+    struct Case {
+        const char* name;
+        bool sealed;
+        int result;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"sealed", true, kRequestPostFailed, {"Error (data-post)"}},
+        {"plain", false, kRequestOk, {}},
+    };
+    simserver::SupportServer closed;  // its port is free again once it stops
+    ASSERT_TRUE(closed.start(0));
+    const int deadPort = closed.port();
+    closed.stop();
+    for (const Case& c : cases) {
+        for (const std::string how : {"unreachable", "refused", "not found"}) {
+            SCOPED_TRACE(std::string(c.name) + " " + how);
+            setServerDefaults();
+            server.host = "127.0.0.1";
+            server.port = how == "unreachable" ? deadPort : standIn->port();
+            if (!c.sealed) setPlain();
+            if (how == "not found") server.requestPath = "/elsewhere.php";
+            simserver::ServerFaults faults;
+            faults.refuseConnections = how == "refused";
+            standIn->setFaults(faults);
+            loggedLines.clear();
+            std::string answer = "stale";
+            EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), c.result);
+            EXPECT_EQ(answer, "");
+            EXPECT_EQ(loggedLines, c.lines);
+        }
+    }
+}
+
+TEST_F(TransportTest, CatalogueRequestsNeedAnIssuedKey) {
+    session.serverKey = "NOT-ISSUED";
+    std::string answer;
+    EXPECT_EQ(requestSimple(kRequestFileList, answer, nullptr, true), kRequestBadAnswer);
+    login();
+    ASSERT_EQ(requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
+    std::vector<std::string> names;
+    EXPECT_EQ(parseFileList(answer,
+                            [&](std::unique_ptr<FileInfo> entry, int, void*) {
+                                names.push_back(entry->name);
+                                return 1;
+                            }),
+              kFileListDone);
+    EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
+}
+
+TEST_F(TransportTest, SearchSendsThePatternFromTheFirstLine) {
+    login();
+    const std::vector<std::string> parameters = {"fw_1.", "ignored"};
+    std::string answer;
+    ASSERT_EQ(requestText(kRequestSearch, answer, &parameters, nullptr, true), kRequestOk);
+    std::vector<std::string> names;
+    parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
+        names.push_back(entry->name);
+        return 1;
+    });
+    EXPECT_EQ(names, (std::vector<std::string>{"ak02_fw_1.3.hex", "ak02_fw_1.2.hex"}));
+    EXPECT_NE(standIn->lastDocument().find("pattern=\"fw_1.\""), std::string::npos);
+}
+
+TEST_F(TransportTest, GetFileIntoMemoryIsTakenAsItComes) {
+    login();
+    session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
+    int begins = 0, ends = 0;
+    std::int64_t lastCount = 0;
+    ProgressSink sink{[&](std::int64_t) { ++begins; }, [&](std::int64_t count) { lastCount = count; },
+                      [&] { ++ends; }};
+    std::string answer;
+    ASSERT_EQ(requestSimple(kRequestGetFile, answer, &sink, false), kRequestOk);
+    const std::string file =
+        readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk03Dual);
+    EXPECT_EQ(answer, simserver::fileStatusBlock(file.size()) + file);
+    EXPECT_EQ(answer[0], '1');
+    EXPECT_EQ(begins, 1);
+    EXPECT_EQ(ends, 1);
+    EXPECT_GE(lastCount, static_cast<std::int64_t>(answer.size()));
+}
+
+TEST_F(TransportTest, RequestToFileUsesTheFirstLineOnly) {
+    login();
+    session.selectedFileId = standIn->idOf(simserver::kSampleReleaseNotes);
+    const std::filesystem::path target = folder / "notes.txt";
+    const std::string parameters = target.string() + "\r\n" + (folder / "second.txt").string() + "\nthird";
+    ProgressSink sink;
+    EXPECT_EQ(requestToFile(kRequestGetFile2, parameters, &sink, false), kRawOk);
+    EXPECT_EQ(readFile(target),
+              readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleReleaseNotes));
+    EXPECT_FALSE(std::filesystem::exists(folder / "second.txt"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+TEST_F(TransportTest, RegistrationOutcomes) {
+    login();  // AUTH_OK; REGISTER needs the key it brings
+    struct Case {
+        stUserInfo user;
+        const char* serial;
+        int result;
+    };
+    const Case cases[] = {
+        {{"Ana", "ana@example.com", "pw", "ES"}, "00077777", kRegisterOk},
+        {{"Ana", "ANA@example.com", "pw", "ES"}, "00077778", kRegisterAlready},
+        {{"", "bob@example.com", "pw", "ES"}, "00077779", kRegisterError},
+    };
+    for (const Case& c : cases) {
+        userInfo = c.user;
+        deviceInfo.serial = c.serial;
+        std::string answer;
+        ASSERT_EQ(requestSimple(kRequestRegister, answer, nullptr, true), kRequestOk);
+        EXPECT_EQ(parseAuthAnswer(answer), c.result) << c.serial;
+    }
+    EXPECT_TRUE(standIn->isRegistered("00077777"));
+    EXPECT_FALSE(standIn->isRegistered("00077779"));
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+#include "sim/server/support_server.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "../server/stand_in_fixture.h"
+#include "sim/server/sample_catalogue.h"
+
+namespace {
+
+using namespace ArvexClient;
+
+// Decodes Intel HEX text independently of the box side: address -> byte, checksums verified.
+std::map<std::uint32_t, std::uint8_t> decodeHex(const std::string& text, bool& valid) {
+    std::map<std::uint32_t, std::uint8_t> memory;
+    valid = false;
+    std::uint32_t upper = 0;
+    std::size_t start = 0;
+    bool ended = false;
+    while (start < text.size() && !ended) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) return memory;
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.size() < 11 || line[0] != ':') return memory;
+        std::vector<std::uint8_t> bytes;
+        for (std::size_t i = 1; i + 1 < line.size(); i += 2)
+            bytes.push_back(static_cast<std::uint8_t>(std::stoi(line.substr(i, 2), nullptr, 16)));
+        unsigned sum = 0;
+        for (std::uint8_t b : bytes) sum += b;
+        if ((sum & 0xFF) != 0 || bytes.size() != bytes[0] + 5u) return memory;
+        const std::uint32_t address = upper | (bytes[1] << 8 | bytes[2]);
+        switch (bytes[3]) {
+            case 0:
+                for (std::size_t k = 0; k < bytes[0]; ++k)
+                    memory[address + static_cast<std::uint32_t>(k)] = bytes[4 + k];
+                break;
+            case 1:
+                ended = true;
+                break;
+            case 4:
+                upper = static_cast<std::uint32_t>(bytes[4] << 8 | bytes[5]) << 16;
+                break;
+            default:
+                return memory;
+        }
+    }
+    valid = ended && start == text.size();
+    return memory;
+}
+
+TEST(SampleCatalogueTest, ImagesAreValidIntelHexInsideTheProgramRegion) {
+    for (auto id : {simserver::SampleImageId::kAk02Current, simserver::SampleImageId::kAk02Older,
+                    simserver::SampleImageId::kAk03Target0, simserver::SampleImageId::kAk03Target1}) {
+        const simserver::SampleImage image = simserver::sampleImage(id);
+        bool valid = false;
+        const auto memory = decodeHex(image.hexText, valid);
+        ASSERT_TRUE(valid);
+        ASSERT_EQ(memory.size(), image.bytes.size());
+        EXPECT_EQ(memory.begin()->first, image.address);
+        EXPECT_LT(memory.rbegin()->first, 0x1D078000u);
+        EXPECT_GE(image.address, 0x1D000000u);
+        std::size_t k = 0;
+        for (const auto& [address, value] : memory) {
+            ASSERT_EQ(address, image.address + k);
+            ASSERT_EQ(value, image.bytes[k++]);
+        }
+        EXPECT_EQ(image.hexText.find("\n\n"), std::string::npos) << "an empty line would end the load";
+    }
+}
+
+TEST(SampleCatalogueTest, ContainersCarryTheirImagesBetweenMarkers) {
+    const std::string a = simserver::sampleImage(simserver::SampleImageId::kAk03Target0).hexText;
+    const std::string b = simserver::sampleImage(simserver::SampleImageId::kAk03Target1).hexText;
+    const std::string dual = simserver::firmwareContainer(a, b);
+    EXPECT_EQ(dual[0], '1');
+    const std::size_t markerA = dual.find(":0000000aff\n");
+    const std::size_t markerB = dual.find(":0000000bff\n");
+    ASSERT_NE(markerA, std::string::npos);
+    ASSERT_NE(markerB, std::string::npos);
+    EXPECT_LT(dual.find("RESET"), markerA);
+    EXPECT_LT(dual.find("ERASE_USER_DATA"), markerA);
+    EXPECT_EQ(dual.substr(markerA + 12, markerB - markerA - 12), a);
+    EXPECT_EQ(dual.substr(markerB + 12), b);
+    EXPECT_EQ(simserver::firmwareContainer(a, "").find(":0000000bff"), std::string::npos);
+}
+
+class SupportServerTest : public testing_support::StandInTest {
+protected:
+    void SetUp() override {
+        StandInTest::SetUp();
+        setPlain();
+    }
+    int auth(const std::string& serial) {
+        deviceInfo.serial = serial;
+        std::string answer;
+        EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), 0);
+        return parseAuthAnswer(answer);
+    }
+    std::vector<FileInfo> list(const std::string& folderId) {
+        session.currentFolderId = folderId;
+        std::string answer;
+        EXPECT_EQ(requestSimple(kRequestFileList, answer, nullptr, true), 0);
+        std::vector<FileInfo> rows;
+        EXPECT_EQ(parseFileList(answer,
+                                [&](std::unique_ptr<FileInfo> entry, int, void*) {
+                                    rows.push_back(*entry);
+                                    return 1;
+                                }),
+                  kFileListDone);
+        return rows;
+    }
+};
+
+TEST_F(SupportServerTest, AuthAnswersFromTheRegistryWithFreshKeys) {
+    const std::pair<const char*, int> cases[] = {
+        {"00012345", kAuthOk}, {"00023456", kAuthOk},        {"00034567", kAuthOk},
+        {"00045678", kAuthOk}, {"00066666", kAuthBlacklist}, {"00077777", kAuthKo},
+    };
+    std::set<std::string> keys;
+    for (const auto& [serial, result] : cases) {
+        EXPECT_EQ(auth(serial), result) << serial;
+        keys.insert(session.serverKey);
+    }
+    EXPECT_EQ(keys.size(), std::size(cases));
+}
+
+TEST_F(SupportServerTest, FoldersListTheirEntriesAndTheWayUp) {
+    login();
+    const std::vector<FileInfo> top = list("0");
+    ASSERT_EQ(top.size(), 3u);
+    EXPECT_EQ(session.location, "");
+    EXPECT_EQ(top[0].type, "00");
+    EXPECT_EQ(top[2].name, "release_notes.txt");
+    EXPECT_EQ(top[2].type, "10");
+
+    const std::vector<FileInfo> ak02 = list(top[0].fileId);
+    EXPECT_EQ(session.location, "AK02");
+    ASSERT_EQ(ak02.size(), 3u);
+    EXPECT_EQ(ak02[0].type, "L1");
+    EXPECT_EQ(ak02[0].fileId, "0");
+    EXPECT_EQ(ak02[1].name, "Older");
+    EXPECT_EQ(ak02[1].type, "00");
+    EXPECT_EQ(ak02[2].name, "ak02_fw_1.3.hex");
+    EXPECT_EQ(ak02[2].price, "9.90");
+    EXPECT_EQ(ak02[2].size,
+              std::to_string(std::filesystem::file_size(std::filesystem::path(standIn->catalogueFolder()) /
+                                                        simserver::kSampleAk02Current)));
+
+    const std::vector<FileInfo> older = list(ak02[1].fileId);
+    EXPECT_EQ(session.location, "AK02/Older");
+    ASSERT_EQ(older.size(), 2u);
+    EXPECT_EQ(older[0].type, "L1");
+    EXPECT_EQ(older[0].fileId, top[0].fileId);
+}
+
+TEST_F(SupportServerTest, GetFileRefusals) {
+    login();
+    for (const std::string id : {"999", "1", ""}) {  // unknown, a folder, none
+        session.selectedFileId = id;
+        std::string answer;
+        ASSERT_EQ(requestSimple(kRequestGetFile, answer, nullptr, false), 0);
+        EXPECT_EQ(answer.substr(0, 1), "0") << id;
+    }
+}
+
+TEST(SupportServerStateTest, RegistrationsOutliveTheServer) {
+    const std::filesystem::path state =
+        std::filesystem::temp_directory_path() / ("arvex-state-" + std::to_string(::getpid()));
+    std::filesystem::remove(state);
+    simserver::SupportServerOptions options;
+    options.stateFile = state.string();
+    resetSession();
+    setServerDefaults();
+    session.cryptEnabled = false;
+    server.requestPath = std::string(kDefaultRequestPath) + "?nocrypt=1";
+    server.host = "127.0.0.1";
+    deviceInfo = {"AK02", "00088888", "01-01-2020", "Arvex", ""};
+    userInfo = {"Ana", "ana@example.com", "pw", "ES"};
+    for (int round = 0; round < 2; ++round) {
+        simserver::SupportServer standIn(options);
+        ASSERT_TRUE(standIn.start(0));
+        server.port = standIn.port();
+        std::string answer;
+        ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), 0);
+        EXPECT_EQ(parseAuthAnswer(answer), round == 0 ? kAuthKo : kAuthOk);
+        ASSERT_EQ(requestSimple(kRequestRegister, answer, nullptr, true), 0);
+        EXPECT_EQ(parseAuthAnswer(answer), round == 0 ? kRegisterOk : kRegisterAlready);
+    }
+    std::filesystem::remove(state);
+}
+
+}  // namespace
