@@ -122,7 +122,7 @@ TEST_F(RawDownloadTest, RepliesThatAreRefused) {
         {"long reply head", longHead, kRawProtocol},
         {"short body", shortBody, kRawSizeMismatch},
         {"connection kept open", keepOpen, kRawReadFailed},
-        {"connection reset", refuse, kRawProtocol},
+        {"connection refused", refuse, kRawConnectFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -142,7 +142,7 @@ HttpServer::~HttpServer() {
 
 bool HttpServer::start(std::uint16_t port) {
     if (listenFd_ >= 0) return false;
-    if (::pipe2(wakePipe_, O_CLOEXEC) != 0) return false;
+    if (::pipe2(wakePipe_, O_CLOEXEC) != 0 || ::pipe2(kickPipe_, O_CLOEXEC | O_NONBLOCK) != 0) return false;
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int yes = 1;
     ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -158,6 +158,10 @@ bool HttpServer::start(std::uint16_t port) {
         return false;
     }
     port_ = ntohs(address.sin_port);
+    {
+        std::lock_guard lock(listenMutex_);
+        if (refuse_) ::shutdown(listenFd_, SHUT_RD);
+    }
     acceptThread_ = std::thread([this] { acceptLoop(); });
     return true;
 }
@@ -173,10 +177,24 @@ void HttpServer::stop() {
         for (Worker& worker : workers_) worker.thread.join();
         workers_.clear();
     }
-    for (int* fd : {&listenFd_, &wakePipe_[0], &wakePipe_[1]}) {
+    for (int* fd : {&listenFd_, &wakePipe_[0], &wakePipe_[1], &kickPipe_[0], &kickPipe_[1]}) {
         if (*fd >= 0) ::close(*fd);
         *fd = -1;
     }
+}
+
+void HttpServer::setRefuseConnections(bool refuse) {
+    std::lock_guard lock(listenMutex_);
+    if (refuse == refuse_) return;
+    refuse_ = refuse;
+    if (listenFd_ < 0) return;
+    // On Linux a shut-down listening socket refuses connections and listen() opens it again.
+    if (refuse)
+        ::shutdown(listenFd_, SHUT_RD);
+    else
+        ::listen(listenFd_, 64);
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(kickPipe_[1], &byte, 1);
 }
 
 void HttpServer::reapFinished() {
@@ -193,16 +211,27 @@ void HttpServer::reapFinished() {
 
 void HttpServer::acceptLoop() {
     for (;;) {
-        pollfd entries[2] = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
-        const int ready = ::poll(entries, 2, 1000);
+        bool refusing;
+        {
+            std::lock_guard lock(listenMutex_);
+            refusing = refuse_;
+        }
+        pollfd entries[3] = {
+            {refusing ? -1 : listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}, {kickPipe_[0], POLLIN, 0}};
+        const int ready = ::poll(entries, 3, 1000);
         if (ready < 0 && errno != EINTR) return;
         if (entries[1].revents != 0) return;
+        if (entries[2].revents != 0) {
+            char drain[16];
+            while (::read(kickPipe_[0], drain, sizeof drain) > 0) {
+            }
+        }
         reapFinished();
         if (ready <= 0 || (entries[0].revents & POLLIN) == 0) continue;
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
         std::lock_guard lock(workersMutex_);
-        if (refuse_ || workers_.size() >= limits_.maxConnections) {
+        if (workers_.size() >= limits_.maxConnections) {
             const linger reset{1, 0};  // close with RST: the peer sees a refused exchange
             ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
             ::close(fd);

@@ -62,8 +62,8 @@ public:
     void stop();
     std::uint16_t port() const { return port_; }
 
-    // While set, every connection is reset as soon as it is accepted.
-    void setRefuseConnections(bool refuse) { refuse_ = refuse; }
+    // While set, the port refuses connections (the listening socket stays bound to it).
+    void setRefuseConnections(bool refuse);
 
 private:
     struct Worker {
@@ -78,9 +78,11 @@ private:
     RequestHandler handler_;
     HttpServerLimits limits_;
     int listenFd_ = -1;
-    int wakePipe_[2] = {-1, -1};
+    int wakePipe_[2] = {-1, -1};  // written once at stop: wakes every wait of every thread
+    int kickPipe_[2] = {-1, -1};  // wakes the accept loop when the refusal switch changes
+    std::mutex listenMutex_;
     std::uint16_t port_ = 0;
-    std::atomic<bool> refuse_{false};
+    bool refuse_ = false;  // guarded by listenMutex_
     std::thread acceptThread_;
     std::mutex workersMutex_;
     std::list<Worker> workers_;

@@ -17,7 +17,7 @@
 namespace simserver {
 
 struct ServerFaults {
-    bool refuseConnections = false;        // every connection reset on accept
+    bool refuseConnections = false;        // the port refuses connections
     int delayMs = 0;                       // pause before answering
     bool wrongRequestId = false;           // answers echo an id one off the request's
     std::string errorText;                 // e.g. "EC12::Server busy", sent instead of every answer
