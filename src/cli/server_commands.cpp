@@ -1,9 +1,308 @@
+// arvex-cli: the server commands login, list, download and register, against the support server given
+// by --server (or the configured one).
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "cli/commands.h"
+#include "server/documents.h"
+#include "server/log_hook.h"
+#include "server/transport.h"
 
 namespace cli {
 
+namespace {
+
+using namespace ArvexClient;
+
+void printError(std::int32_t, const std::string& text, std::int32_t code, std::uint32_t) {
+    if (code != 0)
+        std::fprintf(stderr, "%s [%d]\n", text.c_str(), code);
+    else
+        std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+// "--name VALUE", "--name=VALUE" and bare words; unknown options are an error.
+struct Arguments {
+    std::map<std::string, std::string> values;
+    std::vector<std::string> words;
+    std::string error;
+};
+
+Arguments parseArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& names) {
+    Arguments parsed;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& word = arguments[i];
+        if (word.size() < 2 || word[0] != '-') {
+            parsed.words.push_back(word);
+            continue;
+        }
+        const std::size_t equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        bool known = false;
+        for (const std::string& candidate : names) known = known || candidate == name;
+        if (!known) {
+            parsed.error = "unknown option " + name;
+            return parsed;
+        }
+        if (equals != std::string::npos) {
+            parsed.values[name] = word.substr(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            parsed.values[name] = arguments[++i];
+        } else {
+            parsed.error = name + " needs a value";
+            return parsed;
+        }
+    }
+    return parsed;
+}
+
+// Points the client at --server HOST:PORT and switches sealing off for --no-crypt.
+bool configureServer(const GlobalOptions& options) {
+    setServerDefaults();
+    resetSession();
+    logHook = printError;
+    if (options.server) {
+        const std::size_t colon = options.server->rfind(':');
+        char* end = nullptr;
+        const long port =
+            colon == std::string::npos ? -1 : std::strtol(options.server->c_str() + colon + 1, &end, 10);
+        if (colon == std::string::npos || colon == 0 || *end != '\0' || port <= 0 || port > 65535) {
+            std::fprintf(stderr, "arvex-cli: --server wants HOST:PORT, not '%s'\n", options.server->c_str());
+            return false;
+        }
+        server.host = options.server->substr(0, colon);
+        server.hostHeader = server.host;
+        server.port = static_cast<std::int32_t>(port);
+    }
+    if (options.noCrypt) {
+        session.cryptEnabled = false;
+        server.requestPath += "?nocrypt=1";
+    }
+    return true;
+}
+
+// --identity PID,SERIAL,DATE,RESELLER
+bool identityFrom(const Arguments& arguments) {
+    const auto found = arguments.values.find("--identity");
+    if (found == arguments.values.end()) {
+        std::fputs("arvex-cli: give the box's identity with --identity PID,SERIAL,DATE,RESELLER\n", stderr);
+        return false;
+    }
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = found->second.find(',', start)) != std::string::npos; start = comma + 1)
+        fields.push_back(found->second.substr(start, comma - start));
+    fields.push_back(found->second.substr(start));
+    if (fields.size() != 4) {
+        std::fputs("arvex-cli: --identity wants four fields: PID,SERIAL,DATE,RESELLER\n", stderr);
+        return false;
+    }
+    deviceInfo = {fields[0], fields[1], fields[2], fields[3], ""};
+    return true;
+}
+
+const char* authOutcome(int status) {
+    switch (status) {
+        case kAuthOk:
+            return "box accepted by the server (AUTH_OK)";
+        case kAuthKo:
+            return "box not registered with the server (AUTH_KO): register it with 'arvex-cli register'";
+        case kAuthBlacklist:
+            return "box blocked by the server (BLACKLIST): contact the reseller";
+        case kRegisterOk:
+            return "product registered (REGISTER_OK)";
+        case kRegisterError:
+            return "registration refused by the server (REG_ERROR)";
+        case kRegisterAlready:
+            return "e-mail address already registered (REGISTER_ALREADY)";
+        case kAuthSyncError:
+            return "the server's answer does not match the request";
+        default:
+            return "the server gave no usable answer";
+    }
+}
+
+// AUTH for the identity; returns the reader's status, or a negative value below -1 for a transport failure.
+int authenticate() {
+    std::string answer;
+    const int code = requestSimple(kRequestAuth, answer, nullptr, true);
+    if (code != kRequestOk) {
+        std::fprintf(stderr, "Error connecting to server [%d]\n", code);
+        return -2;
+    }
+    return parseAuthAnswer(answer);
+}
+
+// Sets up the client, the identity and the login that list and download need; false after a message.
+bool prepare(const GlobalOptions& options, const Arguments& arguments, bool needAccepted) {
+    if (!arguments.error.empty()) {
+        std::fprintf(stderr, "arvex-cli: %s\n", arguments.error.c_str());
+        return false;
+    }
+    if (!configureServer(options) || !identityFrom(arguments)) return false;
+    const int status = authenticate();
+    if (status < -1) return false;
+    if (needAccepted && status != kAuthOk) {
+        std::printf("%s\n", authOutcome(status));
+        return false;
+    }
+    return true;
+}
+
+int runLogin(const GlobalOptions& options, const std::vector<std::string>& words) {
+    const Arguments arguments = parseArguments(words, {"--identity"});
+    if (!arguments.error.empty() || !configureServer(options) || !identityFrom(arguments)) {
+        if (!arguments.error.empty()) std::fprintf(stderr, "arvex-cli: %s\n", arguments.error.c_str());
+        return 2;
+    }
+    std::printf("box %s, serial %s: ", deviceInfo.pid.c_str(), deviceInfo.serial.c_str());
+    const int status = authenticate();
+    if (status < -1) {
+        std::printf("no answer from %s:%d\n", server.host.c_str(), server.port);
+        return 1;
+    }
+    std::printf("%s\n", authOutcome(status));
+    return status == kAuthOk ? 0 : 1;
+}
+
+const char* kindWord(const FileInfo& entry) {
+    int subKind = 0;
+    switch (classifyFileType(&entry, &subKind)) {
+        case kFileClassFile:
+            return "file";
+        case kFileClassFolder:
+            return "folder";
+        case kFileClassLink:
+            return subKind == kLinkUp ? "up" : "link";
+        default:
+            return "unknown";
+    }
+}
+
+int runList(const GlobalOptions& options, const std::vector<std::string>& words) {
+    const Arguments arguments = parseArguments(words, {"--identity", "--folder"});
+    if (!prepare(options, arguments, true)) return 1;
+    const auto folder = arguments.values.find("--folder");
+    session.currentFolderId = folder != arguments.values.end() ? folder->second : "0";
+    std::string answer;
+    const int code = requestSimple(kRequestFileList, answer, nullptr, true);
+    if (code != kRequestOk) {
+        std::fprintf(stderr, "Error connecting to server [%d]\n", code);
+        return 1;
+    }
+    std::vector<FileInfo> rows;
+    const int result = parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
+        rows.push_back(*entry);
+        return 1;
+    });
+    if (result != kFileListDone) return 1;
+    std::printf("/%s\n", session.location.c_str());
+    if (rows.empty()) std::printf("No new updates.\n");
+    for (const FileInfo& row : rows)
+        std::printf("%6s  %-7s %-32s %10s  %s\n", row.fileId.c_str(), kindWord(row), row.name.c_str(),
+                    classifyFileType(&row) == kFileClassFile ? row.size.c_str() : "", row.price.c_str());
+    return 0;
+}
+
+// The name the catalogue gives a file id, searched from the top folder; empty when it is not found.
+std::string catalogueName(const std::string& fileId) {
+    session.currentFolderId.assign(1, '0');
+    const std::vector<std::string> pattern(1);
+    std::string answer, name;
+    if (requestText(kRequestSearch, answer, &pattern, nullptr, true) != kRequestOk) return {};
+    parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
+        if (entry->fileId != fileId) return 1;
+        name = entry->name;
+        return 0;
+    });
+    return name.find('/') == std::string::npos && name != "." && name != ".." ? name : std::string();
+}
+
+const char* downloadOutcome(int code) {
+    switch (code) {
+        case 0:
+            return "Download success";
+        case 2:
+            return "Error: No data";
+        case 4:
+            return "Error: File not found";
+        case 5:
+            return "Error: local data error";
+        case 6:
+            return "Error connecting to server";
+        case 7:
+            return "Error: Unable to connect to server";
+        case 8:
+            return "Error: File is corrupt";
+        default:
+            return "Error requesting file";
+    }
+}
+
+int runDownload(const GlobalOptions& options, const std::vector<std::string>& words) {
+    const Arguments arguments = parseArguments(words, {"--identity", "-o"});
+    if (arguments.error.empty() && arguments.words.size() != 1) {
+        std::fputs("usage: arvex-cli download FILE_ID [-o FILE]\n", stderr);
+        return 2;
+    }
+    if (!prepare(options, arguments, true)) return 1;
+    const std::string fileId = arguments.words.front();
+    std::string target;
+    if (const auto out = arguments.values.find("-o"); out != arguments.values.end()) target = out->second;
+    if (target.empty()) target = catalogueName(fileId);
+    if (target.empty()) target = "file-" + fileId + ".bin";
+
+    session.selectedFileId = fileId;
+    std::int64_t received = 0;
+    ProgressSink sink;
+    sink.onWork = [&](std::int64_t count) { received = count; };
+    const int code = requestToFile(kRequestGetFile2, target, &sink, false);
+    if (code == 0)
+        std::printf("%s: %lld bytes in %s\n", downloadOutcome(code), static_cast<long long>(received),
+                    target.c_str());
+    else
+        std::printf("%s [%d]\n", downloadOutcome(code), code);
+    return code == 0 ? 0 : 1;
+}
+
+int runRegister(const GlobalOptions& options, const std::vector<std::string>& words) {
+    const Arguments arguments =
+        parseArguments(words, {"--identity", "--name", "--mail", "--password", "--country"});
+    if (!prepare(options, arguments, false)) return 1;
+    auto value = [&](const char* name) {
+        const auto found = arguments.values.find(name);
+        return found != arguments.values.end() ? found->second : std::string();
+    };
+    userInfo = {value("--name"), value("--mail"), value("--password"), value("--country")};
+    std::string answer;
+    const int code = requestSimple(kRequestRegister, answer, nullptr, true);
+    if (code != kRequestOk) {
+        std::fprintf(stderr, "Error connecting to server [%d]\n", code);
+        return 1;
+    }
+    const int status = parseAuthAnswer(answer);
+    std::printf("%s\n", authOutcome(status));
+    return status == kRegisterOk ? 0 : 1;
+}
+
+const Command kCommands[] = {
+    {"login", "login [--identity PID,SERIAL,DATE,RESELLER]      log the box in to the server", runLogin},
+    {"list", "list [--folder ID] [--identity ...]             list a folder of the server's catalogue",
+     runList},
+    {"download", "download FILE_ID [-o FILE] [--identity ...]     download a catalogue file", runDownload},
+    {"register",
+     "register --name N --mail M --password P --country CODE [--identity ...]   register the product",
+     runRegister},
+};
+
+}  // namespace
+
 std::span<const Command> serverCommands() {
-    return {};
+    return kCommands;
 }
 
 }  // namespace cli
