@@ -1,0 +1,101 @@
+// arvex-cli's server commands against the stand-in server, as a user runs them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "sim/server/sample_catalogue.h"
+#include "sim/server/support_server.h"
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string output;
+};
+
+CliRun runCli(const std::string& arguments) {
+    const std::string command = std::string(ARVEX_CLI) + " " + arguments + " 2>&1";
+    CliRun run{-1, {}};
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class CliServerCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(standIn.start(0));
+        server = "--server 127.0.0.1:" + std::to_string(standIn.port());
+        folder = std::filesystem::temp_directory_path() / ("arvex-cli-test-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    simserver::SupportServer standIn;
+    std::string server;
+    std::filesystem::path folder;
+};
+
+TEST_F(CliServerCommandsTest, LoginOutcomes) {
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"00012345", 0, "box accepted"},
+        {"00077777", 1, "not registered"},
+        {"00066666", 1, "blocked"},
+    };
+    for (const auto& [serial, status, words] : cases) {
+        for (const char* crypt : {"", "--no-crypt"}) {
+            const CliRun run =
+                runCli(server + " " + crypt + " login --identity AK02," + serial + ",14-09-2010,Arvex");
+            EXPECT_EQ(run.status, status) << run.output;
+            EXPECT_NE(run.output.find(words), std::string::npos) << run.output;
+        }
+    }
+}
+
+TEST_F(CliServerCommandsTest, ListDownloadAndRegister) {
+    const std::string identity = " --identity AK02,00012345,14-09-2010,Arvex";
+    CliRun run = runCli(server + " list" + identity);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.output.find("release_notes.txt"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("AK03"), std::string::npos) << run.output;
+
+    const std::string id = standIn.idOf(simserver::kSampleAk03Dual);
+    const std::filesystem::path target = folder / "fw.hex";
+    run = runCli(server + " download " + id + " -o " + target.string() + identity);
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(std::filesystem::file_size(target),
+              std::filesystem::file_size(std::filesystem::path(standIn.catalogueFolder()) /
+                                         simserver::kSampleAk03Dual));
+
+    run = runCli(server + " download 999 -o " + (folder / "none").string() + identity);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("Error: File not found"), std::string::npos) << run.output;
+
+    run = runCli(server +
+                 " register --name Ana --mail ana@example.com --password pw --country ES "
+                 "--identity AK02,00077777,14-09-2010,Arvex");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(standIn.isRegistered("00077777"));
+}
+
+TEST_F(CliServerCommandsTest, UnreachableServerFails) {
+    simserver::SupportServer closed;
+    ASSERT_TRUE(closed.start(0));
+    const std::string dead = "--server 127.0.0.1:" + std::to_string(closed.port());
+    closed.stop();
+    const CliRun run = runCli(dead + " login --identity AK02,00012345,14-09-2010,Arvex");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("Error (data-post)"), std::string::npos) << run.output;
+    EXPECT_EQ(runCli("--server nowhere login --identity A,B,C,D").status, 2);
+}
+
+}  // namespace
