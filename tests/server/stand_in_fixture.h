@@ -21,6 +21,7 @@
 namespace testing_support {
 
 inline std::vector<std::string> loggedLines;
+inline const ArvexClient::ProgressSink noProgress;
 
 inline void recordLine(std::int32_t, const std::string& text, std::int32_t, std::uint32_t) {
     loggedLines.push_back(text);

@@ -18,12 +18,16 @@ TEST_F(TransportTest, UrlCarriesHostPortAndTheDoubleSlash) {
 }
 
 TEST_F(TransportTest, LoginSealedAndPlain) {
-    for (bool sealed : {true, false}) {
-        SCOPED_TRACE(sealed ? "sealed" : "plain");
-        setServerDefaults();
-        server.host = "127.0.0.1";
-        server.port = standIn->port();
-        if (!sealed) setPlain();
+    const std::pair<bool, const char*> cases[] = {
+        {true, "/support/api_support.php"},
+        {true, "/support/api_support.php?debugmode=1"},
+        {false, "/support/api_support.php?nocrypt=1"},
+        {false, "/support/api_support.php?nocrypt=1&debugmode=1"},
+    };
+    for (const auto& [sealed, path] : cases) {
+        SCOPED_TRACE(path);
+        session.cryptEnabled = sealed;
+        server.requestPath = path;
         std::string answer;
         ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
         EXPECT_EQ(parseAuthAnswer(answer), kAuthOk);
@@ -225,3 +229,19 @@ TEST_F(TransportTest, RegistrationOutcomes) {
 }
 
 }  // namespace
+
+TEST_F(TransportTest, SlowServersRunIntoTheTimeOuts) {
+    simserver::ServerFaults faults;
+    faults.delayMs = 600;
+    standIn->setFaults(faults);
+    transportSettings.totalTimeoutMs = 150;
+    std::string answer;
+    EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestPostFailed);
+    EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});
+
+    rawDownloadSettings.headTimeoutMs = 150;
+    session.selectedFileId = "3";
+    const std::vector<std::string> parameters = {(folder / "slow.bin").string()};
+    EXPECT_EQ(runRequest(kRequestGetFile2, nullptr, &parameters, &testing_support::noProgress, false),
+              kRawProtocol);
+}
