@@ -45,6 +45,7 @@ void readQueryAnswer(const hid::Report& answer) {
         ++map.regionCount;
     }
     map.packetDataSize = answer[2];
+    map.family = answer[3];
     if (const std::uint8_t perUnit = bytesPerAddressOfFamily(answer[3]); perUnit != 0)
         map.bytesPerAddress = perUnit;
 }

@@ -21,6 +21,7 @@ struct MemoryMap {
     std::uint8_t regionCount = 0;      // the query fills at most 4
     std::uint8_t packetDataSize = 0;   // M: data bytes per memory packet
     std::uint8_t bytesPerAddress = 0;  // N: image bytes per device address unit (1 or 2)
+    std::uint8_t family = 0;           // device family of the last query answer, as the box sent it
     // One image per region: (size + 1) * N bytes; image byte k holds device address start + k / N.
     // Empty when released.
     std::array<std::vector<std::uint8_t>, kMaxRegions> images;

@@ -1,9 +1,108 @@
+// arvex-cli devices and info: which boxes are plugged in, and what the box's bootloader says about itself.
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+#include "bootloader/session.h"
+#include "bootloader/tables.h"
+#include "cli/backend_choice.h"
 #include "cli/commands.h"
+#include "hid/backend.h"
+#include "hid/discovery.h"
 
 namespace cli {
 
+namespace {
+
+const char* regionKind(std::uint8_t type) {
+    switch (type) {
+        case 1:
+            return "program";
+        case 3:
+            return "configuration";
+        default:
+            return "other";
+    }
+}
+
+int listDevices(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    if (!arguments.empty()) {
+        std::fprintf(stderr, "usage: arvex-cli devices\n");
+        return 2;
+    }
+    BackendChoice choice(options);
+    if (!choice.ok()) {
+        std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
+        return 2;
+    }
+    int found = 0;
+    for (const hid::DeviceInterface& device : hid::backend().enumerate()) {
+        if (!hid::matchesBox(device.hardwareId)) continue;
+        std::printf("%s  %s\n", device.path.c_str(), device.hardwareId.c_str());
+        ++found;
+    }
+    if (found == 0) {
+        std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s)\n", hid::deviceMatchPattern);
+        return 1;
+    }
+    return 0;
+}
+
+void printLayout(int target) {
+    const bootloader::MemoryMap& map = bootloader::memoryMap();
+    std::printf("target %d\n", target);
+    std::printf("  packet data size:  %u bytes\n", static_cast<unsigned>(map.packetDataSize));
+    std::printf("  family:            %u\n", static_cast<unsigned>(map.family));
+    std::printf("  bytes per address: %u\n", static_cast<unsigned>(map.bytesPerAddress));
+    std::printf("  regions:           %u\n", static_cast<unsigned>(map.regionCount));
+    for (std::size_t r = 0; r < map.regionCount; ++r) {
+        const bootloader::Region& region = map.regions[r];
+        std::printf("    %zu: type %u %-14s start 0x%08X  size 0x%08X units\n", r + 1,
+                    static_cast<unsigned>(region.type), regionKind(region.type), region.start, region.size);
+    }
+}
+
+int showInfo(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    int target = 0;
+    if (arguments.size() == 2 && arguments[0] == "--target" && (arguments[1] == "0" || arguments[1] == "1")) {
+        target = std::atoi(arguments[1].c_str());
+    } else if (!arguments.empty()) {
+        std::fprintf(stderr, "usage: arvex-cli info [--target 0|1]\n");
+        return 2;
+    }
+    BackendChoice choice(options);
+    if (!choice.ok()) {
+        std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
+        return 2;
+    }
+    bootloader::BootLoader session;
+    session.selectTarget(target);
+    session.connect();
+    if (session.connected == 0) {
+        std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s)\n", hid::deviceMatchPattern);
+        return 1;
+    }
+    // The session open keeps no trace of a failed query other than an empty layout.
+    const bootloader::MemoryMap& map = bootloader::memoryMap();
+    if (map.packetDataSize == 0 && map.regionCount == 0) {
+        std::fprintf(stderr, "arvex-cli: the box at %s did not answer the query\n",
+                     hid::devicePathRecord().c_str());
+        return 1;
+    }
+    std::printf("box: %s\n", hid::devicePathRecord().c_str());
+    printLayout(target);
+    return 0;
+}
+
+const std::array kCommands = {
+    Command{"devices", "devices                 list the Arvex boxes plugged in", listDevices},
+    Command{"info", "info [--target 0|1]     connect and show the box's memory layout", showInfo},
+};
+
+}  // namespace
+
 std::span<const Command> boxCommands() {
-    return {};
+    return kCommands;
 }
 
 }  // namespace cli

@@ -1,0 +1,34 @@
+// arvex-cli: which HID backend the process talks to, from the global options.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "sim/box/sim_backend.h"
+
+namespace cli {
+
+// With --simulate: a simulated box of the chosen preset becomes the process's backend, its memory loaded
+// from --sim-state (when that file exists) and its reports traced to --sim-trace. Without: the real
+// hidapi backend. The simulated memory is saved back to --sim-state when the choice goes out of scope.
+// Make the choice before the session: the session binds the backend it finds.
+class BackendChoice {
+public:
+    explicit BackendChoice(const GlobalOptions& options);
+    ~BackendChoice();
+    BackendChoice(const BackendChoice&) = delete;
+    BackendChoice& operator=(const BackendChoice&) = delete;
+
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }  // a message for stderr when not ok
+    // The simulated box, or null with the real backend.
+    const std::shared_ptr<sim::SimBackend>& simulatedBox() const { return box_; }
+
+private:
+    std::shared_ptr<sim::SimBackend> box_;
+    std::string statePath_;
+    std::string error_;
+};
+
+}  // namespace cli
