@@ -1,10 +1,68 @@
+#include "bootloader/identity_read.h"
+
+#include <algorithm>
+#include <vector>
+
 #include "bootloader/long_operations.h"
+#include "bootloader/tables.h"
+#include "bootloader/transfer.h"
 
 namespace bootloader {
 
-// Not available yet: reports a failed read without touching the box.
+void applyIdentityBlock(std::uint32_t address, const IdentityBlock& plain, IdentityScratch& scratch,
+                        BootLoaderField& field) {
+    switch (address) {
+        case kFirmwareBlockAddress:
+            decodeFirmwareBlock(plain, scratch, field.firmwareVersion);
+            break;
+        case kIdentityBlockAddress:
+            decodeIdentityBlock(plain, scratch, field.serial, field.reference, field.date,
+                                field.hardwareVersion);
+            break;
+        case kResellerBlock1Address:
+            decodeResellerBlock(plain, 0, scratch, field.reseller);
+            break;
+        case kResellerBlock2Address:
+            decodeResellerBlock(plain, 1, scratch, field.reseller);
+            break;
+        default:
+            break;
+    }
+}
+
 int readDeviceInformation(BootLoader& session) {
-    session.readStatus = kReadFailed;
+    const int target = session.target == 1 ? 1 : 0;
+    SessionTables& shared = tables();
+    const MemoryMap& map = shared.map;
+
+    // Every region holding the information area is read from its first block to the region's end.
+    std::vector<std::size_t> regions;
+    const std::size_t regionCount = std::min<std::size_t>(map.regionCount, kMaxRegions);
+    for (std::size_t i = 0; i < regionCount; ++i) {
+        const Region& region = map.regions[i];
+        if (region.start <= kFirmwareBlockAddress &&
+            kFirmwareBlockAddress < std::uint64_t{region.start} + region.size)
+            regions.push_back(i);
+    }
+
+    IdentityBlockCollector collector(
+        session.identityKey, map.bytesPerAddress, [&](std::uint32_t address, const IdentityBlock& plain) {
+            applyIdentityBlock(address, plain, shared.scratch[target], session.identity[target]);
+        });
+    const ReadMemoryOutcome outcome =
+        readMemory(session, regions, kFirmwareBlockAddress,
+                   [&collector](const hid::Report& answer) { collector.consume(answer); });
+    switch (outcome) {
+        case kReadMemoryDone:
+            session.readStatus = kReadDone;
+            break;
+        case kReadMemoryWriteOpenFailed:
+            session.readStatus = kReadWriteOpenFailed;
+            break;
+        default:
+            session.readStatus = kReadFailed;
+            break;
+    }
     session.progress = 100;
     return 0;
 }

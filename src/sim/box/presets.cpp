@@ -1,22 +1,65 @@
 #include "sim/box/presets.h"
 
+#include "arvex/config.h"
+#include "sim/box/information_area.h"
+
 namespace sim {
 
 namespace {
 
-void prepareDefault(SimBackend&) {}
+// Both processors carry the same identity, as the maker writes them together.
+void seed(SimBackend& box, const BoxIdentity& identity) {
+    for (int target = 0; target < 2; ++target)
+        writeInformationArea(box, target, identity, arvex::config::kIdentityKey);
+}
+
+BoxIdentity withSerial(std::uint32_t serial, const char* reference = "AK02") {
+    BoxIdentity identity;
+    identity.serial = serial;
+    identity.reference = reference;
+    return identity;
+}
+
+void prepareGood(SimBackend& box) {
+    seed(box, withSerial(12345));
+}
+void prepareAk03(SimBackend& box) {
+    seed(box, withSerial(23456, "AK03"));
+}
+void prepareNoVersions(SimBackend& box) {
+    BoxIdentity identity = withSerial(34567);
+    identity.firmwareVersion.reset();
+    identity.hardwareVersion.reset();
+    seed(box, identity);
+}
+void prepareDamaged(SimBackend& box) {
+    seed(box, withSerial(45678, "AK"));
+}
+void prepareUnregistered(SimBackend& box) {
+    seed(box, withSerial(77777));
+}
+void prepareBlocked(SimBackend& box) {
+    seed(box, withSerial(66666, "AK03"));
+}
+void prepareErased(SimBackend&) {}
 
 }  // namespace
 
 const std::vector<Preset>& presets() {
     static const std::vector<Preset> table = {
-        {"default", "one box, default layout, erased memory", prepareDefault},
+        {"good", "AK02 serial 00012345, reseller Arvex, firmware 1.0, hardware 2 (the default)", prepareGood},
+        {"ak03", "AK03 serial 00023456", prepareAk03},
+        {"noversions", "AK02 serial 00034567 without firmware and hardware version", prepareNoVersions},
+        {"damaged", "reference \"AK\" serial 00045678: fails the identity check", prepareDamaged},
+        {"unregistered", "AK02 serial 00077777, unknown to the stand-in server", prepareUnregistered},
+        {"blocked", "AK03 serial 00066666, black-listed by the stand-in server", prepareBlocked},
+        {"erased", "default layout, erased memory, no information area", prepareErased},
     };
     return table;
 }
 
 std::shared_ptr<SimBackend> makePresetBox(const std::string& name) {
-    const std::string wanted = name.empty() ? "default" : name;
+    const std::string wanted = name.empty() || name == "default" ? "good" : name;
     for (const Preset& preset : presets()) {
         if (wanted != preset.name) continue;
         auto box = std::make_shared<SimBackend>();

@@ -18,7 +18,7 @@ struct Preset {
 
 const std::vector<Preset>& presets();
 
-// A box for the named preset ("" is "default"); null when no preset has that name.
+// A box for the named preset ("" and "default" are "good"); null when no preset has that name.
 std::shared_ptr<SimBackend> makePresetBox(const std::string& name);
 
 }  // namespace sim

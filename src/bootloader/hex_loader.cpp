@@ -1,0 +1,127 @@
+#include "bootloader/hex_loader.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+
+#include "bootloader/tables.h"
+
+namespace bootloader {
+namespace {
+
+constexpr int kTypeData = 0;
+constexpr int kTypeEndOfFile = 1;
+constexpr int kTypeExtendedLinearAddress = 4;
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The record after its ':'. Fields are taken by character position; characters that are not hex digits
+// are skipped and positions past the end of the line read as nothing, so a short or noisy line yields 0s.
+class Record {
+public:
+    explicit Record(std::string_view text) : text_(text) {}
+
+    // Field of `width` characters from 0-based position `first`, as a number; wraps at 32 bits.
+    std::uint32_t field(std::size_t first, std::size_t width) const {
+        std::uint32_t value = 0;
+        const std::size_t last = std::min(text_.size(), first + width);
+        for (std::size_t i = first; i < last; ++i)
+            if (int digit = hexDigit(text_[i]); digit >= 0)
+                value = value * 16 + static_cast<std::uint32_t>(digit);
+        return value;
+    }
+    std::uint8_t bytePair(std::size_t index) const { return static_cast<std::uint8_t>(field(2 * index, 2)); }
+
+    unsigned count() const { return bytePair(0); }
+    std::uint16_t address() const { return static_cast<std::uint16_t>(field(2, 4)); }
+    unsigned type() const { return bytePair(3); }
+    std::uint8_t data(unsigned k) const { return bytePair(4 + k); }
+    std::uint8_t checksum() const { return bytePair(4 + count()); }
+
+    bool checksumMatches() const {
+        unsigned sum = 0;
+        for (unsigned i = 0; i < count() + 4; ++i) sum += bytePair(i);
+        return static_cast<std::uint8_t>(0x100 - (sum & 0xFF)) == checksum();
+    }
+
+private:
+    std::string_view text_;
+};
+
+std::string_view trim(std::string_view line) {
+    const auto isSpace = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+    };
+    while (!line.empty() && isSpace(line.front())) line.remove_prefix(1);
+    while (!line.empty() && isSpace(line.back())) line.remove_suffix(1);
+    return line;
+}
+
+void storeData(const Record& record, std::uint32_t fileAddress, MemoryMap& map) {
+    const std::uint64_t unitBytes = map.bytesPerAddress;
+    const std::size_t regionCount = std::min<std::size_t>(map.regionCount, kMaxRegions);
+    for (std::size_t i = 0; i < regionCount; ++i) {
+        const Region& region = map.regions[i];
+        const std::uint64_t first = std::uint64_t{region.start} * unitBytes;
+        const std::uint64_t end = (std::uint64_t{region.start} + region.size) * unitBytes;
+        if (fileAddress < first || fileAddress >= end) continue;
+        std::vector<std::uint8_t>& image = map.images[i];
+        const std::uint64_t offset = fileAddress - first;
+        const unsigned count = record.count();
+        for (unsigned k = 0; k < count && offset + k < image.size(); ++k) image[offset + k] = record.data(k);
+        return;
+    }
+}
+
+void report(const HexDiagnostic& diagnostic, int level, const char* text) {
+    if (diagnostic) diagnostic(level, text);
+}
+
+}  // namespace
+
+int loadHexRecords(LineReader& reader, MemoryMap& map, const HexDiagnostic& diagnostic) {
+    std::uint32_t extendedLinearAddress = 0;
+    bool endOfFileSeen = false;
+    for (;;) {
+        const std::string_view raw = reader.nextLine();
+        if (raw.empty() || endOfFileSeen) break;
+        const std::string_view line = trim(raw);
+        if (line.empty()) continue;
+        if (line.front() != ':') {
+            report(diagnostic, 1, "ERROR: no leading ':' in row");
+            return kHexNoLeadingColon;
+        }
+        const Record record(line.substr(1));
+        if (!record.checksumMatches()) {
+            report(diagnostic, 1, "Error de checksum en el fichero .hex");
+            return kHexBadChecksum;
+        }
+        switch (record.type()) {
+            case kTypeData:
+                storeData(record, (extendedLinearAddress << 16) + record.address(), map);
+                break;
+            case kTypeEndOfFile:
+                endOfFileSeen = true;
+                break;
+            case kTypeExtendedLinearAddress:
+                extendedLinearAddress = record.field(8, 2 * record.count());
+                break;
+            default:
+                break;
+        }
+    }
+    report(diagnostic, 3, "Fichero Hex cargado correctamente");
+    return kHexLoaded;
+}
+
+int loadHexImage(LineReader& reader) {
+    SessionTables& shared = tables();
+    return loadHexRecords(reader, shared.map, shared.diagnosticHook);
+}
+
+}  // namespace bootloader

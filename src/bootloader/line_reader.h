@@ -1,0 +1,52 @@
+// Text read one line at a time, as the Intel HEX loader consumes it.
+#pragma once
+
+#include <cstddef>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bootloader {
+
+// Yields the lines of a text without their terminators (LF, CR LF or a lone CR), then an empty line at the
+// end of the text. A returned view stays valid until the next call.
+class LineReader {
+public:
+    virtual ~LineReader() = default;
+    virtual std::string_view nextLine() = 0;
+};
+
+// Lines of a text held in memory; the text must outlive the reader.
+class StringLineReader : public LineReader {
+public:
+    explicit StringLineReader(std::string_view text) : text_(text) {}
+    std::string_view nextLine() override;
+
+private:
+    std::string_view text_;
+    std::size_t position_ = 0;
+};
+
+// Lines of a file, read in chunks. A line longer than kMaxLineLength keeps only its first kMaxLineLength
+// characters (no record needs more than 521), so a file without line breaks cannot exhaust memory.
+class FileLineReader : public LineReader {
+public:
+    static constexpr std::size_t kMaxLineLength = 4096;
+
+    explicit FileLineReader(const std::string& path);
+    bool isOpen() const { return file_.is_open(); }
+    std::string_view nextLine() override;
+
+private:
+    bool fill();
+
+    std::ifstream file_;
+    std::vector<char> chunk_;
+    std::size_t chunkPosition_ = 0;
+    std::size_t chunkSize_ = 0;
+    std::string line_;
+    bool skipLineFeed_ = false;  // the last line ended with CR: a following LF belongs to it
+};
+
+}  // namespace bootloader

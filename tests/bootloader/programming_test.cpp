@@ -1,0 +1,121 @@
+// Programming through the session against the simulated box: the handshake, the result codes and a full
+// program-then-read-back.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "bootloader/hex_loader.h"
+#include "bootloader/long_operations.h"
+#include "bootloader/programming.h"
+#include "sim/box/hex_writer.h"
+#include "sim_session.h"
+
+namespace {
+
+using namespace bootloader;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint32_t kFlash = 0x1D000000;
+
+// Random data in every other 4 KiB block, erased bytes in between.
+Bytes halfEmptyImage(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    Bytes image(size, 0xFF);
+    for (std::size_t at = 0; at < size; ++at)
+        if ((at / 4096) % 2 == 0) image[at] = static_cast<std::uint8_t>(random());
+    return image;
+}
+
+class Programming : public testsupport::SimSession {
+protected:
+    void connectInline() {
+        runInline();
+        ASSERT_EQ(session->connect(), 0);
+    }
+
+    int load(const Bytes& image, std::uint32_t address = kFlash) {
+        const std::string text = sim::toIntelHex({{address, image}});
+        StringLineReader reader(text);
+        return loadHexImage(reader);
+    }
+};
+
+TEST_F(Programming, ProgrammedSpanEqualsTheImage) {
+    connectInline();
+    const Bytes image = halfEmptyImage(kTarget0ProgramSpan, 1);
+    ASSERT_EQ(load(image), 0);
+    ASSERT_EQ(session->startOperation(kOpProgram), 0);
+    EXPECT_EQ(session->programStatus, kProgramDone);
+    EXPECT_EQ(session->progress, 100);
+    EXPECT_EQ(box->memory(0, kFlash, image.size()), image);
+
+    // Half of the 56-byte packets are blank, the rest of the region lies past the span.
+    const PacketCounts counts = lastProgramCounts(0);
+    const int packets = (kTarget0ProgramSpan + 55) / 56;
+    EXPECT_EQ(counts.dataFrames + counts.skippedPackets, packets);
+    EXPECT_NEAR(counts.dataFrames, packets / 2, packets / 50);
+    EXPECT_EQ(box->counts(0).programData, counts.dataFrames);
+    EXPECT_EQ(box->counts(0).programComplete, counts.completeFrames);
+}
+
+TEST_F(Programming, DualModeProgramsBothTargets) {
+    connectInline();
+    const std::uint8_t options = kOptionDual | kOptionWorkerThread;
+    session->setOptions(&options);
+    const Bytes image = halfEmptyImage(0x6000, 2);
+    ASSERT_EQ(load(image), 0);
+    ASSERT_EQ(session->startOperation(kOpProgram), 0);
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(session->lastResult, 0);
+    EXPECT_EQ(box->memory(0, kFlash, image.size()), image);
+    EXPECT_EQ(box->memory(1, kFlash, image.size()), image);
+    EXPECT_EQ(lastProgramCounts(1).dataFrames, lastProgramCounts(0).dataFrames);
+}
+
+TEST_F(Programming, FailuresStopWithTheirCodesAndStatus) {
+    struct Case {
+        const char* name;
+        int failWrite;   // n-th write of programDevice fails
+        int dropAnswer;  // n-th answer is lost
+        int result;
+        std::uint8_t status;
+    };
+    // Writes: erase, query, data, gap frame, data, region end.
+    const Case cases[] = {
+        {"erase frame", 1, 0, 6, kProgramWriteFailed},
+        {"query after the erase", 2, 0, 1, kProgramWriteFailed},
+        {"answer to that query", 0, 1, 2, kProgramEraseAnswerFailed},
+        {"first data frame", 3, 0, 4, kProgramWriteFailed},
+        {"gap frame", 4, 0, 3, kProgramWriteFailed},
+        {"second data frame", 5, 0, 4, kProgramWriteFailed},
+        {"region end", 6, 0, 5, kProgramWriteFailed},
+        {"none", 0, 0, 0, kProgramDone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        start({sim::defaultBoxConfig()});
+        connectInline();
+        Bytes image(200, 0xFF);
+        image[0] = 1;
+        image[150] = 2;
+        ASSERT_EQ(load(image), 0);
+        box->failNthWrite(c.failWrite);
+        box->dropNthAnswer(c.dropAnswer);
+        EXPECT_EQ(programDevice(*session), c.result);
+        EXPECT_EQ(session->programStatus, c.status);
+    }
+}
+
+TEST_F(Programming, UnusableLayoutLeavesTheBoxAlone) {
+    sim::BoxConfig config = sim::defaultBoxConfig();
+    config.targets[0].packetDataSize = 0;
+    start({config});
+    connectInline();
+    box->clearHostFrames();
+    EXPECT_EQ(programDevice(*session), kLayoutUnusable);
+    EXPECT_EQ(session->programStatus, kProgramWriteFailed);
+    EXPECT_TRUE(box->hostFrames().empty());
+}
+
+}  // namespace
