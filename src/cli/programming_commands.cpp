@@ -1,9 +1,327 @@
+// arvex-cli identify, flash, read, erase-user-data and reset: the box-facing operations of the updater,
+// run on the session's worker thread as the window runs them.
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/console_view.h"
+#include "arvex/config.h"
+#include "bootloader/frames.h"
+#include "bootloader/hex_loader.h"
+#include "bootloader/identity_decoder.h"
+#include "bootloader/packet_writer.h"
+#include "bootloader/programming.h"
+#include "bootloader/session.h"
+#include "bootloader/tables.h"
+#include "bootloader/transfer.h"
+#include "cli/backend_choice.h"
 #include "cli/commands.h"
+#include "hid/discovery.h"
 
 namespace cli {
 
+namespace {
+
+using namespace bootloader;
+
+struct ParsedArguments {
+    int target = 0;
+    bool dual = false;
+    bool verify = false;
+    std::string output;
+    std::vector<std::string> words;
+    std::string error;
+};
+
+// Accepts exactly the options a command names.
+ParsedArguments parse(const std::vector<std::string>& arguments, bool takesTarget, bool takesDual,
+                      bool takesVerify, bool takesOutput) {
+    ParsedArguments parsed;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& word = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (takesTarget && word == "--target" && hasValue) {
+            const std::string& value = arguments[++i];
+            if (value != "0" && value != "1") parsed.error = "--target takes 0 or 1";
+            parsed.target = value == "1" ? 1 : 0;
+        } else if (takesDual && word == "--dual") {
+            parsed.dual = true;
+        } else if (takesVerify && word == "--verify") {
+            parsed.verify = true;
+        } else if (takesOutput && (word == "-o" || word == "--output") && hasValue) {
+            parsed.output = arguments[++i];
+        } else if (word.size() > 1 && word[0] == '-') {
+            parsed.error = "unknown option " + word;
+        } else {
+            parsed.words.push_back(word);
+        }
+    }
+    return parsed;
+}
+
+int usage(const char* line) {
+    std::fprintf(stderr, "usage: arvex-cli %s\n", line);
+    return 2;
+}
+
+// A connected session on the chosen backend, addressing one target (or both with dual).
+class BoxSession {
+public:
+    BoxSession(const GlobalOptions& options, int target, bool dual) : choice_(options) {
+        if (!choice_.ok()) {
+            error_ = choice_.error();
+            exitCode_ = 2;
+            return;
+        }
+        session_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
+        session_.setSecondaryKey(arvex::config::kSecondaryKey.data(), arvex::config::kSecondaryKey.size());
+        const std::uint8_t bits = kOptionWorkerThread | (dual ? kOptionDual : 0);
+        session_.setOptions(&bits);
+        session_.selectTarget(target);
+        session_.connect();
+        if (session_.connected == 0) {
+            error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ")";
+            return;
+        }
+        const MemoryMap& map = memoryMap();
+        if (map.packetDataSize == 0 && map.regionCount == 0) error_ = "the box did not answer the query";
+    }
+
+    bool ok() const { return error_.empty(); }
+    // The message and exit code for a session that could not be made.
+    int fail() const;
+    BootLoader& session() { return session_; }
+
+    // Runs an operation on the worker and waits for it, with a progress bar on a terminal.
+    int run(int operation, const char* caption) {
+        if (int started = session_.startOperation(operation); started != kStarted) return started;
+        const bool bar = caption != nullptr && isatty(fileno(stdout)) != 0;
+        int shown = -1;
+        while (session_.isWorkerRunning()) {
+            const int percent = session_.getProgress();
+            if (bar && percent != shown) {
+                shown = percent;
+                const int filled = percent * 40 / 100;
+                std::printf("\r%s [%s%s] %3d%%", caption, std::string(filled, '#').c_str(),
+                            std::string(40 - filled, '.').c_str(), percent);
+                std::fflush(stdout);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (bar) std::printf("\r%s [%s] 100%%\n", caption, std::string(40, '#').c_str());
+        return session_.lastResult;
+    }
+
+private:
+    BackendChoice choice_;  // outlives the session, so the simulated memory is saved after its last write
+    BootLoader session_;
+    std::string error_;
+    int exitCode_ = 1;
+};
+
+int fail(const std::string& message, int code = 1) {
+    std::fprintf(stderr, "arvex-cli: %s\n", message.c_str());
+    return code;
+}
+
+int BoxSession::fail() const {
+    std::fprintf(stderr, "arvex-cli: %s\n", error_.c_str());
+    return exitCode_;
+}
+
+void printIdentity(const BootLoaderField& field) {
+    const std::pair<const char*, const std::string*> rows[] = {
+        {"Reference", &field.reference},
+        {"Serial number", &field.serial},
+        {"Date", &field.date},
+        {"Reseller", &field.reseller},
+        {"Firmware version", &field.firmwareVersion},
+        {"Hardware version", &field.hardwareVersion},
+    };
+    for (const auto& [label, text] : rows)
+        std::printf("  %-17s %s\n", label, app::cp1252ToUtf8(*text).c_str());
+}
+
+int identify(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    const ParsedArguments parsed = parse(arguments, false, true, false, false);
+    if (!parsed.error.empty() || !parsed.words.empty()) return usage("identify [--dual]");
+    BoxSession box(options, 0, parsed.dual);
+    if (!box.ok()) return box.fail();
+    box.run(kOpReadIdentity, nullptr);
+    if (box.session().readStatus != kReadDone)
+        return fail("reading the identity failed (status " + std::to_string(box.session().readStatus) + ")");
+    for (int target = 0; target < (parsed.dual ? 2 : 1); ++target) {
+        BootLoaderField field;
+        box.session().getField(0x100 + target, &field);
+        std::printf("target %d\n", target);
+        printIdentity(field);
+    }
+    return 0;
+}
+
+// Regions and extents that programming writes for a target, in device address units.
+struct Span {
+    std::size_t region;
+    std::uint32_t start;
+    std::uint64_t units;
+};
+
+std::vector<Span> programmedSpans(const MemoryMap& map, int target, std::uint8_t options) {
+    std::vector<Span> spans;
+    const bool protect = (options & kOptionWriteProtectedArea) == 0;
+    for (std::size_t r = 0; r < std::min<std::size_t>(map.regionCount, kMaxRegions); ++r) {
+        const Region& region = map.regions[r];
+        if (region.type == 3 || (protect && region.start > kLastUnprotectedAddress)) continue;
+        std::uint64_t units =
+            target == 1 ? region.size : std::min<std::uint32_t>(region.size, kTarget0ProgramSpan);
+        if (protect)
+            units = std::min<std::uint64_t>(units, std::uint64_t{kLastUnprotectedAddress} + 1 - region.start);
+        spans.push_back({r, region.start, units});
+    }
+    return spans;
+}
+
+// Reads the programmed spans back through the bootloader and compares them with the loaded image.
+int verify(BootLoader& session, const MemoryMap& expected, int target) {
+    const std::vector<Span> spans = programmedSpans(expected, target, session.options);
+    const std::size_t unitBytes = expected.bytesPerAddress;
+    std::vector<std::vector<std::uint8_t>> readBack(kMaxRegions);
+    std::vector<std::vector<bool>> seen(kMaxRegions);
+    std::vector<std::size_t> regions;
+    for (const Span& span : spans) {
+        readBack[span.region].assign(span.units * unitBytes, 0);
+        seen[span.region].assign(span.units * unitBytes, false);
+        regions.push_back(span.region);
+    }
+    const ReadMemoryOutcome outcome = readMemory(session, regions, 0, [&](const hid::Report& answer) {
+        const std::size_t count = answer[6];
+        if (count == 0 || count > kMaxFrameData) return;
+        const std::uint32_t address = frameAddress(answer);
+        for (const Span& span : spans) {
+            if (address < span.start || address >= span.start + span.units) continue;
+            const std::size_t offset = (address - span.start) * unitBytes;
+            for (std::size_t i = 0; i < count && offset + i < readBack[span.region].size(); ++i) {
+                readBack[span.region][offset + i] = answer[hid::kReportSize - count + i];
+                seen[span.region][offset + i] = true;
+            }
+            return;
+        }
+    });
+    if (outcome != kReadMemoryDone) return fail("verify: reading the box back failed");
+    std::size_t mismatches = 0, checked = 0;
+    for (const Span& span : spans) {
+        const auto& image = expected.images[span.region];
+        for (std::size_t i = 0; i < readBack[span.region].size(); ++i, ++checked) {
+            if (seen[span.region][i] && readBack[span.region][i] == image[i]) continue;
+            if (mismatches++ == 0)
+                std::fprintf(stderr, "verify: first difference at 0x%08zX: box %02X, image %02X%s\n",
+                             span.start + i / unitBytes, readBack[span.region][i], image[i],
+                             seen[span.region][i] ? "" : " (not read)");
+        }
+    }
+    if (mismatches != 0) return fail("verify: " + std::to_string(mismatches) + " bytes differ");
+    std::printf("verify: %zu bytes match the image\n", checked);
+    return 0;
+}
+
+int flash(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    const char* line = "flash FILE.hex [--target 0|1] [--verify]";
+    const ParsedArguments parsed = parse(arguments, true, false, true, false);
+    if (!parsed.error.empty() || parsed.words.size() != 1) return usage(line);
+    FileLineReader reader(parsed.words[0]);
+    if (!reader.isOpen()) return fail("cannot open " + parsed.words[0]);
+    BoxSession box(options, parsed.target, false);
+    if (!box.ok()) return box.fail();
+
+    tables().diagnosticHook = [](int level, const std::string& text) {
+        if (level == 1) std::fprintf(stderr, "%s\n", text.c_str());
+    };
+    const int loaded = loadHexImage(reader);
+    tables().diagnosticHook = nullptr;
+    if (loaded == kHexNoLeadingColon) return fail(parsed.words[0] + ": a line does not start with ':'");
+    if (loaded == kHexBadChecksum) return fail(parsed.words[0] + ": a record's checksum does not match");
+    const MemoryMap image = memoryMap();
+
+    const int result = box.run(kOpProgram, "Programming");
+    const PacketCounts counts = lastProgramCounts(parsed.target);
+    std::printf("target %d: %d packets written, %d blank packets skipped, %d program-complete frames\n",
+                parsed.target, counts.dataFrames, counts.skippedPackets, counts.completeFrames);
+    if (result != 0 || box.session().programStatus != kProgramDone)
+        return fail("programming failed [" + std::to_string(result) + "], status " +
+                    std::to_string(box.session().programStatus));
+    if (parsed.verify) return verify(box.session(), image, parsed.target);
+    return 0;
+}
+
+int read(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    const char* line = "read [--target 0|1] -o FILE";
+    const ParsedArguments parsed = parse(arguments, true, false, false, true);
+    if (!parsed.error.empty() || !parsed.words.empty() || parsed.output.empty()) return usage(line);
+    BoxSession box(options, parsed.target, false);
+    if (!box.ok()) return box.fail();
+    const MemoryMap& map = memoryMap();
+    std::optional<std::size_t> first;
+    for (std::size_t r = 0; r < std::min<std::size_t>(map.regionCount, kMaxRegions) && !first; ++r)
+        if (map.regions[r].type != 3) first = r;
+    if (!first) return fail("the box reports no programmable region");
+    const std::size_t regions[] = {*first};
+    if (readMemory(box.session(), regions, 0, [](const hid::Report&) {}) != kReadMemoryDone)
+        return fail("reading the box failed");
+    const Region& region = map.regions[*first];
+    const std::vector<std::uint8_t>& image = map.images[*first];
+    const std::size_t bytes = std::size_t{region.size} * map.bytesPerAddress;
+    std::ofstream out(parsed.output, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image.data()),
+              static_cast<std::streamsize>(std::min(bytes, image.size())));
+    if (!out) return fail("cannot write " + parsed.output);
+    std::printf("target %d: region at 0x%08X, %zu bytes written to %s\n", parsed.target, region.start, bytes,
+                parsed.output.c_str());
+    return 0;
+}
+
+int simpleOperation(const GlobalOptions& options, const std::vector<std::string>& arguments, int operation,
+                    const char* line, const char* done) {
+    const ParsedArguments parsed = parse(arguments, true, true, false, false);
+    if (!parsed.error.empty() || !parsed.words.empty()) return usage(line);
+    BoxSession box(options, parsed.target, parsed.dual);
+    if (!box.ok()) return box.fail();
+    if (const int result = box.run(operation, nullptr); result != 0)
+        return fail(std::string(done) + " failed [" + std::to_string(result) + "]");
+    std::printf("%s\n", done);
+    return 0;
+}
+
+int eraseUserData(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    return simpleOperation(options, arguments, kOpEraseUserData, "erase-user-data [--target 0|1] [--dual]",
+                           "user data erased");
+}
+
+int reset(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    return simpleOperation(options, arguments, kOpReset, "reset [--target 0|1] [--dual]", "reset sent");
+}
+
+const std::array kCommands = {
+    Command{"identify",
+            "identify [--dual]       read and show the box's identity (both processors with --dual)",
+            identify},
+    Command{"flash", "flash FILE.hex [--target 0|1] [--verify]  erase the box and program the image", flash},
+    Command{"read", "read [--target 0|1] -o FILE  save the first programmable region to a binary file", read},
+    Command{"erase-user-data", "erase-user-data [--target 0|1] [--dual]  erase the box's user data",
+            eraseUserData},
+    Command{"reset", "reset [--target 0|1] [--dual]  restart the box", reset},
+};
+
+}  // namespace
+
 std::span<const Command> programmingCommands() {
-    return {};
+    return kCommands;
 }
 
 }  // namespace cli
