@@ -350,8 +350,8 @@ SupportServer::Answer SupportServer::answerAuth(const std::string& id, const std
     return Answer{statusAnswer(id, issueKey(), status), true};
 }
 
-SupportServer::Answer SupportServer::answerRegister(const std::string& id, const void* commandElement) {
-    const auto* command = static_cast<const tinyxml2::XMLElement*>(commandElement);
+SupportServer::Answer SupportServer::answerRegister(const std::string& id,
+                                                    const tinyxml2::XMLElement* command) {
     BoxRecord box{attribute(command, "rserial"), attribute(command, "rpid"), attribute(command, "rmail")};
     const std::string name = attribute(command, "rname");
     const std::string password = attribute(command, "rpw");

@@ -14,6 +14,10 @@
 #include "sim/server/catalogue.h"
 #include "sim/server/http_server.h"
 
+namespace tinyxml2 {
+class XMLElement;
+}
+
 namespace simserver {
 
 struct ServerFaults {
@@ -80,7 +84,7 @@ private:
     void handle(const HttpRequest& request, ResponseWriter& response);
     Answer answerDocument(const std::string& document);
     Answer answerAuth(const std::string& id, const std::string& serial);
-    Answer answerRegister(const std::string& id, const void* command);
+    Answer answerRegister(const std::string& id, const tinyxml2::XMLElement* command);
     Answer answerList(const std::string& id, const std::string& folderId, const std::string* pattern);
     Answer answerGetFile(const std::string& fileId);
     std::string issueKey();
