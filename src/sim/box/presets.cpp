@@ -43,6 +43,10 @@ void prepareBlocked(SimBackend& box) {
 }
 void prepareErased(SimBackend&) {}
 
+void prepareUnplugged(SimBackend& box) {
+    box.unplug();
+}
+
 }  // namespace
 
 const std::vector<Preset>& presets() {
@@ -54,6 +58,7 @@ const std::vector<Preset>& presets() {
         {"unregistered", "AK02 serial 00077777, unknown to the stand-in server", prepareUnregistered},
         {"blocked", "AK03 serial 00066666, black-listed by the stand-in server", prepareBlocked},
         {"erased", "default layout, erased memory, no information area", prepareErased},
+        {"unplugged", "no box on the bus", prepareUnplugged},
     };
     return table;
 }
