@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "app/identity_check.h"
+#include "arvex/config.h"
+#include "bootloader/session.h"
+#include "cli/backend_choice.h"
 #include "cli/commands.h"
+#include "hid/discovery.h"
 #include "server/documents.h"
 #include "server/log_hook.h"
 #include "server/transport.h"
@@ -85,13 +90,42 @@ bool configureServer(const GlobalOptions& options) {
     return true;
 }
 
-// --identity PID,SERIAL,DATE,RESELLER
-bool identityFrom(const Arguments& arguments) {
-    const auto found = arguments.values.find("--identity");
-    if (found == arguments.values.end()) {
-        std::fputs("arvex-cli: give the box's identity with --identity PID,SERIAL,DATE,RESELLER\n", stderr);
+// The identity of the connected box (the simulated one with --simulate), checked as the window checks it.
+bool identityFromBox(const GlobalOptions& options) {
+    const BackendChoice choice(options);
+    if (!choice.ok()) {
+        std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
         return false;
     }
+    bootloader::BootLoader session;
+    session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
+    const std::uint8_t onThisThread = 0;
+    session.setOptions(&onThisThread);
+    session.selectTarget(0);
+    session.connect();
+    if (session.connected == 0) {
+        std::fprintf(stderr,
+                     "arvex-cli: no Arvex box found (USB %s); or give --identity PID,SERIAL,DATE,RESELLER\n",
+                     hid::deviceMatchPattern);
+        return false;
+    }
+    session.startOperation(bootloader::kOpReadIdentity);
+    bootloader::BootLoaderField field;
+    if (session.readStatus != bootloader::kReadDone || session.getField(0x100, &field) != 0) {
+        std::fputs("arvex-cli: reading the box's identity failed\n", stderr);
+        return false;
+    }
+    const app::CheckedIdentity checked =
+        app::checkIdentity({field.reference, field.serial, field.date, field.reseller, field.firmwareVersion,
+                            field.hardwareVersion});
+    deviceInfo = {checked.reference, checked.serial, checked.date, checked.reseller, checked.firmwareVersion};
+    return true;
+}
+
+// --identity PID,SERIAL,DATE,RESELLER, or else the box's own.
+bool identityFrom(const GlobalOptions& options, const Arguments& arguments) {
+    const auto found = arguments.values.find("--identity");
+    if (found == arguments.values.end()) return identityFromBox(options);
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (std::size_t comma; (comma = found->second.find(',', start)) != std::string::npos; start = comma + 1)
@@ -143,7 +177,7 @@ bool prepare(const GlobalOptions& options, const Arguments& arguments, bool need
         std::fprintf(stderr, "arvex-cli: %s\n", arguments.error.c_str());
         return false;
     }
-    if (!configureServer(options) || !identityFrom(arguments)) return false;
+    if (!configureServer(options) || !identityFrom(options, arguments)) return false;
     const int status = authenticate();
     if (status < -1) return false;
     if (needAccepted && status != kAuthOk) {
@@ -155,10 +189,12 @@ bool prepare(const GlobalOptions& options, const Arguments& arguments, bool need
 
 int runLogin(const GlobalOptions& options, const std::vector<std::string>& words) {
     const Arguments arguments = parseArguments(words, {"--identity"});
-    if (!arguments.error.empty() || !configureServer(options) || !identityFrom(arguments)) {
-        if (!arguments.error.empty()) std::fprintf(stderr, "arvex-cli: %s\n", arguments.error.c_str());
+    if (!arguments.error.empty()) {
+        std::fprintf(stderr, "arvex-cli: %s\n", arguments.error.c_str());
         return 2;
     }
+    if (!configureServer(options)) return 2;
+    if (!identityFrom(options, arguments)) return 1;
     std::printf("box %s, serial %s: ", deviceInfo.pid.c_str(), deviceInfo.serial.c_str());
     const int status = authenticate();
     if (status < -1) {

@@ -61,6 +61,19 @@ TEST_F(CliServerCommandsTest, LoginOutcomes) {
     }
 }
 
+TEST_F(CliServerCommandsTest, LoginWithTheSimulatedBoxIdentity) {
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"--simulate", 0, "box AK02, serial 00012345: box accepted"},
+        {"--simulate=unregistered", 1, "not registered"},
+        {"--simulate=blocked", 1, "blocked"},
+    };
+    for (const auto& [simulate, status, words] : cases) {
+        const CliRun run = runCli(std::string(simulate) + " " + server + " login");
+        EXPECT_EQ(run.status, status) << run.output;
+        EXPECT_NE(run.output.find(words), std::string::npos) << run.output;
+    }
+}
+
 TEST_F(CliServerCommandsTest, ListDownloadAndRegister) {
     const std::string identity = " --identity AK02,00012345,14-09-2010,Arvex";
     CliRun run = runCli(server + " list" + identity);
