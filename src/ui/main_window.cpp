@@ -82,6 +82,11 @@ QFont textBoxFont() {
     return font;
 }
 
+std::mutex& handoverMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 QColor toQColor(app::Rgb colour) {
     return QColor(colour.r, colour.g, colour.b);
 }
@@ -585,8 +590,16 @@ void TKTRF::onUiThread(Work&& work) {
     auto state = std::make_shared<Done>();
     {
         auto signaller = std::make_shared<Signaller>(state);
+        // Qt's event queue hands the call over with locks that thread checkers cannot see; taking this
+        // mutex around the posting and at the start of the call makes the hand-over visible to them.
+        std::lock_guard handover(handoverMutex());
         QMetaObject::invokeMethod(
-            this, [&work, signaller]() mutable { work(); }, Qt::QueuedConnection);
+            this,
+            [&work, signaller]() mutable {
+                { std::lock_guard published(handoverMutex()); }
+                work();
+            },
+            Qt::QueuedConnection);
     }
     std::unique_lock lock(state->mutex);
     state->signal.wait(lock, [&] { return state->done; });
