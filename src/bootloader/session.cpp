@@ -67,12 +67,15 @@ void BootLoader::setEventCallback(EventCallback eventCallback) {
     callback_ = std::move(eventCallback);
 }
 
+// The identity read uses the key on the worker: changing it meanwhile is refused like any setting.
 int BootLoader::setIdentityKey(const std::uint8_t* data, std::size_t length) {
+    if (isBusy()) return kAccessBusy;
     setKey(identityKey, data, length);
     return 0;
 }
 
 int BootLoader::setSecondaryKey(const std::uint8_t* data, std::size_t length) {
+    if (isBusy()) return kAccessBusy;
     setKey(secondaryKey, data, length);
     return 0;
 }

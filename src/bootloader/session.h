@@ -121,6 +121,7 @@ public:
     int initialise();
     void setEventCallback(EventCallback eventCallback);
 
+    // Zero the key, then copy up to 16 bytes; refused (1) while an operation runs.
     int setIdentityKey(const std::uint8_t* data, std::size_t length);
     int setSecondaryKey(const std::uint8_t* data, std::size_t length);
 

@@ -119,6 +119,8 @@ TEST_F(Session, AccessorsRefuseWhileTheWorkerRuns) {
     EXPECT_EQ(session->setOptions(&options), kAccessBusy);
     EXPECT_EQ(session->selectTarget(1), kAccessBusy);
     EXPECT_EQ(session->clearIdentity(), kAccessBusy);
+    EXPECT_EQ(session->setIdentityKey(nullptr, 0), kAccessBusy);
+    EXPECT_EQ(session->identityKey[0], 0xFF);
     EXPECT_EQ(session->connect(), -1);
     EXPECT_EQ(session->startOperation(kOpErase), kStartNotPresentOrBusy);
     {
