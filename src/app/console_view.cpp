@@ -155,6 +155,7 @@ void ConsoleView::appendLog(const std::string& entry) {
         const std::string line =
             entry.substr(start, at == std::string::npos ? std::string::npos : at - start);
         log_.push_back(line);
+        history_.push_back(line);
         printLine(line);
         if (at == std::string::npos) break;
         start = at + 2;
@@ -190,6 +191,11 @@ int ConsoleView::selectedRow() {
 void ConsoleView::selectRow(int row) {
     std::lock_guard lock(mutex_);
     selectedRow_ = row >= 0 && static_cast<std::size_t>(row) < rows_.size() ? row : -1;
+}
+
+std::vector<std::string> ConsoleView::history() {
+    std::lock_guard lock(mutex_);
+    return history_;
 }
 
 std::vector<ListRow> ConsoleView::rows() {

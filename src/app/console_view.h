@@ -54,6 +54,7 @@ public:
     bool isEnabled(Control control);         // false until enabled
     bool isVisible(Control control);
     std::vector<ListRow> rows();
+    std::vector<std::string> history();  // every log line ever written, clearing or not
 
 private:
     void printLine(const std::string& line);  // with the mutex held
@@ -68,7 +69,7 @@ private:
     std::map<Control, std::string> texts_;
     std::map<Control, std::vector<std::string>> items_;
     std::map<Control, int> selected_;
-    std::vector<std::string> log_;
+    std::vector<std::string> log_, history_;
     std::vector<ListRow> rows_;
     int selectedRow_ = -1;
     std::optional<std::string> saveFolder_;

@@ -1,0 +1,213 @@
+// The firmware catalogue dialog: folders, links and files the server offers for the box, and the download
+// of the chosen file (a ".hex" container goes straight to the programming flow).
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+#include "app/dialog_panels.h"
+#include "app/log.h"
+#include "app/window_logic.h"
+#include "bootloader/session.h"
+#include "server/documents.h"
+#include "server/progress_sink.h"
+#include "server/transport.h"
+
+namespace app {
+namespace {
+
+bool endsInHex(std::string name) {
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name.size() >= 4 && name.compare(name.size() - 4, 4, ".hex") == 0;
+}
+
+int decimalOrZero(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end ? value : 0;
+}
+
+const char* downloadErrorLine(int code) {
+    switch (code) {
+        case 2:
+            return "Error: No data";
+        case 4:
+            return "Error: File not found";
+        case 5:
+            return "Error: local data error";
+        case 6:
+            return "Error connecting to server";
+        case 7:
+            return "Error: Unable to connect to server";
+        case 8:
+            return "Error: File is corrupt";
+        default:
+            return "Error requesting file";
+    }
+}
+
+}  // namespace
+
+void WindowLogic::btUpdateClick() {
+    if (operationRunning()) return;
+    if (!ArvexClient::session.authenticated) {
+        logLine(1, "Error: Device not logged", 0, 0);
+        return;
+    }
+    std::string answer;
+    const int code = ArvexClient::requestSimple(ArvexClient::kRequestFileList, answer, nullptr, true);
+    if (code != 0) {
+        logLine(1, "Error connecting to server", code, 0);
+        return;
+    }
+    showFileList(answer);
+}
+
+void WindowLogic::showFileList(const std::string& answer) {
+    clearFirmwareList();
+    const int result =
+        ArvexClient::parseFileList(answer, [this](std::unique_ptr<ArvexClient::FileInfo> entry, int, void*) {
+            return addFileToList(std::move(entry));
+        });
+    view_.setText(Control::txBrowserPath, "/" + ArvexClient::session.location);
+    if (result != ArvexClient::kFileListDone) return;
+    if (rows_.empty()) {
+        logLine(3, "No new updates.", 0, 0);
+        return;
+    }
+    view_.setColumnWidths(270, 80);
+    showDialogPanel(Control::pFirmUpdate, Control::gPanel);
+}
+
+void WindowLogic::clearFirmwareList() {
+    if (ArvexClient::session.currentFolderId.empty())
+        ArvexClient::session.currentFolderId.assign(1, '0');  // not = "0": GCC 12 warns wrongly
+    rows_.clear();
+    view_.clearRows();
+}
+
+int WindowLogic::addFileToList(std::unique_ptr<ArvexClient::FileInfo> entry) {
+    int linkKind = 0;
+    const int fileClass = ArvexClient::classifyFileType(entry.get(), &linkKind);
+    if (fileClass == ArvexClient::kFileClassUnknown) return 0;
+    if (fileClass == ArvexClient::kFileClassLink &&
+        (linkKind != ArvexClient::kLinkUp || ArvexClient::session.currentFolderId == "0"))
+        return 1;
+    ListRow row;
+    row.caption = entry->name;
+    if (fileClass == ArvexClient::kFileClassFile) {
+        row.icon = 1;
+        row.subItems = {entry->size, entry->price};
+    } else {
+        row.icon = 0;
+    }
+    view_.addRow(row);
+    rows_.push_back(std::move(entry));
+    return 1;
+}
+
+void WindowLogic::lvListFWChange(bool selectionStateChanged) {
+    const int selected = view_.selectedRow();
+    const bool hasRecord = selected >= 0 && static_cast<std::size_t>(selected) < rows_.size();
+    if (downloadRunning_) return;  // the action button stays disabled until the download has ended
+    if (selectionStateChanged) view_.setEnabled(Control::btSelectFirmware, hasRecord);
+    if (!hasRecord) return;
+    const ArvexClient::FileInfo& entry = *rows_[static_cast<std::size_t>(selected)];
+    view_.setEnabled(Control::btSelectFirmware, true);
+    if (ArvexClient::classifyFileType(&entry) == ArvexClient::kFileClassFile)
+        view_.setText(Control::btSelectFirmware, endsInHex(entry.name) ? "Update firmware" : "Download");
+    else
+        view_.setText(Control::btSelectFirmware, "Go");
+}
+
+void WindowLogic::lvListFWDblClick() {
+    const int selected = view_.selectedRow();
+    if (downloadRunning_ || selected < 0 || static_cast<std::size_t>(selected) >= rows_.size()) return;
+    view_.setEnabled(Control::btSelectFirmware, false);
+    btSelectFirmwareClick();
+    view_.setEnabled(Control::btSelectFirmware, true);
+}
+
+void WindowLogic::setFirmwareDialogBusy(bool busy) {
+    downloadRunning_ = busy;
+    for (Control control : {Control::btSelectFirmware, Control::lvListFW, Control::Button3, Control::Panel12})
+        view_.setEnabled(control, !busy);
+}
+
+void WindowLogic::btSelectFirmwareClick() {
+    if (downloadRunning_) return;
+    const int selected = view_.selectedRow();
+    if (selected < 0) return;
+    std::uint8_t options = 0;
+    boot_.getOptions(&options);
+    options |= kOptionWorkerThread;
+    boot_.setOptions(&options);
+    savedOptions_ = options;
+    if (static_cast<std::size_t>(selected) >= rows_.size()) {
+        logLine(1, "Selected file error", 0, 0);
+        return;
+    }
+    // The row's record goes when a folder is opened; keep what is needed.
+    const ArvexClient::FileInfo entry = *rows_[static_cast<std::size_t>(selected)];
+    ArvexClient::session.selectedFileId = entry.fileId;
+    ArvexClient::ProgressSink sink;
+    sink.onWorkBegin = [this](std::int64_t) {
+        view_.setProgress(0);
+        view_.setProgressRange(0, progressMaximum_);
+        view_.setVisible(Control::ProgressBar, true);
+        view_.processEvents();
+    };
+    sink.onWork = [this](std::int64_t count) {
+        view_.setProgress(
+            static_cast<int>(std::clamp<std::int64_t>(count, 0, std::numeric_limits<int>::max())));
+        view_.processEvents();
+    };
+    sink.onWorkEnd = [this] {
+        view_.setProgress(0);
+        view_.processEvents();
+    };
+    progressMaximum_ = decimalOrZero(entry.size);
+    view_.setProgressRange(0, progressMaximum_);
+
+    const int fileClass = ArvexClient::classifyFileType(&entry);
+    if (fileClass == ArvexClient::kFileClassFolder || fileClass == ArvexClient::kFileClassLink) {
+        ArvexClient::session.currentFolderId = entry.fileId;
+        btUpdateClick();
+        return;
+    }
+    const bool container = endsInHex(entry.name);
+    std::string downloaded;
+    int code = 0;
+    if (container) {
+        setFirmwareDialogBusy(true);
+        code = ArvexClient::requestSimple(ArvexClient::kRequestGetFile, downloaded, &sink, false);
+    } else {
+        const auto target = view_.askSaveFile("", entry.name);
+        if (!target) return;
+        setFirmwareDialogBusy(true);
+        code = ArvexClient::requestToFile(ArvexClient::kRequestGetFile2, *target, &sink, false);
+    }
+    setFirmwareDialogBusy(false);
+    if (code != 0) {
+        logLine(1, downloadErrorLine(code), 0, 0);
+        return;
+    }
+    logLine(3, "Download success", 0, 0);
+    view_.setProgress(0);
+    progressMaximum_ = 100;
+    view_.setProgressRange(0, 100);
+    closeDialogPanel(Control::pFirmUpdate);
+    view_.refresh();
+    if (container) {
+        const std::int32_t result = programContainer(downloaded);
+        if (result != 0) logLine(1, "Error updating firmware", result, 0);
+    }
+}
+
+void WindowLogic::btFirmUpdateCancelClick() {
+    if (downloadRunning_) return;
+    closeDialogPanel(Control::pFirmUpdate);
+}
+
+}  // namespace app

@@ -1,0 +1,213 @@
+// The programming flow: a firmware container split into its images, each image programmed into its target
+// (the second one nested on the worker thread), then the requested commands, the pause and the disconnect.
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+#include "app/dialog_panels.h"
+#include "app/firmware_container.h"
+#include "app/log.h"
+#include "app/startup.h"
+#include "app/window_logic.h"
+#include "bootloader/hex_loader.h"
+#include "bootloader/line_reader.h"
+#include "bootloader/session.h"
+#include "bootloader/tables.h"
+#include "catalogue/messages.h"
+#include "server/documents.h"
+
+namespace app {
+namespace {
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// The HEX images land in the session's image buffers.
+int loadHex(bootloader::LineReader& reader) {
+    return bootloader::loadHexRecords(reader, bootloader::memoryMap(), nullptr);
+}
+
+bool beginsWithFactoryReference(const std::string& pid) {
+    return pid.rfind("AK", 0) == 0 || pid.rfind("AW", 0) == 0;
+}
+
+}  // namespace
+
+std::int32_t WindowLogic::programContainer(const std::string& text) {
+    pendingImages_ = 0;
+    containerKind_ = 0;
+    const SplitContainer split = splitContainer(text);
+    if (split.result == kContainerTooShort || split.result == kContainerBadKind) return split.result;
+    boot_.resetRequested = split.resetRequested ? 1 : 0;
+    boot_.eraseUserDataRequested = split.eraseUserDataRequested ? 1 : 0;
+    if (split.result == kContainerNoMarkers) logLine(1, "Error, data not found", 0, 0);
+    if (split.result != kContainerSplit) return split.result;
+
+    // An image file that cannot be written must not leave an older image behind to be programmed.
+    std::int32_t pending = 0;
+    for (int index : {0, 1}) {
+        const auto& image = index == 0 ? split.imageA : split.imageB;
+        if (!image) continue;
+        if (!writeFile(tempImagePath[index], *image)) {
+            std::remove(tempImagePath[index].c_str());
+            logLine(1, Global::getMessage(kMsgErrorCreatingFile), 0, 0);
+            return kContainerNoMemory;
+        }
+        pending |= index == 0 ? kImageA : kImageB;
+    }
+    pendingImages_ = pending;
+    containerKind_ = pending;
+    if (pending > 0) programNextImage();
+    return kContainerSplit;
+}
+
+std::int32_t WindowLogic::programNextImage() {
+    const std::int32_t pending = pendingImages_;
+    if (pending == 0) return 0;
+    int index = 0;
+    if (pending & kImageA) {
+        pendingImages_ = pending & ~kImageA;
+        index = 0;
+    } else if (pending & kImageB) {
+        pendingImages_ = pending & ~kImageB;
+        index = 1;
+    } else {
+        return 0;
+    }
+    return programImageFile(index, tempImagePath[index]);
+}
+
+std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
+    if (index == 0 || index == 1)
+        optionsUpdate(0, kOptionDual | kOptionCommand06);
+    else
+        optionsUpdate(kOptionDual, kOptionCommand06);
+    if (path.empty()) {
+        logLine(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+        return kImageNoPath;
+    }
+    int loaded = 0;
+    {
+        bootloader::FileLineReader reader(path);
+        if (!reader.isOpen()) {
+            logLine(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+            return kImageOpenFailed;
+        }
+        if (boot_.selectTarget(index) != 0) {
+            logLine(1, "Error: Firmware u[]", 0, 0);
+            return kImageTargetRefused;
+        }
+        loaded = loadHex(reader);
+    }
+    if (loaded != 0) {
+        logLine(1, Global::getMessage(kMsgErrorReadingFirmware), loaded, 0);
+        return kImageHexFailed;
+    }
+    eventsEnabled_ = true;
+    if (boot_.selectTarget(index) != 0) {
+        logLine(1, "Error: Firmware u[]", 0, 0);
+        return kImageTargetRefusedAfterLoad;
+    }
+    if (boot_.startOperation(kOpProgram) != 0) {
+        logLine(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);
+        return kImageNotStarted;
+    }
+    view_.setVisible(Control::ProgressBar, true);
+    return kImageStarted;
+}
+
+// Runs inside the end event of operation 5, on the worker thread.
+void WindowLogic::completeProgramming() {
+    if (pendingImages_ != 0) {
+        logDepth = logDepth + 1;
+        if (programNextImage() != 0) logLine(1, "Error programming [Dual] ", 0, 0);
+        return;
+    }
+    animateProgressToEnd();
+    closeDialogPanel(Control::pUpdate);
+    logLine(3, "Firmware has been updated successfully", 0, 0);
+    view_.setEnabled(Control::btUpdate, false);
+    logLine(1, "Reseting...", 0, 0);
+
+    const std::int32_t kind = containerKind_;
+    if (kind == kBothImages) {
+        optionsUpdate(kOptionDual, 0);
+    } else {
+        optionsUpdate(0, kOptionDual);
+        if (kind == kNoImage || kind == kImageA) boot_.selectTarget(0);
+        if (kind == kImageB) boot_.selectTarget(1);
+    }
+    boot_.startOperation(kOpEraseUserDataIfRequested);
+    boot_.startOperation(kOpResetIfRequested);
+    std::this_thread::sleep_for(settings_.afterProgramming);
+    setConnected(false);
+    logLine(1, "Completed", 0, 0);
+}
+
+std::vector<int> progressAnimationSteps(int from) {
+    std::vector<int> steps;
+    for (int value = from; value <= 100; value += 5) steps.push_back(value);
+    return steps;
+}
+
+void WindowLogic::animateProgressToEnd() {
+    progressHold_ = 1;
+    for (int value : progressAnimationSteps(progressPosition_)) {
+        progressPosition_ = value;
+        view_.setProgress(value);
+        view_.refresh();
+        std::this_thread::sleep_for(settings_.animationStep);
+    }
+    std::this_thread::sleep_for(settings_.animationHold);
+    progressHold_ = 0;
+}
+
+void WindowLogic::Loadfirmware1Click() {
+    if (!ensureDeviceOpen()) {
+        logLine(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
+        view_.setEnabled(Control::tmConnect, true);
+        return;
+    }
+    const auto chosen = view_.askOpenFile("Hex files (*.hex)|*.hex|All files (*.*)|*.*");
+    if (!chosen) return;
+    int loaded = 0;
+    {
+        std::optional<bootloader::FileLineReader> reader;
+        if (!chosen->empty()) reader.emplace(*chosen);
+        if (!reader || !reader->isOpen()) {
+            logLine(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+            return;
+        }
+        boot_.selectTarget(0);
+        loaded = loadHex(*reader);
+    }
+    if (loaded != 0) {
+        logLine(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);
+        return;
+    }
+    eventsEnabled_ = true;
+    boot_.selectTarget(0);
+    boot_.startOperation(kOpProgram);
+    view_.setVisible(Control::ProgressBar, true);
+}
+
+void WindowLogic::btFactoryClick() {
+    if (operationRunning()) return;
+    if (beginsWithFactoryReference(ArvexClient::deviceInfo.pid)) {
+        optionsUpdate(kOptionDual, 0);
+    } else {
+        optionsUpdate(0, kOptionDual);
+        boot_.selectTarget(0);
+    }
+    boot_.startOperation(kOpEraseUserData);
+}
+
+void WindowLogic::btUpdateOK() {
+    closeDialogPanel(Control::pUpdate);
+}
+
+}  // namespace app

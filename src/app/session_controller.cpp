@@ -1,0 +1,245 @@
+// The device session: polling for the box, the connected and disconnected states, the identity read and
+// the reactions to the bootloader's events.
+#include <cstring>
+
+#include "app/dialog_panels.h"
+#include "app/identity_check.h"
+#include "app/log.h"
+#include "app/window_logic.h"
+#include "arvex/config.h"
+#include "bootloader/session.h"
+#include "catalogue/messages.h"
+#include "catalogue/products.h"
+#include "server/documents.h"
+
+namespace app {
+namespace {
+
+using bootloader::kEventEndsFault;
+using bootloader::kEventEndsOk;
+using bootloader::kEventError;
+using bootloader::kEventOperation;
+using bootloader::kEventStarts;
+
+bool beginsWithFactoryReference(const std::string& pid) {
+    return pid.rfind("AK", 0) == 0 || pid.rfind("AW", 0) == 0;
+}
+
+}  // namespace
+
+WindowLogic::WindowLogic(View& view, bootloader::BootLoader& bootLoader, LogicSettings settings)
+    : ShellEvents(view), view_(view), boot_(bootLoader), settings_(settings) {
+    boot_.setEventCallback(
+        [this](std::int32_t kind, std::int32_t code, std::int32_t operation, const std::string& text,
+               std::int32_t extra) { onBootLoaderEvent(kind, code, operation, text, extra); });
+}
+
+WindowLogic::~WindowLogic() {
+    boot_.setEventCallback({});
+}
+
+void WindowLogic::setServerEndpoint(std::string host, std::int32_t port) {
+    endpoint_.emplace(std::move(host), port);
+}
+
+void WindowLogic::setServerDefaults(View&) {
+    ArvexClient::setServerDefaults();
+    if (endpoint_) {
+        ArvexClient::server.host = endpoint_->first;
+        ArvexClient::server.hostHeader = endpoint_->first;
+        ArvexClient::server.port = endpoint_->second;
+    }
+    ArvexClient::session.cryptEnabled = true;
+    cryptTicked_ = true;
+    serverDebugTicked_ = false;
+    view_.setChecked(Control::ckCrypt1, true);
+}
+
+void WindowLogic::setDisconnected(View&) {
+    setConnected(false);
+}
+
+void WindowLogic::configureBootloader(View&) {
+    std::uint8_t options = 0;
+    boot_.getOptions(&options);
+    options |= kOptionWorkerThread | kOptionDual;
+    boot_.setOptions(&options);
+    savedOptions_ = options;
+    boot_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
+    boot_.setSecondaryKey(arvex::config::kSecondaryKey.data(), arvex::config::kSecondaryKey.size());
+}
+
+void WindowLogic::setStatus(Rgb colour, const std::string& caption) {
+    view_.setColor(Control::lConnected, colour);
+    view_.setText(Control::lConnected, caption);
+}
+
+bool WindowLogic::optionsUpdate(std::uint8_t set, std::uint8_t clear) {
+    std::uint8_t options = 0;
+    if (boot_.getOptions(&options) != 0) return false;
+    options = static_cast<std::uint8_t>((options | set) & ~clear);
+    return boot_.setOptions(&options) == 0;
+}
+
+bool WindowLogic::ensureDeviceOpen() {
+    if (!boot_.isDevicePresent()) boot_.connect();
+    return boot_.isDevicePresent();
+}
+
+bool WindowLogic::operationRunning() {
+    return boot_.isWorkerRunning();
+}
+
+void WindowLogic::setConnected(bool connected) {
+    if (connected) {
+        if (deviceConnected_) return;
+        deviceConnected_ = true;
+        view_.setSelectedIndex(Control::lbProducts, -1);
+        setStatus(kConnectedColour, Global::getMessage(kMsgConnected));
+        loginPending_ = true;
+        readIdentity();
+        return;
+    }
+    if (!deviceConnected_) return;
+    deviceConnected_ = false;
+    view_.setSelectedIndex(Control::lbProducts, -1);
+    selectProduct(-1, false);
+    showDialogPanel(std::nullopt, std::nullopt);
+    view_.setEnabled(Control::gPanel, true);
+    for (Control field : {Control::textBox_PID1, Control::textBox_Serial1, Control::textBox_Date1,
+                          Control::textBox_Reseller1, Control::textBox_fwversion, Control::textBox_hwversion})
+        view_.setText(field, "");
+    ArvexClient::deviceInfo = {};
+    boot_.clearIdentity();
+    view_.setEnabled(Control::lbProducts, false);
+    view_.setEnabled(Control::btUpdate, false);
+    view_.setEnabled(Control::btFactory, false);
+    view_.setEnabled(Control::tmConnect, true);
+    setStatus(kDisconnectedColour, Global::getMessage(kMsgDisconnected));
+}
+
+void WindowLogic::btConnectClick() {
+    if (operationRunning()) return;
+    setConnected(false);
+    view_.clearLog();
+    ArvexClient::session.authenticated = false;
+    ArvexClient::session.blacklisted = false;
+    view_.setEnabled(Control::btUpdate, false);
+    view_.setEnabled(Control::btFactory, false);
+    logLine(3, "Connecting to device...", 0, 0);
+    if (!ensureDeviceOpen()) {
+        setConnected(false);
+        logLine(3, "Device not found", 0, 0);
+    } else if (!deviceConnected_) {
+        setConnected(true);
+    }
+}
+
+void WindowLogic::tmConnectTimer() {
+    if (operationRunning()) return;
+    if (!ensureDeviceOpen())
+        setConnected(false);
+    else if (!deviceConnected_)
+        setConnected(true);
+}
+
+void WindowLogic::readIdentity() {
+    eventsEnabled_ = true;
+    if (ensureDeviceOpen()) {
+        optionsUpdate(0, kOptionDual);
+        boot_.selectTarget(0);
+        boot_.startOperation(kOpIdentityRead);
+    } else {
+        view_.setEnabled(Control::tmConnect, true);
+        logLine(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
+    }
+}
+
+void WindowLogic::tmUpdateStatusTimer() {
+    if (operationRunning()) {
+        view_.setTimerInterval(Control::tmUpdateStatus, 100);
+        const int phase = lampPhase_ == 0 ? 1 : 0;
+        lampPhase_ = phase;
+        view_.setColor(Control::sBussy, phase == 1 ? kLampIdle : kLampBusy);
+        const int progress = boot_.getProgress();
+        if (progressHold_ == 0) {
+            progressPosition_ = progress;
+            view_.setProgress(progress);
+        }
+    } else {
+        view_.setTimerInterval(Control::tmUpdateStatus, 600);
+        view_.setColor(Control::sBussy, kLampIdle);
+    }
+}
+
+void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::int32_t operation,
+                                    const std::string& text, std::int32_t /*extra*/) {
+    if (!eventsEnabled_) return;
+    if (kind == kEventError) {
+        logLine(1, "Error (" + std::to_string(static_cast<std::uint32_t>(code)) + "): " + text, 0, logDepth);
+        return;
+    }
+    if (kind != kEventOperation) return;
+    switch (code) {
+        case kEventStarts:
+            if (operation == kOpProgram) showDialogPanel(Control::pUpdate, Control::gPanel);
+            break;
+        case kEventEndsOk:
+            if (operation == kOpIdentityRead)
+                showIdentity();
+            else if (operation == kOpProgram)
+                completeProgramming();
+            commonEventEnd();
+            break;
+        case kEventEndsFault: {
+            logLine(3, Global::getMessage(kMsgOperationFailed), 0, logDepth);
+            commonEventEnd();
+            std::uint8_t options = savedOptions_;
+            boot_.setOptions(&options);
+            if (operation == kOpProgram) closeDialogPanel(Control::pUpdate);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void WindowLogic::commonEventEnd() {
+    if (logDepth > 0) logDepth = logDepth - 1;
+    view_.setVisible(Control::ProgressBar, false);
+    progressPosition_ = 0;
+    view_.setProgress(0);
+}
+
+void WindowLogic::showIdentity() {
+    boot_.selectTarget(0);
+    bootloader::BootLoaderField record;
+    boot_.getField(0x100, &record);
+    const CheckedIdentity id = checkIdentity({record.reference, record.serial, record.date, record.reseller,
+                                              record.firmwareVersion, record.hardwareVersion});
+    if (id.damaged) logLine(1, "Warning: Device damaged, please contact with reseller", 0, 0);
+
+    view_.setText(Control::textBox_PID1, id.reference);
+    view_.setText(Control::textBox_Reseller1, id.reseller);
+    view_.setText(Control::textBox_Date1, id.date);
+    view_.setText(Control::textBox_fwversion, id.shownFirmwareVersion);
+    view_.setText(Control::textBox_hwversion, id.shownHardwareVersion);
+    view_.setText(Control::textBox_Serial1, id.serial);
+    ArvexClient::deviceInfo = {id.reference, id.serial, id.date, id.reseller, id.firmwareVersion};
+
+    if (!debugMode_) {
+        if (auto index = Global::findProductByReference(ArvexClient::deviceInfo.pid)) {
+            view_.setEnabled(Control::lbProducts, false);
+            view_.setSelectedIndex(Control::lbProducts, *index);
+            selectProduct(*index, false);
+        }
+        logLine(3, Global::getMessage(kMsgConnectedToDevice), 0, logDepth);
+    }
+    if (loginPending_) {
+        loginToServer();
+        loginPending_ = false;
+    }
+    view_.setEnabled(Control::btFactory, beginsWithFactoryReference(ArvexClient::deviceInfo.pid));
+}
+
+}  // namespace app

@@ -1,0 +1,24 @@
+#include "app/updater_window.h"
+
+#include "bootloader/session.h"
+#include "hid/backend.h"
+
+namespace app {
+
+UpdaterWindow::UpdaterWindow(View& view, UpdaterSetup setup) {
+    if (setup.backend) hid::setBackend(setup.backend);
+    bootLoader_ = std::make_unique<bootloader::BootLoader>();
+    logic_ = std::make_unique<WindowLogic>(view, *bootLoader_, setup.settings);
+    if (setup.server) logic_->setServerEndpoint(setup.server->host, setup.server->port);
+}
+
+UpdaterWindow::~UpdaterWindow() {
+    logic_.reset();
+    bootLoader_.reset();
+}
+
+std::unique_ptr<UpdaterWindow> buildUpdaterWindow(View& view, UpdaterSetup setup) {
+    return std::make_unique<UpdaterWindow>(view, std::move(setup));
+}
+
+}  // namespace app

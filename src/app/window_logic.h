@@ -1,0 +1,216 @@
+// The window logic of the updater: the device session, the programming flow, the operator menu and the
+// server-facing dialogs, driving the window through app::View.
+//
+// Threads: the handlers run on the UI thread; the bootloader delivers its events on its worker thread, so
+// the event reactions (the server login and the operations nested in them included) run there and reach the
+// window through the View, which applies each change on the UI thread and returns once it is applied. The
+// UI thread never waits for the worker: the timers and buttons only look at operationRunning() and leave the
+// box alone while it is true. No lock is held across a View call.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/shell_events.h"
+#include "app/view.h"
+
+namespace bootloader {
+class BootLoader;
+}
+namespace ArvexClient {
+struct FileInfo;
+}
+
+namespace app {
+
+// Pauses of the flows; tests shorten them.
+struct LogicSettings {
+    std::chrono::milliseconds afterProgramming{3000};  // before the connection is dropped
+    std::chrono::milliseconds afterBlacklist{3000};    // the blocked look stays before the login returns
+    std::chrono::milliseconds animationStep{5};        // progress animation at the end of programming
+    std::chrono::milliseconds animationHold{100};
+};
+
+// Colours of the status panel and the busy lamp.
+inline constexpr Rgb kDisconnectedColour{209, 209, 209};
+inline constexpr Rgb kConnectedColour{140, 255, 140};
+inline constexpr Rgb kBlockedColour{255, 176, 176};
+inline constexpr Rgb kLampIdle{255, 255, 255};
+inline constexpr Rgb kLampBusy{255, 0, 0};
+
+// Option bits of the bootloader.
+inline constexpr std::uint8_t kOptionWorkerThread = 0x01;
+inline constexpr std::uint8_t kOptionDual = 0x02;
+inline constexpr std::uint8_t kOptionCommand06 = 0x08;
+
+// Operations the window starts.
+enum Operation : std::int32_t {
+    kOpIdentityRead = 1,
+    kOpProgram = 5,
+    kOpReset = 10,
+    kOpResetIfRequested = 11,
+    kOpEraseUserData = 13,
+    kOpEraseUserDataIfRequested = 14,
+};
+
+// Results of programImageFile.
+enum ProgramImageResult : std::int32_t {
+    kImageStarted = 0,
+    kImageNoPath = 17,
+    kImageOpenFailed = 18,
+    kImageNoReader = 19,
+    kImageTargetRefused = 20,
+    kImageHexFailed = 21,
+    kImageTargetRefusedAfterLoad = 22,
+    kImageNotStarted = 23,
+};
+
+// Dual-language messages by their index.
+enum Message : int {
+    kMsgConnected = 1,
+    kMsgDisconnected = 2,
+    kMsgConnectedToDevice = 4,
+    kMsgDeviceNotConnected = 5,
+    kMsgOperationFailed = 9,
+    kMsgErrorOpeningFile = 12,
+    kMsgErrorCreatingFile = 13,
+    kMsgErrorReadingFirmware = 14,
+    kMsgRegistered = 15,
+    kMsgAlreadyRegistered = 16,
+    kMsgInvalidData = 17,
+};
+
+// The bar positions of the animation at the end of programming: from, from + 5, ... while not above 100.
+std::vector<int> progressAnimationSteps(int from);
+
+class WindowLogic : public ShellEvents {
+public:
+    // Becomes the bootloader's event receiver. Destroy it only while no operation runs.
+    WindowLogic(View& view, bootloader::BootLoader& bootLoader, LogicSettings settings = {});
+    ~WindowLogic() override;
+    WindowLogic(const WindowLogic&) = delete;
+    WindowLogic& operator=(const WindowLogic&) = delete;
+
+    // Start-up duties, run by the create handler (ActiveFormCreate) at their places in its order.
+    void setServerDefaults(View& view) override;
+    void setDisconnected(View& view) override;
+    void configureBootloader(View& view) override;
+
+    // A support server other than the configured one; applied with the server defaults at start-up.
+    void setServerEndpoint(std::string host, std::int32_t port);
+
+    // --- device session
+    void setConnected(bool connected);
+    bool ensureDeviceOpen();
+    bool operationRunning();
+    void readIdentity();
+    void onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::int32_t operation,
+                           const std::string& text, std::int32_t extra);
+    void showIdentity();
+    void commonEventEnd();
+    void btConnectClick() override;
+    void tmConnectTimer() override;
+    void tmUpdateStatusTimer() override;
+
+    // --- programming
+    std::int32_t programContainer(const std::string& text);
+    std::int32_t programNextImage();
+    std::int32_t programImageFile(int index, const std::string& path);
+    void Loadfirmware1Click() override;
+    void btFactoryClick() override;
+    void btUpdateOK() override;
+
+    // --- operator menu
+    void Panel8MouseDown(bool rightButton, bool ctrlHeld) override;
+    void btOpsClick() override;
+    void Read1Click() override { readIdentity(); }
+    void ckVirtualDeviceModeClick() override;
+    void Real1Click() override;
+    void Blacklist1Click() override { enterVirtualPreset(); }
+    void OK1Click() override { enterVirtualPreset(); }
+    void Error1Click() override { enterVirtualPreset(); }
+    void Otro1Click() override { enterVirtualPreset(); }
+    void Debug1Click() override;
+    void ckCrypt1Click() override;
+    void ckEditFieldsClick() override {}
+    void Establecer1Click() override {}
+    void Mododebug1Click() override;
+
+    // --- server login, registration
+    void loginToServer();
+    void btSendRegClick() override;
+    void btRegCancelClick() override;
+    void btRegOKOKClick() override;
+    void btRegFaultOKClick() override;
+
+    // --- firmware catalogue
+    void btUpdateClick() override;
+    void lvListFWChange(bool selectionStateChanged) override;
+    void lvListFWDblClick() override;
+    void btSelectFirmwareClick() override;
+    void btFirmUpdateCancelClick() override;
+    void clearFirmwareList();
+    // The part of Update after the FILELIST exchange: the answer read into the list and the dialog shown.
+    void showFileList(const std::string& answer);
+
+    // --- state, for the window and for tests
+    bool deviceConnected() const { return deviceConnected_; }
+    bool loginPending() const { return loginPending_; }
+    bool eventsEnabled() const { return eventsEnabled_; }
+    bool debugMode() const { return debugMode_; }
+    std::uint8_t savedOptions() const { return savedOptions_; }
+    std::int32_t pendingImages() const { return pendingImages_; }
+    std::int32_t containerKind() const { return containerKind_; }
+    bool operatorButtonShown() const { return operatorButtonShown_; }
+    bool virtualMode() const { return virtualMode_; }
+    bool serverDebugTicked() const { return serverDebugTicked_; }
+    bool cryptTicked() const { return cryptTicked_; }
+    bool downloadRunning() const { return downloadRunning_; }
+    // The records of the catalogue list's rows, in row order.
+    std::size_t firmwareRowCount() const { return rows_.size(); }
+    const ArvexClient::FileInfo& firmwareRow(std::size_t row) const { return *rows_.at(row); }
+
+private:
+    void setStatus(Rgb colour, const std::string& caption);
+    void enterVirtualPreset();
+    void completeProgramming();
+    void animateProgressToEnd();
+    void setFirmwareDialogBusy(bool busy);
+    int addFileToList(std::unique_ptr<ArvexClient::FileInfo> entry);
+    bool optionsUpdate(std::uint8_t set, std::uint8_t clear);
+
+    View& view_;
+    bootloader::BootLoader& boot_;
+    LogicSettings settings_;
+
+    // Shared by the UI thread and the worker; each written by one thread at a time.
+    std::atomic<bool> deviceConnected_{false};
+    std::atomic<bool> loginPending_{false};
+    std::atomic<bool> eventsEnabled_{false};
+    std::atomic<bool> debugMode_{false};
+    std::atomic<std::uint8_t> savedOptions_{0};
+    std::atomic<std::int32_t> pendingImages_{0};
+    std::atomic<std::int32_t> containerKind_{0};
+    std::atomic<int> progressHold_{0};  // the progress bar's tag
+    std::atomic<int> lampPhase_{0};     // the busy lamp's tag
+    std::atomic<int> progressPosition_{0};
+
+    // UI thread only.
+    bool operatorButtonShown_ = false;
+    bool virtualMode_ = false;
+    bool serverDebugTicked_ = false;
+    bool cryptTicked_ = true;
+    bool debugModeTicked_ = false;
+    bool downloadRunning_ = false;
+    std::optional<std::pair<std::string, std::int32_t>> endpoint_;
+    int progressMaximum_ = 100;
+    std::vector<std::unique_ptr<ArvexClient::FileInfo>> rows_;  // one record per row of lvListFW
+};
+
+}  // namespace app

@@ -1,0 +1,162 @@
+// The programming flow against the simulated box: container cases, the final commands, Load firmware and
+// Factory Settings.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "road_fixture.h"
+#include "sim/server/sample_catalogue.h"
+#include "temp_dir.h"
+
+namespace app::testing {
+namespace {
+
+using simserver::SampleImageId;
+
+int countOf(const std::vector<int>& commands, int command) {
+    return static_cast<int>(std::count(commands.begin(), commands.end(), command));
+}
+
+class Programming : public RoadTest {
+protected:
+    void SetUp() override {
+        RoadTest::SetUp();
+        plugIn("good");
+        connectTick();
+        ASSERT_TRUE(logic().deviceConnected());
+        for (const auto& path : tempImagePath) std::filesystem::remove(path);
+        box->clearHostFrames();
+    }
+    bool memoryHolds(SampleImageId id, int target) const {
+        const auto image = simserver::sampleImage(id);
+        return box->memory(target, image.address, image.bytes.size()) == image.bytes;
+    }
+    bool fileExists(int index) const {
+        return std::filesystem::exists(tempImagePath[static_cast<std::size_t>(index)]);
+    }
+
+    const std::string imageA = simserver::sampleImage(SampleImageId::kAk03Target0).hexText;
+    const std::string imageB = simserver::sampleImage(SampleImageId::kAk03Target1).hexText;
+};
+
+TEST_F(Programming, BothImagesTheSecondNested) {
+    ASSERT_EQ(logic().programContainer("1 RESET ERASE_USER_DATA\n:0000000aff\n" + imageA + ":0000000bff\n" +
+                                       imageB),
+              0);
+    ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+    EXPECT_EQ(logic().containerKind(), 3);
+    EXPECT_EQ(logic().pendingImages(), 0);
+    EXPECT_EQ(readBytes(tempImagePath[0]), imageA);
+    EXPECT_EQ(readBytes(tempImagePath[1]), imageB);
+    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
+    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target1, 1));
+    const auto commands = commandsSent();
+    EXPECT_EQ(countOf(commands, 0x29), 1);  // dual: both targets' user data, target 1 first
+    EXPECT_EQ(countOf(commands, 0x09), 1);
+    EXPECT_TRUE(logged("Completed"));
+    EXPECT_FALSE(logic().deviceConnected());
+    EXPECT_EQ(logDepth.load(), 0);  // the nested programming's end event undid its indentation
+}
+
+TEST_F(Programming, OnlyImageBGoesToTarget1) {
+    ASSERT_EQ(logic().programContainer("1 RESET only B\n:0000000bff\n" + imageB), 0);
+    ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+    EXPECT_EQ(logic().containerKind(), 2);
+    EXPECT_FALSE(fileExists(0));
+    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target1, 1));
+    const auto commands = commandsSent();
+    EXPECT_EQ(countOf(commands, 0x32), 1);  // reset of target 1 only: dual cleared, target 1 selected
+    EXPECT_EQ(countOf(commands, 0x12), 0);
+    EXPECT_EQ(countOf(commands, 0x09) + countOf(commands, 0x29), 0);
+}
+
+TEST_F(Programming, WithoutTheWordsNoCommandIsSent) {
+    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA), 0);
+    ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
+    const auto commands = commandsSent();
+    for (int command : {0x09, 0x29, 0x12, 0x32}) EXPECT_EQ(countOf(commands, command), 0) << command;
+    EXPECT_TRUE(logged("Reseting..."));
+}
+
+TEST_F(Programming, RefusedContainers) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::int32_t result;
+        bool dataNotFound;
+    };
+    const Case cases[] = {
+        {"upperCaseMarkers", "1\n:0000000AFF\n" + imageA, 32, true},
+        {"firstCharacterTwo", "2\n:0000000aff\n" + imageA, 16, false},
+        {"bBeforeA", "1 RESET\n:0000000bff\n" + imageB + ":0000000aff\n" + imageA, 34, false},
+        {"short", "1", 2, false},
+    };
+    for (const Case& c : cases) {
+        view.clearCalls();
+        EXPECT_EQ(logic().programContainer(c.text), c.result) << c.name;
+        EXPECT_EQ(logged("Error, data not found"), c.dataNotFound) << c.name;
+        EXPECT_FALSE(fileExists(0) || fileExists(1)) << c.name;
+        EXPECT_FALSE(logic().operationRunning()) << c.name;
+    }
+    EXPECT_TRUE(commandsSent().empty());
+}
+
+TEST_F(Programming, SecondImageThatFailsIsReported) {
+    std::string badB = imageB;
+    badB[badB.find('\n') - 1] ^= 0x01;  // the first record's checksum no longer matches
+    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA + ":0000000bff\n" + badB), 0);
+    ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+    const auto calls = view.calls();
+    const auto errorLine = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
+        return call.find("Error reading firmware [") != std::string::npos;
+    });
+    ASSERT_NE(errorLine, calls.end());
+    EXPECT_GT(std::find(calls.begin(), calls.end(), "appendLog(Error programming [Dual] )"), errorLine);
+    EXPECT_TRUE(logic().deviceConnected());  // no final steps: nothing was completed
+}
+
+TEST_F(Programming, AnimationSteps) {
+    EXPECT_EQ(progressAnimationSteps(97), (std::vector<int>{97}));
+    EXPECT_EQ(progressAnimationSteps(80), (std::vector<int>{80, 85, 90, 95, 100}));
+    EXPECT_EQ(progressAnimationSteps(100), (std::vector<int>{100}));
+    EXPECT_TRUE(progressAnimationSteps(101).empty());
+}
+
+TEST_F(Programming, LoadFirmwareFromAFile) {
+    TempDir dir;
+    std::ofstream(dir.file("fw.hex"), std::ios::binary) << imageA;
+    view.queueOpenAnswer(std::nullopt);
+    logic().Loadfirmware1Click();
+    EXPECT_FALSE(logic().operationRunning());
+    view.queueOpenAnswer(dir.file("missing.hex"));
+    logic().Loadfirmware1Click();
+    EXPECT_EQ(view.logLines().back(), "Error opening file");
+    view.queueOpenAnswer(dir.file("fw.hex"));
+    logic().Loadfirmware1Click();
+    EXPECT_TRUE(called("askOpenFile(Hex files (*.hex)|*.hex|All files (*.*)|*.*)"));
+    ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
+    EXPECT_TRUE(logged("Firmware has been updated successfully"));
+}
+
+TEST_F(Programming, FactorySettingsErasesBothTargetsOfAnAkBox) {
+    logic().btFactoryClick();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(commandsSent(), (std::vector<int>{0x29, 0x09}));
+}
+
+TEST_F(RoadTest, FactorySettingsOfAnotherBoxErasesTarget0Only) {
+    plugIn("damaged");
+    connectTick();
+    box->clearHostFrames();
+    logic().btFactoryClick();
+    ASSERT_TRUE(waitIdle());
+    std::vector<int> commands;
+    for (const auto& frame : box->hostFrames()) commands.push_back(frame[1]);
+    EXPECT_EQ(commands, (std::vector<int>{0x09}));
+}
+
+}  // namespace
+}  // namespace app::testing

@@ -1,0 +1,277 @@
+// The road of one update through the window logic, and the device session around it.
+#include <gtest/gtest.h>
+
+#include "road_fixture.h"
+#include "sim/server/sample_catalogue.h"
+
+namespace app::testing {
+namespace {
+
+constexpr Rgb kGreen{140, 255, 140};
+constexpr Rgb kGrey{209, 209, 209};
+
+int countOf(const std::vector<int>& commands, int command) {
+    return static_cast<int>(std::count(commands.begin(), commands.end(), command));
+}
+
+TEST_F(RoadTest, WholeRoadWithBothTargetsAndTheSecondLogin) {
+    plugIn("ak03");
+    connectTick();
+    EXPECT_EQ(view.text(Control::textBox_PID1), "AK03");
+    EXPECT_EQ(view.text(Control::textBox_Serial1), "00023456");
+    EXPECT_EQ(view.colour(Control::lConnected), kGreen);
+    EXPECT_TRUE(logged("Connected to server\r\nPress the Update button for update the device"));
+    ASSERT_TRUE(enabled(Control::btUpdate));
+    const std::size_t loginsBefore = server.requestCount();
+
+    logic().btUpdateClick();
+    ASSERT_TRUE(visible(Control::pFirmUpdate));
+    choose("AK03");
+    EXPECT_EQ(view.text(Control::txBrowserPath), "/AK03");
+    box->clearHostFrames();
+    choose("ak03_fw_2.0.hex");
+    EXPECT_TRUE(logged("Download success"));
+    ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+
+    // both images programmed, the second nested inside the first one's end event
+    EXPECT_EQ(logic().containerKind(), 3);
+    EXPECT_TRUE(called("setVisible(pUpdate, true)"));
+    EXPECT_TRUE(logged("Firmware has been updated successfully"));
+    EXPECT_TRUE(logged("Reseting..."));
+    EXPECT_TRUE(logged("Completed"));
+    EXPECT_FALSE(enabled(Control::btUpdate));
+    for (auto id : {simserver::SampleImageId::kAk03Target0, simserver::SampleImageId::kAk03Target1}) {
+        const auto image = simserver::sampleImage(id);
+        const int target = id == simserver::SampleImageId::kAk03Target0 ? 0 : 1;
+        EXPECT_EQ(box->memory(target, image.address, image.bytes.size()), image.bytes) << "target " << target;
+    }
+    // the container asked for both commands: with the dual bit, target 1's command goes first
+    const auto commands = commandsSent();
+    EXPECT_EQ(countOf(commands, 0x29), 1);
+    EXPECT_EQ(countOf(commands, 0x09), 1);
+    EXPECT_EQ(countOf(commands, 0x32), 1);
+    EXPECT_EQ(countOf(commands, 0x12), 1);
+    const auto at = [&](int command) { return std::find(commands.begin(), commands.end(), command); };
+    EXPECT_LT(at(0x29), at(0x09));
+    EXPECT_LT(at(0x09), at(0x32));
+    EXPECT_LT(at(0x32), at(0x12));
+    EXPECT_EQ(countOf(commands, 0x06) + countOf(commands, 0x26), 0);
+
+    // disconnected, then found again with a fresh identity read and a second login
+    EXPECT_FALSE(logic().deviceConnected());
+    EXPECT_EQ(view.text(Control::textBox_PID1), "");
+    ASSERT_TRUE(reconnect());
+    EXPECT_EQ(view.text(Control::textBox_PID1), "AK03");
+    EXPECT_GT(server.requestCount(), loginsBefore + 2);  // FILELIST x2, GETFILE, then AUTH again
+    EXPECT_NE(server.lastDocument().find("type=\"AUTH\""), std::string::npos);
+    EXPECT_TRUE(enabled(Control::btUpdate));
+}
+
+TEST_F(RoadTest, IdentityShownAndProductSelected) {
+    plugIn("good");
+    connectTick();
+    EXPECT_EQ(view.text(Control::textBox_PID1), "AK02");
+    EXPECT_EQ(view.text(Control::textBox_Serial1), "00012345");
+    EXPECT_EQ(view.text(Control::textBox_Date1), "14-09-2010");
+    EXPECT_EQ(view.text(Control::textBox_Reseller1), "Arvex");
+    EXPECT_EQ(view.text(Control::textBox_fwversion), "1.0");
+    EXPECT_EQ(view.text(Control::textBox_hwversion), "1");
+    EXPECT_EQ(view.selectedIndex(Control::lbProducts), 2);
+    EXPECT_TRUE(enabled(Control::btFactory));
+    EXPECT_TRUE(logged("Connected to device"));
+    EXPECT_EQ(ArvexClient::deviceInfo.pid, "AK02");
+    EXPECT_EQ(ArvexClient::deviceInfo.fwVersion, "1.0");
+
+    // a later read refreshes the identity without a new login
+    const std::size_t requests = server.requestCount();
+    logic().Read1Click();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(server.requestCount(), requests);
+}
+
+TEST_F(RoadTest, DamagedIdentity) {
+    plugIn("damaged");
+    connectTick();
+    EXPECT_TRUE(logged("Warning: Device damaged, please contact with reseller"));
+    EXPECT_EQ(view.text(Control::textBox_PID1), "_FIX");
+    EXPECT_EQ(view.selectedIndex(Control::lbProducts), 10);
+    EXPECT_FALSE(enabled(Control::btFactory));
+    EXPECT_EQ(ArvexClient::deviceInfo.pid, "_FIX");
+    EXPECT_NE(server.lastDocument().find("pid=\"_FIX\""), std::string::npos);  // the login goes on
+}
+
+TEST_F(RoadTest, NoVersionsShowNotAvailable) {
+    plugIn("noversions");
+    connectTick();
+    EXPECT_EQ(view.text(Control::textBox_fwversion), "N/A");
+    EXPECT_EQ(view.text(Control::textBox_hwversion), "N/A");
+    EXPECT_EQ(ArvexClient::deviceInfo.fwVersion, "");
+}
+
+TEST_F(RoadTest, DebugModeSelectsNoProduct) {
+    plugIn("good");
+    logic().Mododebug1Click();
+    EXPECT_EQ(logThreshold.load(), 8);
+    EXPECT_EQ(view.checked(Control::Mododebug1), true);
+    connectTick();
+    EXPECT_EQ(view.text(Control::textBox_PID1), "AK02");
+    EXPECT_EQ(ArvexClient::deviceInfo.pid, "AK02");
+    EXPECT_EQ(view.selectedIndex(Control::lbProducts), -1);
+    EXPECT_FALSE(logged("Connected to device"));
+    logic().Mododebug1Click();
+    EXPECT_EQ(logThreshold.load(), 3);
+    EXPECT_FALSE(logic().debugMode());
+}
+
+TEST_F(RoadTest, ReconnectRunsAFreshConnectionButNotDuringAnOperation) {
+    plugIn("good");
+    connectTick();
+    const std::size_t requests = server.requestCount();
+
+    box->setPaced(true);  // the identity read now takes a while
+    logic().Read1Click();
+    ASSERT_TRUE(logic().operationRunning());
+    view.clearCalls();
+    logic().btConnectClick();
+    logic().tmConnectTimer();
+    EXPECT_FALSE(logged("Connecting to device..."));
+    EXPECT_FALSE(called("setText(lConnected, Disconnected)"));
+    ASSERT_TRUE(waitIdle());
+    box->setPaced(false);
+
+    logic().btConnectClick();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(called("clearLog()"));
+    EXPECT_TRUE(logged("Connecting to device..."));
+    EXPECT_TRUE(called("setText(lConnected, Disconnected)"));
+    EXPECT_EQ(view.text(Control::lConnected), "Connected");
+    EXPECT_EQ(server.requestCount(), requests + 1);  // logged in anew
+    EXPECT_TRUE(enabled(Control::btUpdate));
+}
+
+TEST_F(RoadTest, UnpluggedBoxDisconnectsAndReconnectSaysNotFound) {
+    plugIn("good");
+    connectTick();
+    box->unplug();
+    logic().tmConnectTimer();
+    EXPECT_EQ(view.colour(Control::lConnected), kGrey);
+    EXPECT_EQ(view.text(Control::textBox_Serial1), "");
+    EXPECT_FALSE(enabled(Control::btUpdate));
+    EXPECT_EQ(ArvexClient::deviceInfo.serial, "");
+    logic().btConnectClick();
+    EXPECT_EQ(view.logLines().back(), "Device not found");
+    logic().Read1Click();
+    EXPECT_EQ(view.logLines().back(), "Device not connected!");
+}
+
+TEST_F(RoadTest, StatusTimerDrivesTheLampAndTheBar) {
+    plugIn("good");
+    logic().tmUpdateStatusTimer();
+    EXPECT_EQ(view.interval(Control::tmUpdateStatus), 600);
+    EXPECT_EQ(view.colour(Control::sBussy), (Rgb{255, 255, 255}));
+    box->setPaced(true);
+    logic().tmConnectTimer();
+    ASSERT_TRUE(logic().operationRunning());
+    logic().tmUpdateStatusTimer();
+    EXPECT_EQ(view.interval(Control::tmUpdateStatus), 100);
+    EXPECT_EQ(view.colour(Control::sBussy), (Rgb{255, 255, 255}));  // phase 0 -> 1: white
+    logic().tmUpdateStatusTimer();
+    EXPECT_EQ(view.colour(Control::sBussy), (Rgb{255, 0, 0}));
+    ASSERT_TRUE(waitIdle());
+}
+
+TEST_F(RoadTest, EventsBeforeTheFirstOperationAreIgnored) {
+    plugIn("good");
+    window->bootLoader().postEvent(0, 3, 0, "Operation running", 0);
+    EXPECT_FALSE(logged("Error (3): Operation running"));
+    connectTick();
+    logDepth = 1;
+    window->bootLoader().postEvent(0, 3, 0, "Operation running", 0);
+    EXPECT_TRUE(logged("  Error (3): Operation running"));
+}
+
+TEST_F(RoadTest, VirtualMode) {
+    plugIn("good");
+    connectTick();
+    logic().ckVirtualDeviceModeClick();
+    EXPECT_FALSE(logic().deviceConnected());
+    EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), true);
+    EXPECT_EQ(ArvexClient::deviceInfo.pid, "AK03");
+    EXPECT_EQ(ArvexClient::deviceInfo.serial, "12345678");
+    EXPECT_EQ(ArvexClient::deviceInfo.date, "14-09-2010");
+    EXPECT_EQ(ArvexClient::deviceInfo.reseller, "Arvex");
+    EXPECT_EQ(ArvexClient::deviceInfo.fwVersion, "1");
+    EXPECT_EQ(view.text(Control::textBox_PID1), "");  // the fields are not changed
+
+    connectTick();  // the box's own identity replaces it
+    EXPECT_EQ(ArvexClient::deviceInfo.pid, "AK02");
+
+    logic().ckVirtualDeviceModeClick();  // a second time: disconnects and removes the tick
+    EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), false);
+    EXPECT_EQ(ArvexClient::deviceInfo.pid, "");  // emptied by the disconnect, not replaced
+
+    logic().OK1Click();  // "AK02": ticks, leaves the identity alone
+    EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), true);
+    EXPECT_EQ(ArvexClient::deviceInfo.pid, "");
+    logic().Real1Click();
+    EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), false);
+}
+
+TEST_F(RoadTest, OperatorButtonGesture) {
+    plugIn("good");
+    logic().btOpsClick();
+    EXPECT_FALSE(called("popupMenu(pmOps)"));
+    struct Press {
+        bool right, ctrl;
+    };
+    for (Press press : {Press{false, true}, Press{true, false}, Press{false, false}}) {
+        logic().Panel8MouseDown(press.right, press.ctrl);
+        EXPECT_FALSE(visible(Control::btOps));
+    }
+    logic().Panel8MouseDown(true, true);
+    EXPECT_TRUE(visible(Control::btOps));
+    logic().btOpsClick();
+    EXPECT_TRUE(called("popupMenu(pmOps)"));
+}
+
+TEST_F(RoadTest, RequestPathsAndPlainTraffic) {
+    plugIn("good");
+    EXPECT_EQ(view.checked(Control::ckCrypt1), true);
+    struct Step {
+        void (WindowLogic::*click)();
+        const char* path;
+        bool debug, crypt;
+    };
+    const Step steps[] = {
+        {&WindowLogic::Debug1Click, "/support/api_support.php?debugmode=1", true, true},
+        {&WindowLogic::ckCrypt1Click, "/support/api_support.php?nocrypt=1&debugmode=1", true, false},
+        {&WindowLogic::Debug1Click, "/support/api_support.php?nocrypt=1", false, false},
+        {&WindowLogic::ckCrypt1Click, "/support/api_support.php", false, true},
+        {&WindowLogic::ckCrypt1Click, "/support/api_support.php?nocrypt=1", false, false},
+    };
+    for (const Step& step : steps) {
+        (logic().*step.click)();
+        EXPECT_EQ(ArvexClient::server.requestPath, step.path);
+        EXPECT_EQ(view.checked(Control::Debug1).value_or(false), step.debug) << step.path;
+        EXPECT_EQ(view.checked(Control::ckCrypt1), step.crypt) << step.path;
+        EXPECT_EQ(ArvexClient::session.cryptEnabled, step.crypt);
+    }
+    connectTick();  // a plain login is accepted too
+    // the URL is host, port, "/" and the path, so the request line carries a double slash
+    EXPECT_EQ(server.lastRequest().target, "//support/api_support.php?nocrypt=1");
+    EXPECT_TRUE(enabled(Control::btUpdate));
+}
+
+TEST_F(RoadTest, UnreachableServer) {
+    plugIn("good");
+    server.stop();
+    connectTick();
+    EXPECT_TRUE(logged("Connecting to server..."));
+    const auto lines = view.logLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().rfind("Error connecting to server [", 0), 0u) << lines.back();
+    EXPECT_FALSE(enabled(Control::btUpdate));
+}
+
+}  // namespace
+}  // namespace app::testing
