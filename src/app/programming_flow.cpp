@@ -13,7 +13,6 @@
 #include "bootloader/hex_loader.h"
 #include "bootloader/line_reader.h"
 #include "bootloader/session.h"
-#include "bootloader/tables.h"
 #include "catalogue/messages.h"
 #include "server/documents.h"
 
@@ -24,11 +23,6 @@ bool writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
-}
-
-// The HEX images land in the session's image buffers.
-int loadHex(bootloader::LineReader& reader) {
-    return bootloader::loadHexRecords(reader, bootloader::memoryMap(), nullptr);
 }
 
 bool beginsWithFactoryReference(const std::string& pid) {
@@ -101,7 +95,7 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
             logLine(1, "Error: Firmware u[]", 0, 0);
             return kImageTargetRefused;
         }
-        loaded = loadHex(reader);
+        loaded = bootloader::loadHexImage(reader);
     }
     if (loaded != 0) {
         logLine(1, Global::getMessage(kMsgErrorReadingFirmware), loaded, 0);
@@ -183,7 +177,7 @@ void WindowLogic::Loadfirmware1Click() {
             return;
         }
         boot_.selectTarget(0);
-        loaded = loadHex(*reader);
+        loaded = bootloader::loadHexImage(*reader);
     }
     if (loaded != 0) {
         logLine(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);

@@ -13,9 +13,9 @@
 
 #include "app/console_view.h"
 #include "app/updater_window.h"
+#include "cli/backend_choice.h"
 #include "cli/commands.h"
 #include "server/documents.h"
-#include "sim/box/presets.h"
 #include "sim/server/support_server.h"
 
 namespace cli {
@@ -126,13 +126,14 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
         setup.server = app::ServerEndpoint{"127.0.0.1", standIn->port()};
         std::printf("Stand-in support server on 127.0.0.1:%u\n", static_cast<unsigned>(standIn->port()));
     }
-    if (options.simulate || !options.server) {
-        auto box = sim::makePresetBox(options.simulatePreset);
-        if (!box) return say("unknown simulated box preset", 2);
-        setup.backend = box;
+    // Without a server of its own the road needs the box that the stand-in server knows: the simulated one.
+    GlobalOptions boxOptions = options;
+    if (!options.server) boxOptions.simulate = true;
+    const BackendChoice backend(boxOptions);
+    if (!backend.ok()) return say(backend.error().c_str(), 2);
+    if (backend.simulatedBox())
         std::printf("Simulated box %s plugged in\n",
                     options.simulatePreset.empty() ? "(default preset)" : options.simulatePreset.c_str());
-    }
 
     app::ConsoleView view(stdout, isatty(STDOUT_FILENO) != 0);
     view.setSaveFolder(".");

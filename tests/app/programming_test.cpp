@@ -25,7 +25,6 @@ protected:
         plugIn("good");
         connectTick();
         ASSERT_TRUE(logic().deviceConnected());
-        for (const auto& path : tempImagePath) std::filesystem::remove(path);
         box->clearHostFrames();
     }
     bool memoryHolds(SampleImageId id, int target) const {

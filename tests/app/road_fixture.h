@@ -20,6 +20,7 @@
 #include "server/documents.h"
 #include "sim/box/presets.h"
 #include "sim/server/support_server.h"
+#include "temp_dir.h"
 
 namespace app::testing {
 
@@ -68,6 +69,8 @@ protected:
         setup.settings = fastSettings();
         window = buildUpdaterWindow(view, setup);
         logic().ActiveFormCreate();
+        // tests run in parallel processes: each keeps its image files to itself
+        tempImagePath = {images.file("temp1.bin"), images.file("temp2.bin")};
     }
 
     WindowLogic& logic() { return window->logic(); }
@@ -128,6 +131,7 @@ protected:
         return commands;
     }
 
+    TempDir images;
     simserver::SupportServer server;
     RecordingView view;
     std::shared_ptr<sim::SimBackend> box;
