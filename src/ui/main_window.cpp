@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -549,6 +550,19 @@ void TKTRF::call(Handler handler) {
 void TKTRF::start(app::WindowEvents& events) {
     events_ = &events;
     events.ActiveFormCreate();
+}
+
+void TKTRF::stop(const std::function<bool()>& busy) {
+    events_ = nullptr;
+    for (const auto& entry : timers_) entry.second->stop();
+    hide();
+    QEventLoop wait;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (!busy()) wait.quit();
+    });
+    poll.start(50);
+    if (busy()) wait.exec();
 }
 
 bool TKTRF::eventFilter(QObject* watched, QEvent* event) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -42,6 +43,9 @@ public:
 
     // Routes every handler to `events`, then runs its create handler. Once, on the window's thread.
     void start(app::WindowEvents& events);
+    // Once the message loop has ended: stops the timers and the handlers, hides the window and keeps
+    // applying View calls until `busy` turns false, so that a running operation can finish its reaction.
+    void stop(const std::function<bool()>& busy);
 
     // --- app::View
     void setEnabled(app::Control control, bool enabled) override;

@@ -1,0 +1,70 @@
+#include "ui/demo_box_panel.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "sim/box/presets.h"
+#include "sim/box/sim_backend.h"
+
+namespace ui {
+
+namespace {
+
+QString presetDescription(const std::string& preset) {
+    for (const sim::Preset& entry : sim::presets())
+        if (preset == entry.name) return QString::fromUtf8(entry.description);
+    return {};
+}
+
+}  // namespace
+
+DemoBoxPanel::DemoBoxPanel(sim::SimBackend& box, const std::string& preset, int serverPort, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), box_(box) {
+    setObjectName("DemoBoxPanel");
+    setWindowTitle("Simulated box");
+    auto* layout = new QVBoxLayout(this);
+    auto* about =
+        new QLabel(QString("<b>Preset \"%1\"</b><br>%2<br><br>Stand-in support server on "
+                           "127.0.0.1:%3 with the sample catalogue.")
+                       .arg(QString::fromStdString(preset), presetDescription(preset).toHtmlEscaped())
+                       .arg(serverPort),
+                   this);
+    about->setWordWrap(true);
+    layout->addWidget(about);
+    state_ = new QLabel(this);
+    state_->setObjectName("boxState");
+    layout->addWidget(state_);
+    plug_ = new QPushButton(this);
+    plug_->setObjectName("btPlug");
+    connect(plug_, &QPushButton::clicked, this, [this] { togglePlug(); });
+    layout->addWidget(plug_);
+    setFixedWidth(230);
+    showState();
+}
+
+void DemoBoxPanel::placeBeside(const QWidget& window) {
+    adjustSize();
+    const QRect frame = window.frameGeometry();
+    QPoint at(frame.right() + 12, frame.top());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        if (at.x() + width() > room.right()) at = QPoint(frame.left(), frame.bottom() + 12);
+    }
+    move(at);
+}
+
+void DemoBoxPanel::togglePlug() {
+    box_.isPresent() ? box_.unplug() : box_.plug();
+    showState();
+}
+
+void DemoBoxPanel::showState() {
+    const bool plugged = box_.isPresent();
+    state_->setText(plugged ? "The box is plugged in." : "The box is unplugged.");
+    plug_->setText(plugged ? "Unplug the box" : "Plug the box in");
+}
+
+}  // namespace ui
