@@ -1,0 +1,249 @@
+// The Qt window wired to the window logic, over the simulated box and the stand-in support server on
+// loopback: the operator gesture and menu, the ticks, the registration form, the demo's box panel and
+// the whole road with its worker-thread hand-over.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+
+#include "app/dialog_panels.h"
+#include "app/log.h"
+#include "app/startup.h"
+#include "app/updater_window.h"
+#include "bootloader/tables.h"
+#include "server/documents.h"
+#include "sim/box/presets.h"
+#include "sim/box/sim_backend.h"
+#include "sim/server/sample_catalogue.h"
+#include "sim/server/support_server.h"
+#include "temp_dir.h"
+#include "ui/demo_box_panel.h"
+#include "ui/main_window.h"
+
+namespace {
+
+using app::Control;
+
+constexpr int kWaitMs = 20000;  // upper bound of every wait; the steps take milliseconds
+
+class WiredWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app::resetWindowState();
+        app::resetDialogPanels();
+        ArvexClient::resetSession();
+        bootloader::resetProcessState();
+        app::logThreshold = 3;
+        app::logDepth = 0;
+        ASSERT_TRUE(server.start(0));
+    }
+
+    void TearDown() override {
+        if (updater) window->stop([&] { return updater->logic().operationRunning(); });
+        updater.reset();
+        window.reset();
+        server.stop();
+        app::resetWindowState();
+        app::resetDialogPanels();
+        app::logThreshold = 3;
+    }
+
+    // The window wired to the logic with the preset's box plugged in; the connect timer runs fast.
+    void open(const std::string& preset) {
+        box = sim::makePresetBox(preset);
+        ASSERT_NE(box, nullptr) << preset;
+        box->setResetOffBusMs(20);
+        app::UpdaterSetup setup;
+        setup.backend = box;
+        setup.server = app::ServerEndpoint{"127.0.0.1", server.port()};
+        setup.settings.afterProgramming = std::chrono::milliseconds(5);
+        setup.settings.afterBlacklist = std::chrono::milliseconds(5);
+        setup.settings.animationStep = std::chrono::milliseconds(0);
+        setup.settings.animationHold = std::chrono::milliseconds(0);
+        window = std::make_unique<ui::TKTRF>();
+        updater = app::buildUpdaterWindow(*window, setup);
+        window->start(updater->events());
+        app::tempImagePath = {images.file("temp1.bin"), images.file("temp2.bin")};
+        window->setTimerInterval(Control::tmConnect, 10);
+        window->show();
+    }
+
+    app::WindowLogic& logic() { return updater->logic(); }
+    template <typename T = QWidget>
+    T* find(const char* name) {
+        T* found = window->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    bool shown(const char* name) { return find(name)->isVisibleTo(window.get()); }
+    bool loggedIn() {
+        return !logic().operationRunning() && logic().deviceConnected() && !logic().loginPending();
+    }
+    bool logHas(const char* text) { return find<QPlainTextEdit>("Log")->toPlainText().contains(text); }
+
+    // The catalogue row whose caption is `caption`, selected with the mouse, then the action button.
+    void choose(const QString& caption) {
+        auto* list = find<QTableWidget>("lvListFW");
+        const QList<QTableWidgetItem*> found = list->findItems(caption, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << caption.toStdString();
+        const QRect cell = list->visualItemRect(found.front());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseClick(find<QPushButton>("btSelectFirmware"), Qt::LeftButton);
+    }
+
+    app::testing::TempDir images;
+    simserver::SupportServer server;
+    std::shared_ptr<sim::SimBackend> box;
+    std::unique_ptr<ui::TKTRF> window;
+    std::unique_ptr<app::UpdaterWindow> updater;
+};
+
+TEST_F(WiredWindowTest, CtrlRightClickOnStatusRevealsTheOperatorButtonWhichPopsTheMenu) {
+    open("unplugged");
+    QWidget* status = find("Panel8");
+    QWidget* ops = find("btOps");
+    struct Case {
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers keys;
+        bool reveals;
+    } cases[] = {
+        {Qt::RightButton, {}, false},
+        {Qt::LeftButton, Qt::ControlModifier, false},
+        {Qt::RightButton, Qt::ShiftModifier, false},
+        {Qt::RightButton, Qt::ControlModifier, true},
+    };
+    for (const Case& c : cases) {
+        QTest::mouseClick(status, c.button, c.keys);
+        EXPECT_EQ(ops->isVisible(), c.reveals) << c.button << " " << c.keys;
+    }
+    QMenu* menu = window->operatorMenu();
+    EXPECT_FALSE(menu->isVisible());
+    QTest::mouseClick(ops, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, kWaitMs));
+    menu->close();
+}
+
+TEST_F(WiredWindowTest, MenuTicksFollowTheLogic) {
+    open("unplugged");
+    struct Case {
+        Control entry;
+        bool tickedAtStart;
+        std::function<bool(app::WindowLogic&)> state;
+    } cases[] = {
+        {Control::ckCrypt1, true, [](app::WindowLogic& l) { return l.cryptTicked(); }},
+        {Control::Debug1, false, [](app::WindowLogic& l) { return l.serverDebugTicked(); }},
+        {Control::Mododebug1, false, [](app::WindowLogic& l) { return l.debugMode(); }},
+        {Control::ckVirtualDeviceMode, false, [](app::WindowLogic& l) { return l.virtualMode(); }},
+    };
+    for (const Case& c : cases) {
+        QAction* entry = window->action(c.entry);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->isChecked(), c.tickedAtStart) << entry->text().toStdString();
+        for (bool expected : {!c.tickedAtStart, c.tickedAtStart}) {
+            entry->trigger();
+            EXPECT_EQ(entry->isChecked(), expected) << entry->text().toStdString();
+            EXPECT_EQ(c.state(logic()), expected) << entry->text().toStdString();
+        }
+    }
+    // A virtual identity ticks "Virtual mode"; "Real" clears it.
+    find<QAction>("OK1")->trigger();
+    EXPECT_TRUE(window->action(Control::ckVirtualDeviceMode)->isChecked());
+    find<QAction>("Real1")->trigger();
+    EXPECT_FALSE(window->action(Control::ckVirtualDeviceMode)->isChecked());
+}
+
+TEST_F(WiredWindowTest, RegistrationFormRefusesInvalidDataThenRegisters) {
+    open("unregistered");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown("pReg") && loggedIn(); }, kWaitMs));
+    auto* countries = find<QComboBox>("cbCountries");
+    EXPECT_EQ(countries->count(), 246);
+    EXPECT_EQ(countries->currentIndex(), -1);
+    EXPECT_FALSE(find("gPanel")->isEnabled());
+
+    QTest::keyClicks(find("edRegName"), "Jane Example");
+    QTest::keyClicks(find("edRegeMail"), "jane.example.com");  // no "@"
+    QTest::keyClicks(find("edRegPassword"), "secret");
+    countries->setCurrentIndex(countries->findText("Spain"));
+    QTest::mouseClick(find<QPushButton>("btSendReg"), Qt::LeftButton);
+    EXPECT_FALSE(shown("pReg"));
+    ASSERT_TRUE(shown("pRegFault"));
+    EXPECT_EQ(find<QPlainTextEdit>("mmRegFaultMsg")->toPlainText(),
+              "Error, invalid data.\nPlease try again.");
+    EXPECT_FALSE(server.isRegistered("00077777"));
+
+    // "Ok" brings the form back as it was; the corrected address registers the box.
+    QTest::mouseClick(find<QPushButton>("Button4"), Qt::LeftButton);
+    ASSERT_TRUE(shown("pReg"));
+    EXPECT_EQ(find<QLineEdit>("edRegName")->text(), "Jane Example");
+    auto* mail = find<QLineEdit>("edRegeMail");
+    mail->clear();
+    QTest::keyClicks(mail, "jane@example.com");
+    QTest::mouseClick(find<QPushButton>("btSendReg"), Qt::LeftButton);
+    ASSERT_TRUE(shown("pRegOK"));
+    EXPECT_EQ(find<QPlainTextEdit>("mmRegOkMsg")->toPlainText(), "Product successfully registered.");
+    EXPECT_TRUE(server.isRegistered("00077777"));
+    QTest::mouseClick(find<QPushButton>("btRegOKOK"), Qt::LeftButton);
+    EXPECT_TRUE(find("gPanel")->isEnabled());
+    EXPECT_TRUE(find("btUpdate")->isEnabled());
+}
+
+TEST_F(WiredWindowTest, DemoBoxPanelUnplugsABlockedBox) {
+    open("blocked");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return find<QLabel>("lConnected")->text() == "Device blocked" && loggedIn(); }, kWaitMs));
+    EXPECT_FALSE(find("gPanel")->isEnabled());
+    EXPECT_FALSE(find("btConnect")->isEnabled());
+
+    ui::DemoBoxPanel panel(*box, "blocked", server.port());
+    auto* plug = panel.findChild<QPushButton*>("btPlug");
+    ASSERT_NE(plug, nullptr);
+    EXPECT_EQ(plug->text(), "Unplug the box");
+    QTest::mouseClick(plug, Qt::LeftButton);
+    EXPECT_EQ(plug->text(), "Plug the box in");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return find<QLabel>("lConnected")->text() == "Disconnected"; }, kWaitMs));
+    EXPECT_TRUE(find("gPanel")->isEnabled());
+    EXPECT_FALSE(find("btConnect")->isEnabled());
+}
+
+TEST_F(WiredWindowTest, TheWholeRoadThroughTheWindow) {
+    open("good");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedIn() && find("btUpdate")->isEnabled(); }, kWaitMs));
+    EXPECT_EQ(find<QLineEdit>("textBox_PID1")->text(), "AK02");
+    EXPECT_EQ(find<QLineEdit>("textBox_hwversion")->text(), "1");
+    EXPECT_EQ(find<QLabel>("lConnected")->text(), "Connected");
+
+    QTest::mouseClick(find<QPushButton>("btUpdate"), Qt::LeftButton);
+    ASSERT_TRUE(shown("pFirmUpdate"));
+    choose("AK02");
+    choose("ak02_fw_1.3.hex");
+    EXPECT_FALSE(shown("pFirmUpdate"));
+    // The worker shows the "Updating firmware" panel and the bar while it writes; then reset and reconnect.
+    bool panelSeen = false;
+    bool barSeen = false;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            panelSeen = panelSeen || shown("pUpdate");
+            barSeen = barSeen || find("ProgressBar")->isVisible();
+            return box->counts(0).reset > 0 && loggedIn() && find("btUpdate")->isEnabled();
+        },
+        kWaitMs));
+    EXPECT_TRUE(panelSeen);
+    EXPECT_TRUE(barSeen);
+    EXPECT_FALSE(shown("pUpdate"));
+    EXPECT_TRUE(logHas("Press the Update button for update the device"));
+    const simserver::SampleImage image = simserver::sampleImage(simserver::SampleImageId::kAk02Current);
+    EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
+}
+
+}  // namespace
