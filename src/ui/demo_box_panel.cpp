@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "sim/box/presets.h"
 #include "sim/box/sim_backend.h"
@@ -51,7 +52,11 @@ void DemoBoxPanel::placeBeside(const QWidget& window) {
     QPoint at(frame.right() + 12, frame.top());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect room = screen->availableGeometry();
-        if (at.x() + width() > room.right()) at = QPoint(frame.left(), frame.bottom() + 12);
+        if (at.x() + width() > room.right()) at.setX(frame.left() - 12 - width());  // to the left
+        if (at.x() < room.left()) at = QPoint(frame.left(), frame.bottom() + 12);   // below
+        // Wholly on the screen, even if it has to cover part of the window.
+        at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - width())));
+        at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - height())));
     }
     move(at);
 }
