@@ -97,8 +97,12 @@ void ConsoleView::setVisible(Control control, bool visible) {
     std::lock_guard lock(mutex_);
     const bool before = visible_[control];
     visible_[control] = visible;
-    if (const char* name = panelName(control); name != nullptr && visible && !before)
+    // Showing a panel hides all five first: say a panel once until another one or a new status comes.
+    if (const char* name = panelName(control);
+        name != nullptr && visible && !before && announced_ != control) {
+        announced_ = control;
         printLine(std::string("[dialog: ") + name + "]");
+    }
     if (control == Control::ProgressBar && !visible && barDrawn_) {
         std::fputs("\r\x1b[K", out_);
         barDrawn_ = false;
@@ -108,7 +112,10 @@ void ConsoleView::setVisible(Control control, bool visible) {
 void ConsoleView::setText(Control control, const std::string& text) {
     std::lock_guard lock(mutex_);
     texts_[control] = text;
-    if (control == Control::lConnected) printLine("[status: " + text + "]");
+    if (control == Control::lConnected) {
+        announced_.reset();
+        printLine("[status: " + text + "]");
+    }
 }
 
 std::string ConsoleView::text(Control control) {

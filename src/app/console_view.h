@@ -73,6 +73,7 @@ private:
     std::vector<ListRow> rows_;
     int selectedRow_ = -1;
     std::optional<std::string> saveFolder_;
+    std::optional<Control> announced_;
 };
 
 }  // namespace app

@@ -159,6 +159,9 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
         const bool folder =
             ArvexClient::classifyFileType(&logic.firmwareRow(static_cast<std::size_t>(*row))) !=
             ArvexClient::kFileClassFile;
+        if (!folder)
+            std::printf("Chosen: %s\n",
+                        app::cp1252ToUtf8(logic.firmwareRow(static_cast<std::size_t>(*row)).name).c_str());
         view.selectRow(*row);
         logic.lvListFWChange(true);
         logic.btSelectFirmwareClick();

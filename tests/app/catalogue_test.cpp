@@ -93,6 +93,12 @@ TEST_F(Catalogue, ActionCaptionFollowsTheSelection) {
         EXPECT_EQ(view.text(Control::btSelectFirmware), caption) << row;
         EXPECT_TRUE(enabled(Control::btSelectFirmware));
     }
+    // a size that is not a number leaves the bar's maximum at 0; the save dialog is cancelled
+    view.selectRow(4);
+    logic().btSelectFirmwareClick();
+    EXPECT_TRUE(called("setProgressRange(0, 0)"));
+    EXPECT_TRUE(called("askSaveFile(, fwhex)"));
+
     view.selectRow(-1);
     logic().lvListFWChange(true);
     EXPECT_FALSE(enabled(Control::btSelectFirmware));
