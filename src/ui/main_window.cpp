@@ -278,6 +278,11 @@ void TKTRF::buildMainPanel() {
     lConnected_ = makeLabel(gPanel_, "lConnected", "", {555, 82, 77, 25}, Qt::AlignCenter);
     lConnected_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     paintBackground(lConnected_, QColor(209, 209, 209));
+    // The state stays readable while the main panel is disabled (under a dialog panel, or blocked).
+    QPalette readable = lConnected_->palette();
+    readable.setColor(QPalette::Disabled, QPalette::WindowText,
+                      readable.color(QPalette::Active, QPalette::WindowText));
+    lConnected_->setPalette(readable);
     remember(Control::lConnected, lConnected_);
 
     sBussy_ = new Lamp(gPanel_);
@@ -290,6 +295,11 @@ void TKTRF::buildMainPanel() {
     progressBar_->setGeometry(555, 114, 94, 14);
     progressBar_->setRange(0, 100);
     progressBar_->setTextVisible(false);
+    // The bar runs under the "Updating firmware" panel, while the main panel is disabled: keep its colour.
+    QPalette running = progressBar_->palette();
+    running.setColor(QPalette::Disabled, QPalette::Highlight,
+                     running.color(QPalette::Active, QPalette::Highlight));
+    progressBar_->setPalette(running);
     progressBar_->hide();
     remember(Control::ProgressBar, progressBar_);
 
