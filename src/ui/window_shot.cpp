@@ -151,7 +151,7 @@ std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTR
         return {{"start-up", pause(700), [&] { drive.click("btConnect"); }}, {"the log", pause(300), {}}};
     }
     if (state == "registration") {
-        return {{"the registration form", [&] { return drive.visible(Control::pReg); },
+        return {{"the registration form", [&] { return drive.visible(Control::pReg) && drive.idle(); },
                  [&] {
                      window.findChild<QLineEdit*>("edRegName")->setText("Jane Example");
                      window.findChild<QLineEdit*>("edRegeMail")->setText("jane@example.com");
@@ -159,15 +159,17 @@ std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTR
                      auto* countries = window.findChild<QComboBox*>("cbCountries");
                      countries->setCurrentIndex(countries->findText("Spain"));
                  }},
-                {"the form filled in", pause(200), {}}};
+                {"the form filled in, the lamp at rest", pause(700), {}}};
     }
     if (state == "blocked") {
-        return {
-            {"the blocked look", [&] { return window.text(Control::lConnected) == "Device blocked"; }, {}},
-            {"the log", pause(300), {}}};
+        return {{"the blocked look",
+                 [&] { return window.text(Control::lConnected) == "Device blocked" && drive.idle(); },
+                 {}},
+                {"the lamp at rest", pause(700), {}}};
     }
     std::deque<Step> steps{
-        {"the login", [&] { return drive.loggedIn() && drive.enabled(Control::btUpdate); }, {}}};
+        {"the login", [&] { return drive.loggedIn() && drive.enabled(Control::btUpdate); }, {}},
+        {"the lamp at rest", pause(700), {}}};
     if (state == "connected") return steps;
     steps.push_back({"the catalogue", [] { return true; }, [&] { drive.click("btUpdate"); }});
     steps.push_back({"the box's folder", [&] { return drive.visible(Control::pFirmUpdate); },
