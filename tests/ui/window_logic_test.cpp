@@ -246,4 +246,22 @@ TEST_F(WiredWindowTest, TheWholeRoadThroughTheWindow) {
     EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
 }
 
+// Closing the window while the box is written must neither hang nor cut the run short: the window stays
+// alive, hidden, applying the worker's changes until the operation is over.
+TEST_F(WiredWindowTest, StoppingTheWindowDuringProgrammingLetsTheRunFinish) {
+    open("good");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedIn() && find("btUpdate")->isEnabled(); }, kWaitMs));
+    QTest::mouseClick(find<QPushButton>("btUpdate"), Qt::LeftButton);
+    choose("AK02");
+    choose("ak02_fw_1.3.hex");
+    ASSERT_TRUE(logic().operationRunning());
+    window->close();
+    window->stop([&] { return logic().operationRunning(); });
+    EXPECT_FALSE(logic().operationRunning());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(box->counts(0).reset, 1);
+    const simserver::SampleImage image = simserver::sampleImage(simserver::SampleImageId::kAk02Current);
+    EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
+}
+
 }  // namespace
