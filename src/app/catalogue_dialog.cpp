@@ -15,6 +15,8 @@
 namespace app {
 namespace {
 
+using bootloader::kOptionWorkerThread;
+
 bool endsInHex(std::string name) {
     for (char& c : name)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

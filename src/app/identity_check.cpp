@@ -56,4 +56,8 @@ CheckedIdentity checkIdentity(const RawIdentity& raw) {
     return id;
 }
 
+bool beginsWithFactoryReference(const std::string& pid) {
+    return pid.rfind("AK", 0) == 0 || pid.rfind("AW", 0) == 0;
+}
+
 }  // namespace app

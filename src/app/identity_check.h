@@ -24,4 +24,7 @@ CheckedIdentity checkIdentity(const RawIdentity& raw);
 // Leading and trailing bytes up to 32 (blanks and control characters) removed.
 std::string trimControls(const std::string& text);
 
+// Whether the box's reference names a factory model ("AK..." or "AW..."), which offers the factory reset.
+bool beginsWithFactoryReference(const std::string& pid);
+
 }  // namespace app

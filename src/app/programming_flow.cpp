@@ -7,6 +7,7 @@
 
 #include "app/dialog_panels.h"
 #include "app/firmware_container.h"
+#include "app/identity_check.h"
 #include "app/log.h"
 #include "app/startup.h"
 #include "app/window_logic.h"
@@ -19,14 +20,17 @@
 namespace app {
 namespace {
 
+using bootloader::kOpEraseUserData;
+using bootloader::kOpEraseUserDataIfRequested;
+using bootloader::kOpProgram;
+using bootloader::kOpResetIfRequested;
+using bootloader::kOptionDual;
+using bootloader::kOptionFinishCommand;
+
 bool writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
-}
-
-bool beginsWithFactoryReference(const std::string& pid) {
-    return pid.rfind("AK", 0) == 0 || pid.rfind("AW", 0) == 0;
 }
 
 }  // namespace
@@ -77,9 +81,9 @@ std::int32_t WindowLogic::programNextImage() {
 
 std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
     if (index == 0 || index == 1)
-        optionsUpdate(0, kOptionDual | kOptionCommand06);
+        optionsUpdate(0, kOptionDual | kOptionFinishCommand);
     else
-        optionsUpdate(kOptionDual, kOptionCommand06);
+        optionsUpdate(kOptionDual, kOptionFinishCommand);
     if (path.empty()) {
         logLine(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
         return kImageNoPath;

@@ -20,10 +20,10 @@ using bootloader::kEventEndsOk;
 using bootloader::kEventError;
 using bootloader::kEventOperation;
 using bootloader::kEventStarts;
-
-bool beginsWithFactoryReference(const std::string& pid) {
-    return pid.rfind("AK", 0) == 0 || pid.rfind("AW", 0) == 0;
-}
+using bootloader::kOpProgram;
+using bootloader::kOpReadIdentity;
+using bootloader::kOptionDual;
+using bootloader::kOptionWorkerThread;
 
 }  // namespace
 
@@ -148,7 +148,7 @@ void WindowLogic::readIdentity() {
     if (ensureDeviceOpen()) {
         optionsUpdate(0, kOptionDual);
         boot_.selectTarget(0);
-        boot_.startOperation(kOpIdentityRead);
+        boot_.startOperation(kOpReadIdentity);
     } else {
         view_.setEnabled(Control::tmConnect, true);
         logLine(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
@@ -185,7 +185,7 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
             if (operation == kOpProgram) showDialogPanel(Control::pUpdate, Control::gPanel);
             break;
         case kEventEndsOk:
-            if (operation == kOpIdentityRead)
+            if (operation == kOpReadIdentity)
                 showIdentity();
             else if (operation == kOpProgram)
                 completeProgramming();

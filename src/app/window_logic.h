@@ -44,21 +44,6 @@ inline constexpr Rgb kBlockedColour{255, 176, 176};
 inline constexpr Rgb kLampIdle{255, 255, 255};
 inline constexpr Rgb kLampBusy{255, 0, 0};
 
-// Option bits of the bootloader.
-inline constexpr std::uint8_t kOptionWorkerThread = 0x01;
-inline constexpr std::uint8_t kOptionDual = 0x02;
-inline constexpr std::uint8_t kOptionCommand06 = 0x08;
-
-// Operations the window starts.
-enum Operation : std::int32_t {
-    kOpIdentityRead = 1,
-    kOpProgram = 5,
-    kOpReset = 10,
-    kOpResetIfRequested = 11,
-    kOpEraseUserData = 13,
-    kOpEraseUserDataIfRequested = 14,
-};
-
 // Results of programImageFile.
 enum ProgramImageResult : std::int32_t {
     kImageStarted = 0,
