@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "app/dialog_panels.h"
+#include "app/download_outcome.h"
 #include "app/log.h"
 #include "app/window_logic.h"
 #include "bootloader/session.h"
@@ -28,25 +29,6 @@ int decimalOrZero(const std::string& text) {
     const char* end = text.data() + text.size();
     auto [stop, error] = std::from_chars(text.data(), end, value);
     return error == std::errc() && stop == end ? value : 0;
-}
-
-const char* downloadErrorLine(int code) {
-    switch (code) {
-        case 2:
-            return "Error: No data";
-        case 4:
-            return "Error: File not found";
-        case 5:
-            return "Error: local data error";
-        case 6:
-            return "Error connecting to server";
-        case 7:
-            return "Error: Unable to connect to server";
-        case 8:
-            return "Error: File is corrupt";
-        default:
-            return "Error requesting file";
-    }
 }
 
 }  // namespace
@@ -192,10 +174,10 @@ void WindowLogic::btSelectFirmwareClick() {
     }
     setFirmwareDialogBusy(false);
     if (code != 0) {
-        logLine(1, downloadErrorLine(code), 0, 0);
+        logLine(1, downloadOutcome(code), 0, 0);
         return;
     }
-    logLine(3, "Download success", 0, 0);
+    logLine(3, downloadOutcome(0), 0, 0);
     view_.setProgress(0);
     progressMaximum_ = 100;
     view_.setProgressRange(0, 100);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/download_outcome.h"
 #include "app/identity_check.h"
 #include "arvex/config.h"
 #include "bootloader/session.h"
@@ -258,27 +259,6 @@ std::string catalogueName(const std::string& fileId) {
     return name.find('/') == std::string::npos && name != "." && name != ".." ? name : std::string();
 }
 
-const char* downloadOutcome(int code) {
-    switch (code) {
-        case 0:
-            return "Download success";
-        case 2:
-            return "Error: No data";
-        case 4:
-            return "Error: File not found";
-        case 5:
-            return "Error: local data error";
-        case 6:
-            return "Error connecting to server";
-        case 7:
-            return "Error: Unable to connect to server";
-        case 8:
-            return "Error: File is corrupt";
-        default:
-            return "Error requesting file";
-    }
-}
-
 int runDownload(const GlobalOptions& options, const std::vector<std::string>& words) {
     const Arguments arguments = parseArguments(words, {"--identity", "-o"});
     if (arguments.error.empty() && arguments.words.size() != 1) {
@@ -298,10 +278,10 @@ int runDownload(const GlobalOptions& options, const std::vector<std::string>& wo
     sink.onWork = [&](std::int64_t count) { received = count; };
     const int code = requestToFile(kRequestGetFile2, target, &sink, false);
     if (code == 0)
-        std::printf("%s: %lld bytes in %s\n", downloadOutcome(code), static_cast<long long>(received),
+        std::printf("%s: %lld bytes in %s\n", app::downloadOutcome(code), static_cast<long long>(received),
                     target.c_str());
     else
-        std::printf("%s [%d]\n", downloadOutcome(code), code);
+        std::printf("%s [%d]\n", app::downloadOutcome(code), code);
     return code == 0 ? 0 : 1;
 }
 
