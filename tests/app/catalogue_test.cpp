@@ -5,7 +5,7 @@
 
 #include "road_fixture.h"
 #include "sim/server/sample_catalogue.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace app::testing {
 namespace {
@@ -124,7 +124,7 @@ TEST_F(Catalogue, FoldersAreRememberedAfterCancel) {
 }
 
 TEST_F(Catalogue, DownloadsToFileAndTheirFailures) {
-    TempDir dir;
+    testsupport::TempDir dir;
     logic().btUpdateClick();
 
     view.queueSaveAnswer(std::nullopt);  // cancelled: nothing at all
@@ -145,7 +145,7 @@ TEST_F(Catalogue, DownloadsToFileAndTheirFailures) {
     choose("release_notes.txt");
     EXPECT_TRUE(logged("Download success"));
     EXPECT_FALSE(visible(Control::pFirmUpdate));
-    EXPECT_EQ(readBytes(dir.file("notes.txt")).size(),
+    EXPECT_EQ(testsupport::readBytes(dir.file("notes.txt")).size(),
               std::filesystem::file_size(server.catalogueFolder() + "/" + simserver::kSampleReleaseNotes));
     EXPECT_TRUE(called("askSaveFile(, release_notes.txt)"));
 }

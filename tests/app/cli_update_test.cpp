@@ -1,29 +1,15 @@
 // arvex-cli update: the whole road on a terminal, as a user runs it without a server of their own.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
 
+#include "support/run_cli.h"
+
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string output;
-};
-
-CliRun runCli(const std::string& arguments) {
-    const std::string command = std::string(ARVEX_CLI) + " " + arguments + " 2>&1";
-    CliRun run;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using testsupport::CliRun;
+using testsupport::runCli;
 
 TEST(CliUpdate, WalksTheRoadAndLogsInAgain) {
     const CliRun run = runCli("--simulate update");

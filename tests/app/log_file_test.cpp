@@ -3,32 +3,32 @@
 #include <gtest/gtest.h>
 
 #include "shell_fixture.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace app::testing {
 namespace {
 
 TEST(WriteLogFile, Windows1252LinesWithCrLfReplacingTheFile) {
-    TempDir dir;
+    testsupport::TempDir dir;
     const std::string path = dir.file("saved.log");
     { std::ofstream(path, std::ios::binary) << std::string(200, 'z'); }
     ASSERT_TRUE(writeLogFile(path, {"abc", "",
                                     "Espa\xF1"
                                     "a [7]",
                                     "  indented"}));
-    EXPECT_EQ(readBytes(path),
+    EXPECT_EQ(testsupport::readBytes(path),
               "abc\r\n\r\nEspa\xF1"
               "a [7]\r\n  indented\r\n");
 
     ASSERT_TRUE(writeLogFile(path, {}));
-    EXPECT_EQ(readBytes(path), "");
+    EXPECT_EQ(testsupport::readBytes(path), "");
     EXPECT_FALSE(writeLogFile(dir.file("missing/folder.log"), {"x"}));
 }
 
 using SaveLogTest = ShellTest;
 
 TEST_F(SaveLogTest, AnswersOfTheSaveDialog) {
-    TempDir dir;
+    testsupport::TempDir dir;
     struct Case {
         std::optional<std::string> answer;
         std::vector<std::string> added;  // lines the save adds to the log
@@ -56,7 +56,7 @@ TEST_F(SaveLogTest, AnswersOfTheSaveDialog) {
         expected.insert(expected.end(), c.added.begin(), c.added.end());
         EXPECT_EQ(view.logLines(), expected) << c.answer.value_or("(cancel)");
         if (c.written) {
-            EXPECT_EQ(readBytes(*c.answer),
+            EXPECT_EQ(testsupport::readBytes(*c.answer),
                       "first\r\nsecond\r\n\xA1"
                       "tercera!\r\n");
         }

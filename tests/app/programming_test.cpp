@@ -7,7 +7,7 @@
 
 #include "road_fixture.h"
 #include "sim/server/sample_catalogue.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace app::testing {
 namespace {
@@ -46,8 +46,8 @@ TEST_F(Programming, BothImagesTheSecondNested) {
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     EXPECT_EQ(logic().containerKind(), 3);
     EXPECT_EQ(logic().pendingImages(), 0);
-    EXPECT_EQ(readBytes(tempImagePath[0]), imageA);
-    EXPECT_EQ(readBytes(tempImagePath[1]), imageB);
+    EXPECT_EQ(testsupport::readBytes(tempImagePath[0]), imageA);
+    EXPECT_EQ(testsupport::readBytes(tempImagePath[1]), imageB);
     EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
     EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target1, 1));
     const auto commands = commandsSent();
@@ -124,7 +124,7 @@ TEST_F(Programming, AnimationSteps) {
 }
 
 TEST_F(Programming, LoadFirmwareFromAFile) {
-    TempDir dir;
+    testsupport::TempDir dir;
     std::ofstream(dir.file("fw.hex"), std::ios::binary) << imageA;
     view.queueOpenAnswer(std::nullopt);
     logic().Loadfirmware1Click();

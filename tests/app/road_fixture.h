@@ -20,7 +20,7 @@
 #include "server/documents.h"
 #include "sim/box/presets.h"
 #include "sim/server/support_server.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace app::testing {
 
@@ -131,7 +131,7 @@ protected:
         return commands;
     }
 
-    TempDir images;
+    testsupport::TempDir images;
     simserver::SupportServer server;
     RecordingView view;
     std::shared_ptr<sim::SimBackend> box;

@@ -10,7 +10,7 @@
 #include "catalogue/banner.h"
 #include "server/log_hook.h"
 #include "shell_fixture.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace app::testing {
 namespace {
@@ -38,7 +38,7 @@ mode_t modeOf(const std::string& path) {
 using StartupTest = ShellTest;
 
 TEST_F(StartupTest, CreateHandlerStepsInOrder) {
-    TempDir tmp;
+    testsupport::TempDir tmp;
     ASSERT_EQ(setenv("TMPDIR", tmp.path().c_str(), 1), 0);
     mainForm = nullptr;
     RecordingDuties duties(view);
@@ -91,7 +91,7 @@ TEST(PrivateTempFolder, RefusesWhatIsNotOursAndPrivate) {
          false},
     };
     for (const Case& c : cases) {
-        TempDir tmp;
+        testsupport::TempDir tmp;
         const std::string fixed = tmp.path() + "/" + own;
         c.plant(fixed);
         const auto folder = privateTempFolder(tmp.path() + "/");
@@ -107,7 +107,7 @@ TEST(PrivateTempFolder, RefusesWhatIsNotOursAndPrivate) {
 
 TEST(TempImagePaths, WithoutATemporaryFolder) {
     EXPECT_EQ(makeTempImagePaths(""), (std::array<std::string, 2>{"temp1.bin", "temp2.bin"}));
-    TempDir tmp;
+    testsupport::TempDir tmp;
     const auto none = makeTempImagePaths(tmp.path() + "/does-not-exist");
     EXPECT_EQ(none, (std::array<std::string, 2>{"", ""}));
 }

@@ -1,8 +1,6 @@
 // arvex-cli's box commands against the simulated box, as a user runs them, with the box's memory kept
 // in a state file between runs.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,45 +11,25 @@
 #include <vector>
 
 #include "sim/box/hex_writer.h"
+#include "support/run_cli.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string output;
-};
-
-CliRun runCli(const std::string& arguments) {
-    const std::string command = std::string(ARVEX_CLI) + " " + arguments + " 2>&1";
-    CliRun run{-1, {}};
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using testsupport::CliRun;
+using testsupport::runCli;
 
 class CliProgrammingCommands : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder =
-            std::filesystem::temp_directory_path() / ("arvex-cli-box-test-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        state = "--simulate --sim-state " + (folder / "state").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     std::string write(const std::string& name, const std::string& text) {
         const std::string path = (folder / name).string();
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
 
-    std::filesystem::path folder;
-    std::string state;
+    testsupport::TempDir tmp;
+    std::filesystem::path folder{tmp.path()};
+    std::string state = "--simulate --sim-state " + (folder / "state").string();
 };
 
 TEST_F(CliProgrammingCommands, IdentifyShowsThePresetsIdentity) {

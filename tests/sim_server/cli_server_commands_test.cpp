@@ -1,7 +1,5 @@
 // arvex-cli's server commands against the stand-in server, as a user runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -9,40 +7,25 @@
 
 #include "sim/server/sample_catalogue.h"
 #include "sim/server/support_server.h"
+#include "support/run_cli.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string output;
-};
-
-CliRun runCli(const std::string& arguments) {
-    const std::string command = std::string(ARVEX_CLI) + " " + arguments + " 2>&1";
-    CliRun run{-1, {}};
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using testsupport::CliRun;
+using testsupport::runCli;
 
 class CliServerCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(standIn.start(0));
         server = "--server 127.0.0.1:" + std::to_string(standIn.port());
-        folder = std::filesystem::temp_directory_path() / ("arvex-cli-test-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
 
     simserver::SupportServer standIn;
     std::string server;
-    std::filesystem::path folder;
+    testsupport::TempDir tmp;
+    std::filesystem::path folder{tmp.path()};
 };
 
 TEST_F(CliServerCommandsTest, LoginOutcomes) {

@@ -26,7 +26,7 @@
 #include "sim/box/sim_backend.h"
 #include "sim/server/sample_catalogue.h"
 #include "sim/server/support_server.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "ui/demo_box_panel.h"
 #include "ui/main_window.h"
 
@@ -101,7 +101,7 @@ protected:
         QTest::mouseClick(find<QPushButton>("btSelectFirmware"), Qt::LeftButton);
     }
 
-    app::testing::TempDir images;
+    testsupport::TempDir images;
     simserver::SupportServer server;
     std::shared_ptr<sim::SimBackend> box;
     std::unique_ptr<ui::TKTRF> window;

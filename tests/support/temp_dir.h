@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-namespace app::testing {
+namespace testsupport {
 
 class TempDir {
 public:
@@ -36,4 +36,4 @@ inline std::string readBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-}  // namespace app::testing
+}  // namespace testsupport
