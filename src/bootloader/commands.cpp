@@ -27,11 +27,6 @@ std::uint8_t bytesPerAddressOfFamily(std::uint8_t family) {
     }
 }
 
-std::uint32_t littleEndian32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
 void readQueryAnswer(const hid::Report& answer) {
     MemoryMap& map = memoryMap();
     map.regionCount = 0;

@@ -38,9 +38,14 @@ inline void putAddress(hid::Report& frame, std::uint32_t address) {
     for (int i = 0; i < 4; ++i) frame[2 + i] = static_cast<std::uint8_t>(address >> (8 * i));
 }
 
+// The box's numbers are little-endian words.
+inline std::uint32_t littleEndian32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
 inline std::uint32_t frameAddress(const hid::Report& frame) {
-    return static_cast<std::uint32_t>(frame[2]) | static_cast<std::uint32_t>(frame[3]) << 8 |
-           static_cast<std::uint32_t>(frame[4]) << 16 | static_cast<std::uint32_t>(frame[5]) << 24;
+    return littleEndian32(&frame[2]);
 }
 
 // Data bytes a frame holds after command, address and count.

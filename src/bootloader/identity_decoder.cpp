@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bootloader/frames.h"
 #include "crypto/aes.h"
 
 namespace bootloader {
@@ -13,10 +14,6 @@ constexpr std::size_t kFrameSize = 65;
 constexpr std::size_t kMaxAnswerData = 58;  // bytes 7..64
 constexpr std::uint32_t kAllBytes = (1u << kIdentityBlockSize) - 1;
 constexpr std::uint32_t kNoHardwareVersion = 0xFFFFFFFF;
-
-std::uint32_t littleEndian32(const std::uint8_t* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
 
 template <std::size_t N>
 std::string textOf(const std::array<char, N>& scratch) {

@@ -2,24 +2,15 @@
 
 #include <algorithm>
 
+#include "bootloader/frames.h"
+
 namespace bootloader {
 namespace {
 
-constexpr std::uint8_t kCommandProgramData = 0x03;
-constexpr std::uint8_t kCommandProgramComplete = 0x04;
-constexpr std::uint8_t kTargetOffset = 0x20;
 constexpr std::uint8_t kConfigurationRegion = 3;
 constexpr std::uint8_t kBlank = 0xFF;
 constexpr std::size_t kLastFrameByte = 64;
 constexpr std::size_t kFirstDataByte = 7;
-
-std::uint8_t command(std::uint8_t code, int target) {
-    return static_cast<std::uint8_t>(target == 1 ? code + kTargetOffset : code);
-}
-
-void putAddress(Frame& frame, std::uint64_t address) {
-    for (int i = 0; i < 4; ++i) frame[2 + i] = static_cast<std::uint8_t>(address >> (8 * i));
-}
 
 // One region, packet by packet.
 class RegionWriter {
@@ -46,8 +37,8 @@ public:
         bool gap = false;
         while (address < start + span) {
             frame_ = {};
-            frame_[1] = command(kCommandProgramData, target_);
-            putAddress(frame_, address);
+            frame_[1] = commandCode(kCmdProgramData, target_);
+            putAddress(frame_, static_cast<std::uint32_t>(address));
             if (writer_.progress) writer_.progress(static_cast<int>((address - start) * 100 / region_.size));
 
             // Full 48-byte packets travel in bytes 7..54, every other size right-aligned to byte 64.
@@ -79,7 +70,7 @@ public:
             if (carriesData) {
                 if (gap) {
                     Frame complete{};
-                    complete[1] = command(kCommandProgramComplete, target_);
+                    complete[1] = commandCode(kCmdProgramComplete, target_);
                     if (!writer_.write(complete)) return kGapFrameFailed;
                     ++counts_.completeFrames;
                     gap = false;
@@ -92,7 +83,7 @@ public:
             }
         }
         // The region's last frame goes out again as its program-complete frame.
-        frame_[1] = command(kCommandProgramComplete, target_);
+        frame_[1] = commandCode(kCmdProgramComplete, target_);
         if (!writer_.write(frame_)) return kRegionEndFailed;
         ++counts_.completeFrames;
         return kPacketsWritten;
