@@ -21,27 +21,14 @@
 #include "sim/box/presets.h"
 #include "sim/server/support_server.h"
 #include "support/temp_dir.h"
+#include "support/updater_state.h"
 
 namespace app::testing {
-
-inline LogicSettings fastSettings() {
-    LogicSettings settings;
-    settings.afterProgramming = std::chrono::milliseconds(5);
-    settings.afterBlacklist = std::chrono::milliseconds(5);
-    settings.animationStep = std::chrono::milliseconds(0);
-    settings.animationHold = std::chrono::milliseconds(0);
-    return settings;
-}
 
 class RoadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetWindowState();
-        resetDialogPanels();
-        ArvexClient::resetSession();
-        bootloader::resetProcessState();
-        logThreshold = 3;
-        logDepth = 0;
+        testsupport::resetUpdaterState();
         ASSERT_TRUE(server.start(0));
     }
 
@@ -66,7 +53,7 @@ protected:
         UpdaterSetup setup;
         setup.backend = box;
         setup.server = ServerEndpoint{"127.0.0.1", server.port()};
-        setup.settings = fastSettings();
+        setup.settings = testsupport::fastLogicSettings();
         window = buildUpdaterWindow(view, setup);
         logic().ActiveFormCreate();
         // tests run in parallel processes: each keeps its image files to itself

@@ -20,13 +20,12 @@
 #include "app/log.h"
 #include "app/startup.h"
 #include "app/updater_window.h"
-#include "bootloader/tables.h"
-#include "server/documents.h"
 #include "sim/box/presets.h"
 #include "sim/box/sim_backend.h"
 #include "sim/server/sample_catalogue.h"
 #include "sim/server/support_server.h"
 #include "support/temp_dir.h"
+#include "support/updater_state.h"
 #include "ui/demo_box_panel.h"
 #include "ui/main_window.h"
 
@@ -39,12 +38,7 @@ constexpr int kWaitMs = 20000;  // upper bound of every wait; the steps take mil
 class WiredWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app::resetWindowState();
-        app::resetDialogPanels();
-        ArvexClient::resetSession();
-        bootloader::resetProcessState();
-        app::logThreshold = 3;
-        app::logDepth = 0;
+        testsupport::resetUpdaterState();
         ASSERT_TRUE(server.start(0));
     }
 
@@ -66,10 +60,7 @@ protected:
         app::UpdaterSetup setup;
         setup.backend = box;
         setup.server = app::ServerEndpoint{"127.0.0.1", server.port()};
-        setup.settings.afterProgramming = std::chrono::milliseconds(5);
-        setup.settings.afterBlacklist = std::chrono::milliseconds(5);
-        setup.settings.animationStep = std::chrono::milliseconds(0);
-        setup.settings.animationHold = std::chrono::milliseconds(0);
+        setup.settings = testsupport::fastLogicSettings();
         window = std::make_unique<ui::TKTRF>();
         updater = app::buildUpdaterWindow(*window, setup);
         window->start(updater->events());
