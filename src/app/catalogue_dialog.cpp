@@ -123,11 +123,7 @@ void WindowLogic::btSelectFirmwareClick() {
     if (downloadRunning_) return;
     const int selected = view_.selectedRow();
     if (selected < 0) return;
-    std::uint8_t options = 0;
-    boot_.getOptions(&options);
-    options |= kOptionWorkerThread;
-    boot_.setOptions(&options);
-    savedOptions_ = options;
+    addAndSaveOptions(kOptionWorkerThread);
     if (static_cast<std::size_t>(selected) >= rows_.size()) {
         logLine(1, "Selected file error", 0, 0);
         return;

@@ -60,11 +60,7 @@ void WindowLogic::setDisconnected(View&) {
 }
 
 void WindowLogic::configureBootloader(View&) {
-    std::uint8_t options = 0;
-    boot_.getOptions(&options);
-    options |= kOptionWorkerThread | kOptionDual;
-    boot_.setOptions(&options);
-    savedOptions_ = options;
+    addAndSaveOptions(kOptionWorkerThread | kOptionDual);
     boot_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
     boot_.setSecondaryKey(arvex::config::kSecondaryKey.data(), arvex::config::kSecondaryKey.size());
 }
@@ -79,6 +75,14 @@ bool WindowLogic::optionsUpdate(std::uint8_t set, std::uint8_t clear) {
     if (boot_.getOptions(&options) != 0) return false;
     options = static_cast<std::uint8_t>((options | set) & ~clear);
     return boot_.setOptions(&options) == 0;
+}
+
+void WindowLogic::addAndSaveOptions(std::uint8_t bits) {
+    std::uint8_t options = 0;
+    boot_.getOptions(&options);
+    options |= bits;
+    boot_.setOptions(&options);
+    savedOptions_ = options;
 }
 
 bool WindowLogic::ensureDeviceOpen() {
@@ -127,20 +131,21 @@ void WindowLogic::btConnectClick() {
     view_.setEnabled(Control::btUpdate, false);
     view_.setEnabled(Control::btFactory, false);
     logLine(3, "Connecting to device...", 0, 0);
-    if (!ensureDeviceOpen()) {
-        setConnected(false);
-        logLine(3, "Device not found", 0, 0);
-    } else if (!deviceConnected_) {
-        setConnected(true);
-    }
+    if (!followDevice()) logLine(3, "Device not found", 0, 0);
 }
 
 void WindowLogic::tmConnectTimer() {
     if (operationRunning()) return;
-    if (!ensureDeviceOpen())
+    followDevice();
+}
+
+bool WindowLogic::followDevice() {
+    const bool present = ensureDeviceOpen();
+    if (!present)
         setConnected(false);
     else if (!deviceConnected_)
         setConnected(true);
+    return present;
 }
 
 void WindowLogic::readIdentity() {

@@ -169,6 +169,10 @@ private:
     void setFirmwareDialogBusy(bool busy);
     int addFileToList(std::unique_ptr<ArvexClient::FileInfo> entry);
     bool optionsUpdate(std::uint8_t set, std::uint8_t clear);
+    // Adds the bits and keeps the result as the options restored after a failed operation.
+    void addAndSaveOptions(std::uint8_t bits);
+    // Connects or disconnects the window as the box comes and goes; whether the box is there.
+    bool followDevice();
 
     View& view_;
     bootloader::BootLoader& boot_;
