@@ -46,7 +46,6 @@ std::int32_t WindowLogic::programContainer(const std::string& text) {
     if (split.result != kContainerSplit) return split.result;
 
     // An image file that cannot be written must not leave an older image behind to be programmed.
-    std::int32_t pending = 0;
     for (int index : {0, 1}) {
         const auto& image = index == 0 ? split.imageA : split.imageB;
         if (!image) continue;
@@ -55,27 +54,20 @@ std::int32_t WindowLogic::programContainer(const std::string& text) {
             logLine(1, Global::getMessage(kMsgErrorCreatingFile), 0, 0);
             return kContainerNoMemory;
         }
-        pending |= index == 0 ? kImageA : kImageB;
     }
-    pendingImages_ = pending;
-    containerKind_ = pending;
-    if (pending > 0) programNextImage();
+    const std::int32_t kind = split.kind();
+    pendingImages_ = kind;
+    containerKind_ = kind;
+    if (kind > 0) programNextImage();
     return kContainerSplit;
 }
 
 std::int32_t WindowLogic::programNextImage() {
     const std::int32_t pending = pendingImages_;
-    if (pending == 0) return 0;
-    int index = 0;
-    if (pending & kImageA) {
-        pendingImages_ = pending & ~kImageA;
-        index = 0;
-    } else if (pending & kImageB) {
-        pendingImages_ = pending & ~kImageB;
-        index = 1;
-    } else {
-        return 0;
-    }
+    const std::int32_t next = (pending & kImageA) != 0 ? kImageA : pending & kImageB;
+    if (next == 0) return 0;
+    pendingImages_ = pending & ~next;
+    const int index = next == kImageA ? 0 : 1;
     return programImageFile(index, tempImagePath[index]);
 }
 
