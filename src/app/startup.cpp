@@ -13,6 +13,7 @@
 #include "app/dialog_panels.h"
 #include "app/log.h"
 #include "app/main_form.h"
+#include "app/window_logic.h"
 #include "arvex/config.h"
 #include "catalogue/banner.h"
 #include "catalogue/countries.h"
@@ -24,8 +25,6 @@ namespace app {
 namespace {
 
 constexpr Rgb kMainPanelColour{203, 223, 248};
-constexpr Rgb kDisconnectedColour{209, 209, 209};
-constexpr int kMsgDisconnected = 2;
 constexpr int kRaisedNiceValue = -10;
 
 bool isPrivateFolderOfOurs(const std::string& path) {
