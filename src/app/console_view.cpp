@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "app/cp1252.h"
+
 namespace app {
 namespace {
-
-// Code points of the bytes 0x80..0x9F; 0 marks the five unassigned ones.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -50,9 +46,7 @@ std::string cp1252ToUtf8(const std::string& text) {
     out.reserve(text.size());
     for (char byte : text) {
         const auto b = static_cast<unsigned char>(byte);
-        char32_t c = b;
-        if (b >= 0x80 && b <= 0x9F) c = kHighControls[b - 0x80] != 0 ? kHighControls[b - 0x80] : 0xFFFD;
-        appendUtf8(out, c);
+        appendUtf8(out, cp1252Defined(b) ? cp1252CodePoint(b) : char32_t{0xFFFD});
     }
     return out;
 }
