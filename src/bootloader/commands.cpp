@@ -51,6 +51,12 @@ std::string hex8(std::uint64_t value) {
     return text;
 }
 
+// Target 1, then target 0, with the dual option; otherwise the selected target only.
+std::vector<hid::Report> framesForEachTarget(const BootLoader& session, Command command) {
+    if ((session.options & kOptionDual) != 0) return {commandFrame(command, 1), commandFrame(command, 0)};
+    return {commandFrame(command, session.target)};
+}
+
 }  // namespace
 
 int BootLoader::connect() {
@@ -152,13 +158,8 @@ int BootLoader::eraseDevice() {
 
 int BootLoader::eraseUserData(bool onlyIfRequested) {
     std::vector<hid::Report> frames;
-    if (!onlyIfRequested || eraseUserDataRequested != 0) {
-        if ((options & kOptionDual) != 0) {
-            frames = {commandFrame(kCmdEraseUserData, 1), commandFrame(kCmdEraseUserData, 0)};
-        } else {
-            frames = {commandFrame(kCmdEraseUserData, target)};
-        }
-    }
+    if (!onlyIfRequested || eraseUserDataRequested != 0)
+        frames = framesForEachTarget(*this, kCmdEraseUserData);
     bool lastFailed = false;
     const SendOutcome outcome = sendCommand(*this, frames, &lastFailed);
     if (outcome == kSendOpenFailed) {
@@ -173,13 +174,7 @@ int BootLoader::eraseUserData(bool onlyIfRequested) {
 int BootLoader::resetDevice(bool onlyIfRequested) {
     progress = 0;
     std::vector<hid::Report> frames;
-    if (!onlyIfRequested || resetRequested != 0) {
-        if ((options & kOptionDual) != 0) {
-            frames = {commandFrame(kCmdReset, 1), commandFrame(kCmdReset, 0)};
-        } else {
-            frames = {commandFrame(kCmdReset, target)};
-        }
-    }
+    if (!onlyIfRequested || resetRequested != 0) frames = framesForEachTarget(*this, kCmdReset);
     progress = 10;
     const SendOutcome outcome = sendCommand(*this, frames);
     if (outcome == kSendOpenFailed) {
