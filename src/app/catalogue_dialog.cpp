@@ -6,6 +6,7 @@
 
 #include "app/dialog_panels.h"
 #include "app/download_outcome.h"
+#include "app/firmware_container.h"
 #include "app/log.h"
 #include "app/window_logic.h"
 #include "bootloader/session.h"
@@ -17,12 +18,6 @@ namespace app {
 namespace {
 
 using bootloader::kOptionWorkerThread;
-
-bool endsInHex(std::string name) {
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return name.size() >= 4 && name.compare(name.size() - 4, 4, ".hex") == 0;
-}
 
 int decimalOrZero(const std::string& text) {
     int value = 0;
@@ -100,7 +95,8 @@ void WindowLogic::lvListFWChange(bool selectionStateChanged) {
     const ArvexClient::FileInfo& entry = *rows_[static_cast<std::size_t>(selected)];
     view_.setEnabled(Control::btSelectFirmware, true);
     if (ArvexClient::classifyFileType(&entry) == ArvexClient::kFileClassFile)
-        view_.setText(Control::btSelectFirmware, endsInHex(entry.name) ? "Update firmware" : "Download");
+        view_.setText(Control::btSelectFirmware,
+                      isContainerName(entry.name) ? "Update firmware" : "Download");
     else
         view_.setText(Control::btSelectFirmware, "Go");
 }
@@ -156,7 +152,7 @@ void WindowLogic::btSelectFirmwareClick() {
         btUpdateClick();
         return;
     }
-    const bool container = endsInHex(entry.name);
+    const bool container = isContainerName(entry.name);
     std::string downloaded;
     int code = 0;
     if (container) {

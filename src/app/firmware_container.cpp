@@ -62,4 +62,12 @@ SplitContainer splitContainer(std::string_view text) {
     return split;
 }
 
+bool isContainerName(std::string_view name) {
+    if (name.size() < 4) return false;
+    std::string tail(name.substr(name.size() - 4));
+    for (char& c : tail)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return tail == ".hex";
+}
+
 }  // namespace app

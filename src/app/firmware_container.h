@@ -35,4 +35,7 @@ struct SplitContainer {
 // results 32 and 34 too (programContainer passes them to the bootloader in that order).
 SplitContainer splitContainer(std::string_view text);
 
+// Whether a catalogue file is a firmware container: its name ends in ".hex", in any case.
+bool isContainerName(std::string_view name);
+
 }  // namespace app

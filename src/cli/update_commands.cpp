@@ -12,9 +12,11 @@
 #include <thread>
 
 #include "app/console_view.h"
+#include "app/firmware_container.h"
 #include "app/updater_window.h"
 #include "cli/backend_choice.h"
 #include "cli/commands.h"
+#include "cli/server_endpoint.h"
 #include "server/documents.h"
 #include "sim/server/support_server.h"
 
@@ -48,28 +50,6 @@ private:
     unsigned ticks_ = 0;
 };
 
-bool parseEndpoint(const std::string& text, app::ServerEndpoint& endpoint) {
-    const std::size_t colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0) return false;
-    try {
-        std::size_t used = 0;
-        const int port = std::stoi(text.substr(colon + 1), &used);
-        if (used != text.size() - colon - 1 || port <= 0 || port > 65535) return false;
-        endpoint = {text.substr(0, colon), port};
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-bool endsInHex(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string tail = name.substr(name.size() - 4);
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return tail == ".hex";
-}
-
 // Picks the row to act on in the listing on screen: the entry with the given id, else the first firmware
 // container; failing both, the folder named after the box's reference, else the first folder not visited.
 std::optional<int> chooseRow(app::WindowLogic& logic, const std::optional<std::string>& fileId,
@@ -79,7 +59,8 @@ std::optional<int> chooseRow(app::WindowLogic& logic, const std::optional<std::s
     for (std::size_t row = 0; row < count; ++row) {
         const ArvexClient::FileInfo& entry = logic.firmwareRow(row);
         const int kind = ArvexClient::classifyFileType(&entry);
-        if (kind == ArvexClient::kFileClassFile && (fileId ? entry.fileId == *fileId : endsInHex(entry.name)))
+        if (kind == ArvexClient::kFileClassFile &&
+            (fileId ? entry.fileId == *fileId : app::isContainerName(entry.name)))
             return static_cast<int>(row);
         const bool seen = std::find(visited.begin(), visited.end(), entry.fileId) != visited.end();
         if (kind == ArvexClient::kFileClassFolder && !seen &&
@@ -117,9 +98,9 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     app::UpdaterSetup setup;
     std::unique_ptr<simserver::SupportServer> standIn;
     if (options.server) {
-        app::ServerEndpoint endpoint;
-        if (!parseEndpoint(*options.server, endpoint)) return say("--server wants HOST:PORT", 2);
-        setup.server = endpoint;
+        const auto endpoint = parseServerEndpoint(*options.server);
+        if (!endpoint) return say("--server wants HOST:PORT", 2);
+        setup.server = *endpoint;
     } else {
         standIn = std::make_unique<simserver::SupportServer>();
         if (!standIn->start(0)) return say("the stand-in support server could not start", 1);

@@ -5,6 +5,7 @@
 
 namespace {
 
+using app::isContainerName;
 using app::splitContainer;
 
 const std::string kImageA = ":020000041D00DD\n:0400000001020304F2\n:00000001FF\n";
@@ -68,6 +69,14 @@ TEST(Container, RequestWordsAnywhereInTheText) {
         EXPECT_EQ(split.resetRequested, c.reset) << c.text;
         EXPECT_EQ(split.eraseUserDataRequested, c.erase) << c.text;
     }
+}
+
+TEST(FirmwareContainer, NamesEndingInHexInAnyCaseAreContainers) {
+    const std::pair<const char*, bool> cases[] = {
+        {"ak02_fw_1.3.hex", true}, {"AK02.HEX", true},   {"a.Hex", true}, {".hex", true}, {"hex", false},
+        {"notes.txt", false},      {"a.hex.txt", false}, {"", false},
+    };
+    for (const auto& [name, container] : cases) EXPECT_EQ(isContainerName(name), container) << name;
 }
 
 }  // namespace
