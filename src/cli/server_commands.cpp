@@ -1,7 +1,6 @@
 // arvex-cli: the server commands login, list, download and register, against the support server given
 // by --server (or the configured one).
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -13,6 +12,7 @@
 #include "bootloader/session.h"
 #include "cli/backend_choice.h"
 #include "cli/commands.h"
+#include "cli/server_endpoint.h"
 #include "hid/discovery.h"
 #include "server/documents.h"
 #include "server/log_hook.h"
@@ -72,17 +72,14 @@ bool configureServer(const GlobalOptions& options) {
     resetSession();
     logHook = printError;
     if (options.server) {
-        const std::size_t colon = options.server->rfind(':');
-        char* end = nullptr;
-        const long port =
-            colon == std::string::npos ? -1 : std::strtol(options.server->c_str() + colon + 1, &end, 10);
-        if (colon == std::string::npos || colon == 0 || *end != '\0' || port <= 0 || port > 65535) {
+        const auto endpoint = parseServerEndpoint(*options.server);
+        if (!endpoint) {
             std::fprintf(stderr, "arvex-cli: --server wants HOST:PORT, not '%s'\n", options.server->c_str());
             return false;
         }
-        server.host = options.server->substr(0, colon);
+        server.host = endpoint->host;
         server.hostHeader = server.host;
-        server.port = static_cast<std::int32_t>(port);
+        server.port = endpoint->port;
     }
     if (options.noCrypt) {
         session.cryptEnabled = false;
