@@ -3,16 +3,10 @@
 #include <fstream>
 
 #include "app/log.h"
+#include "app/message_index.h"
 #include "catalogue/messages.h"
 
 namespace app {
-namespace {
-
-constexpr int kMsgFileCreated = 11;
-constexpr int kMsgErrorCreatingFile = 13;
-
-}  // namespace
-
 bool writeLogFile(const std::string& path, const std::vector<std::string>& lines) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) return false;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/message_index.h"
 #include "app/shell_events.h"
 #include "app/view.h"
 
@@ -54,21 +55,6 @@ enum ProgramImageResult : std::int32_t {
     kImageHexFailed = 21,
     kImageTargetRefusedAfterLoad = 22,
     kImageNotStarted = 23,
-};
-
-// Dual-language messages by their index.
-enum Message : int {
-    kMsgConnected = 1,
-    kMsgDisconnected = 2,
-    kMsgConnectedToDevice = 4,
-    kMsgDeviceNotConnected = 5,
-    kMsgOperationFailed = 9,
-    kMsgErrorOpeningFile = 12,
-    kMsgErrorCreatingFile = 13,
-    kMsgErrorReadingFirmware = 14,
-    kMsgRegistered = 15,
-    kMsgAlreadyRegistered = 16,
-    kMsgInvalidData = 17,
 };
 
 // The bar positions of the animation at the end of programming: from, from + 5, ... while not above 100.
