@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/cp1252.h"
+#include "app/log.h"
 
 namespace app {
 namespace {
@@ -150,16 +151,10 @@ int ConsoleView::selectedIndex(Control list) {
 
 void ConsoleView::appendLog(const std::string& entry) {
     std::lock_guard lock(mutex_);
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = entry.find("\r\n", start);
-        const std::string line =
-            entry.substr(start, at == std::string::npos ? std::string::npos : at - start);
+    for (const std::string& line : splitLogEntry(entry)) {
         log_.push_back(line);
         history_.push_back(line);
         printLine(line);
-        if (at == std::string::npos) break;
-        start = at + 2;
     }
 }
 
