@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "bootloader/hex_loader.h"
 #include "bootloader/line_reader.h"
 #include "bootloader/memory_map.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -214,11 +214,12 @@ TEST(HexLoader, OverlongAndGarbageLinesNeverWriteOutsideTheImage) {
 
 TEST(LineReaders, FileAndTextYieldTheSameLines) {
     const std::string text = "one\r\ntwo\n\nthree\rfour\r\n" + std::string(5000, 'x') + "\nlast";
-    const auto path = std::filesystem::temp_directory_path() / "arvex_line_reader_test.hex";
+    const testsupport::TempDir folder;
+    const std::string path = folder.file("lines.hex");
     std::ofstream(path, std::ios::binary) << text;
 
     bootloader::StringLineReader fromText(text);
-    bootloader::FileLineReader fromFile(path.string());
+    bootloader::FileLineReader fromFile(path);
     ASSERT_TRUE(fromFile.isOpen());
     const std::vector<std::string> expected = {"one", "two", "", "three", "four", std::string(5000, 'x'),
                                                "last"};
@@ -230,7 +231,6 @@ TEST(LineReaders, FileAndTextYieldTheSameLines) {
     EXPECT_EQ(fromText.nextLine(), "");
     EXPECT_EQ(fromFile.nextLine(), "");
     EXPECT_EQ(fromFile.nextLine(), "");
-    std::filesystem::remove(path);
 
     bootloader::FileLineReader missing("/nonexistent/arvex.hex");
     EXPECT_FALSE(missing.isOpen());

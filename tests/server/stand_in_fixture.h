@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +14,7 @@
 #include "server/raw_download.h"
 #include "server/transport.h"
 #include "sim/server/support_server.h"
+#include "support/temp_dir.h"
 
 namespace testing_support {
 
@@ -50,16 +48,10 @@ protected:
         ArvexClient::transportSettings.totalTimeoutMs = 5000;
         loggedLines.clear();
         ArvexClient::logHook = recordLine;
-        folder = std::filesystem::temp_directory_path() /
-                 ("arvex-client-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
     }
     void TearDown() override {
         ArvexClient::logHook = nullptr;
         standIn.reset();
-        std::filesystem::remove_all(folder);
     }
 
     void setPlain() {
@@ -74,13 +66,11 @@ protected:
         ASSERT_EQ(ArvexClient::parseAuthAnswer(answer), ArvexClient::kAuthOk);
     }
 
-    static std::string readFile(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    static std::string readFile(const std::filesystem::path& path) { return testsupport::readBytes(path); }
 
     std::unique_ptr<simserver::SupportServer> standIn;
-    std::filesystem::path folder;
+    testsupport::TempDir tmp;
+    std::filesystem::path folder{tmp.path()};
 };
 
 }  // namespace testing_support

@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <thread>
 
 #include "sim/box/presets.h"
 #include "sim/box/sim_backend.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -168,8 +168,8 @@ TEST_F(SimBox, PacedLinkMovesOneReportPerMillisecond) {
 }
 
 TEST_F(SimBox, TraceHasOneLinePerReport) {
-    const std::string file = ::testing::TempDir() + "sim_trace.txt";
-    std::remove(file.c_str());
+    const testsupport::TempDir folder;
+    const std::string file = folder.file("sim_trace.txt");
     ASSERT_TRUE(box.setTraceFile(file));
     ask(frame(0x01));
     box.write(writer, frame(0x04));
@@ -185,7 +185,8 @@ TEST_F(SimBox, TraceHasOneLinePerReport) {
 }
 
 TEST(SimBoxState, MemorySurvivesSaveAndLoadOfTheSameLayout) {
-    const std::string file = ::testing::TempDir() + "sim_state.bin";
+    const testsupport::TempDir folder;
+    const std::string file = folder.file("sim_state.bin");
     SimBackend first;
     first.setMemory(0, 0x1D07E000, {1, 2, 3});
     first.setMemory(1, 0x1D07C000, {9});

@@ -167,11 +167,9 @@ TEST_F(SupportServerTest, GetFileRefusals) {
 }
 
 TEST(SupportServerStateTest, RegistrationsOutliveTheServer) {
-    const std::filesystem::path state =
-        std::filesystem::temp_directory_path() / ("arvex-state-" + std::to_string(::getpid()));
-    std::filesystem::remove(state);
+    const testsupport::TempDir folder;
     simserver::SupportServerOptions options;
-    options.stateFile = state.string();
+    options.stateFile = folder.file("registrations.txt");
     resetSession();
     setServerDefaults();
     session.cryptEnabled = false;
@@ -189,7 +187,6 @@ TEST(SupportServerStateTest, RegistrationsOutliveTheServer) {
         ASSERT_EQ(requestSimple(kRequestRegister, answer, nullptr, true), 0);
         EXPECT_EQ(parseAuthAnswer(answer), round == 0 ? kRegisterOk : kRegisterAlready);
     }
-    std::filesystem::remove(state);
 }
 
 }  // namespace
