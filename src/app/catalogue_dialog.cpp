@@ -8,6 +8,7 @@
 #include "app/download_outcome.h"
 #include "app/firmware_container.h"
 #include "app/log.h"
+#include "app/save_name.h"
 #include "app/window_logic.h"
 #include "bootloader/session.h"
 #include "server/documents.h"
@@ -159,7 +160,7 @@ void WindowLogic::btSelectFirmwareClick() {
         setFirmwareDialogBusy(true);
         code = ArvexClient::requestSimple(ArvexClient::kRequestGetFile, downloaded, &sink, false);
     } else {
-        const auto target = view_.askSaveFile("", entry.name);
+        const auto target = view_.askSaveFile("", savedFileName(entry.name));
         if (!target) return;
         setFirmwareDialogBusy(true);
         code = ArvexClient::requestToFile(ArvexClient::kRequestGetFile2, *target, &sink, false);

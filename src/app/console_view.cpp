@@ -5,6 +5,7 @@
 
 #include "app/cp1252.h"
 #include "app/log.h"
+#include "app/save_name.h"
 
 namespace app {
 namespace {
@@ -221,11 +222,7 @@ std::optional<std::string> ConsoleView::askOpenFile(const std::string&) {
 std::optional<std::string> ConsoleView::askSaveFile(const std::string&, const std::string& suggestedName) {
     std::lock_guard lock(mutex_);
     if (!saveFolder_) return std::nullopt;
-    // The server's name is not trusted as a path: keep its last component only.
-    const std::size_t slash = suggestedName.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? suggestedName : suggestedName.substr(slash + 1);
-    if (name.empty() || name == "." || name == "..") name = "download.bin";
-    return *saveFolder_ + "/" + name;
+    return *saveFolder_ + "/" + savedFileName(suggestedName);
 }
 
 }  // namespace app

@@ -58,7 +58,9 @@ std::int32_t WindowLogic::programContainer(const std::string& text) {
     const std::int32_t kind = split.kind();
     pendingImages_ = kind;
     containerKind_ = kind;
-    if (kind > 0) programNextImage();
+    // An image that cannot be started takes the rest of its container with it: a later programming must
+    // never write the other half of this container.
+    if (kind > 0 && programNextImage() != 0) pendingImages_ = 0;
     return kContainerSplit;
 }
 
@@ -114,7 +116,13 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
 void WindowLogic::completeProgramming() {
     if (pendingImages_ != 0) {
         logDepth = logDepth + 1;
-        if (programNextImage() != 0) logLine(1, "Error programming [Dual] ", 0, 0);
+        if (programNextImage() != 0) {
+            logLine(1, "Error programming [Dual] ", 0, 0);
+            // Nothing runs any more: the window must not stay locked behind "do not disconnect".
+            pendingImages_ = 0;
+            restoreSavedOptions();
+            closeDialogPanel(Control::pUpdate);
+        }
         return;
     }
     animateProgressToEnd();
@@ -157,6 +165,8 @@ void WindowLogic::animateProgressToEnd() {
 }
 
 void WindowLogic::Loadfirmware1Click() {
+    // Loading now would overwrite the image buffers that a running programming is sending.
+    if (boxBusy()) return;
     if (!ensureDeviceOpen()) {
         logLine(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
         view_.setEnabled(Control::tmConnect, true);
@@ -186,7 +196,7 @@ void WindowLogic::Loadfirmware1Click() {
 }
 
 void WindowLogic::btFactoryClick() {
-    if (operationRunning()) return;
+    if (boxBusy()) return;
     if (beginsWithFactoryReference(ArvexClient::deviceInfo.pid)) {
         optionsUpdate(kOptionDual, 0);
     } else {

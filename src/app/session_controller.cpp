@@ -108,6 +108,7 @@ void WindowLogic::setConnected(bool connected) {
     deviceConnected_ = false;
     view_.setSelectedIndex(Control::lbProducts, -1);
     selectProduct(-1, false);
+    keepFailureLine();
     showDialogPanel(std::nullopt, std::nullopt);
     view_.setEnabled(Control::gPanel, true);
     for (Control field : {Control::textBox_PID1, Control::textBox_Serial1, Control::textBox_Date1,
@@ -122,8 +123,22 @@ void WindowLogic::setConnected(bool connected) {
     setStatus(kDisconnectedColour, Global::getMessage(kMsgDisconnected));
 }
 
+bool WindowLogic::boxBusy() {
+    return downloadRunning_ || operationRunning();
+}
+
+void WindowLogic::restoreSavedOptions() {
+    std::uint8_t options = savedOptions_;
+    boot_.setOptions(&options);
+}
+
+void WindowLogic::keepFailureLine() {
+    if (failureToKeep_) logLine(3, Global::getMessage(kMsgOperationFailed), 0, 0);
+}
+
 void WindowLogic::btConnectClick() {
-    if (operationRunning()) return;
+    if (boxBusy()) return;
+    failureToKeep_ = false;  // the operator asks for a fresh start
     setConnected(false);
     view_.clearLog();
     ArvexClient::session.authenticated = false;
@@ -135,7 +150,8 @@ void WindowLogic::btConnectClick() {
 }
 
 void WindowLogic::tmConnectTimer() {
-    if (operationRunning()) return;
+    // A download's progress handlers run the message loop: no login or operation may start meanwhile.
+    if (boxBusy()) return;
     followDevice();
 }
 
@@ -187,6 +203,7 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
     if (kind != kEventOperation) return;
     switch (code) {
         case kEventStarts:
+            if (operation != kOpReadIdentity) failureToKeep_ = false;
             if (operation == kOpProgram) showDialogPanel(Control::pUpdate, Control::gPanel);
             break;
         case kEventEndsOk:
@@ -199,9 +216,13 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
         case kEventEndsFault: {
             logLine(3, Global::getMessage(kMsgOperationFailed), 0, logDepth);
             commonEventEnd();
-            std::uint8_t options = savedOptions_;
-            boot_.setOptions(&options);
-            if (operation == kOpProgram) closeDialogPanel(Control::pUpdate);
+            restoreSavedOptions();
+            if (operation == kOpProgram) {
+                closeDialogPanel(Control::pUpdate);
+                pendingImages_ = 0;  // the other image of a failed container is never programmed later
+            }
+            // The disconnect that usually follows clears the log: this line is all the operator has.
+            failureToKeep_ = true;
             break;
         }
         default:
@@ -237,6 +258,7 @@ void WindowLogic::showIdentity() {
             view_.setEnabled(Control::lbProducts, false);
             view_.setSelectedIndex(Control::lbProducts, *index);
             selectProduct(*index, false);
+            keepFailureLine();
         }
         logLine(3, Global::getMessage(kMsgConnectedToDevice), 0, logDepth);
     }

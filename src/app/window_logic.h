@@ -100,7 +100,9 @@ public:
     // --- operator menu
     void Panel8MouseDown(bool rightButton, bool ctrlHeld) override;
     void btOpsClick() override;
-    void Read1Click() override { readIdentity(); }
+    void Read1Click() override {
+        if (!downloadRunning_) readIdentity();
+    }
     void ckVirtualDeviceModeClick() override;
     void Real1Click() override;
     void Blacklist1Click() override { enterVirtualPreset(); }
@@ -155,6 +157,11 @@ private:
     void setFirmwareDialogBusy(bool busy);
     int addFileToList(std::unique_ptr<ArvexClient::FileInfo> entry);
     bool optionsUpdate(std::uint8_t set, std::uint8_t clear);
+    void restoreSavedOptions();
+    // An operation runs, or a download does (its progress handlers run the message loop).
+    bool boxBusy();
+    // Writes the last failure's line again after the log has been cleared, until another operation starts.
+    void keepFailureLine();
     // Adds the bits and keeps the result as the options restored after a failed operation.
     void addAndSaveOptions(std::uint8_t bits);
     // Connects or disconnects the window as the box comes and goes; whether the box is there.
@@ -175,6 +182,7 @@ private:
     std::atomic<int> progressHold_{0};  // the progress bar's tag
     std::atomic<int> lampPhase_{0};     // the busy lamp's tag
     std::atomic<int> progressPosition_{0};
+    std::atomic<bool> failureToKeep_{false};
 
     // UI thread only.
     bool operatorButtonShown_ = false;

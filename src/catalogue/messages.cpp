@@ -13,7 +13,7 @@ const std::array<std::array<std::string, languageCount>, messageCount> messageTa
     {"Device not connected!",
      "\xA1"
      "Dispositivo no conectado!"},
-    {"Error, damaged device", "Error, el dispositivo esta da\xF1o"},
+    {"Error, damaged device", "Error, el dispositivo esta dama\xF1o"},
     {"Processing...", "Operacion en proceso..."},
     {"Operation completed", "Operacion finalizada"},
     {"Error: Operation failed", "Error: Operacion fallida"},

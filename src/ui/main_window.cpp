@@ -32,6 +32,7 @@
 #include "ui/artwork.h"
 #include "ui/cp1252.h"
 #include "ui/dialog_panel.h"
+#include "ui/typing_limit.h"
 
 namespace ui {
 
@@ -254,7 +255,7 @@ void TKTRF::buildMainPanel() {
         edit->setObjectName(field.name);
         edit->setGeometry(419, field.top, 109, 19);
         edit->setReadOnly(true);
-        edit->setMaxLength(field.maxLength);
+        limitTyping(edit, field.maxLength);
         edit->setTextMargins(1, 0, 1, 0);
         remember(field.control, edit);
     }
@@ -353,7 +354,7 @@ void TKTRF::buildRegistrationPanels() {
         auto* edit = new QLineEdit(reg);
         edit->setObjectName(field.name);
         edit->setGeometry(119, field.top, 186, 19);
-        edit->setMaxLength(field.maxLength);
+        limitTyping(edit, field.maxLength);
         remember(field.control, edit);
         if (previous != nullptr) setTabOrder(previous, edit);
         previous = edit;
@@ -399,7 +400,7 @@ void TKTRF::buildFirmwarePanel() {
     path->setObjectName("txBrowserPath");
     path->setGeometry(17, 54, 380, 19);
     path->setReadOnly(true);
-    path->setMaxLength(64);
+    limitTyping(path, 64);
     remember(Control::txBrowserPath, path);
 
     lvListFW_ = new QTableWidget(0, 2, panel);

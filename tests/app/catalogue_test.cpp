@@ -150,6 +150,20 @@ TEST_F(Catalogue, DownloadsToFileAndTheirFailures) {
     EXPECT_TRUE(called("askSaveFile(, release_notes.txt)"));
 }
 
+TEST_F(Catalogue, TheSaveDialogIsOfferedTheLastPathComponentOnly) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"../../etc/passwd", "passwd"}, {"tools\\setup.exe", "setup.exe"}, {"docs/", "download.bin"},
+        {"..", "download.bin"},         {"notes.txt", "notes.txt"},
+    };
+    for (auto [name, offered] : cases) {
+        logic().showFileList(listAnswer(file("3", name, "10")));
+        view.clearCalls();
+        view.selectRow(0);
+        logic().btSelectFirmwareClick();  // the dialog is cancelled
+        EXPECT_TRUE(called(std::string("askSaveFile(, ") + offered + ")")) << name;
+    }
+}
+
 TEST_F(Catalogue, WhileADownloadRunsTheDialogIsLocked) {
     logic().btUpdateClick();
     choose("AK02");

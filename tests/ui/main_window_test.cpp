@@ -24,6 +24,7 @@
 #include "app/startup.h"
 #include "catalogue/banner.h"
 #include "ui/cp1252.h"
+#include "ui/typing_limit.h"
 
 namespace {
 
@@ -380,8 +381,38 @@ TEST_F(MainWindowTest, TextsCrossAsWindows1252) {
     EXPECT_TRUE(
         find<QPlainTextEdit>("Log")->toPlainText().endsWith(QString::fromUtf8("\xC2\xA1"
                                                                               "Dispositivo no conectado!")));
-    EXPECT_EQ(find<QLineEdit>("edRegPassword")->maxLength(), 32);
-    EXPECT_EQ(find<QLineEdit>("textBox_PID1")->maxLength(), 6);
+}
+
+// The limits restrict typing only: what the program sets is shown whole.
+TEST_F(MainWindowTest, LengthLimitsRestrictTypingOnly) {
+    struct Case {
+        Control control;
+        const char* name;
+        int limit;
+    };
+    const Case cases[] = {
+        {Control::textBox_PID1, "textBox_PID1", 6},
+        {Control::textBox_Serial1, "textBox_Serial1", 10},
+        {Control::textBox_Date1, "textBox_Date1", 32},
+        {Control::textBox_Reseller1, "textBox_Reseller1", 64},
+        {Control::textBox_hwversion, "textBox_hwversion", 64},
+        {Control::textBox_fwversion, "textBox_fwversion", 64},
+        {Control::txBrowserPath, "txBrowserPath", 64},
+        {Control::edRegName, "edRegName", 64},
+        {Control::edRegeMail, "edRegeMail", 64},
+        {Control::edRegPassword, "edRegPassword", 32},
+    };
+    for (const Case& c : cases) {
+        auto* edit = find<QLineEdit>(c.name);
+        const std::string whole(static_cast<std::size_t>(c.limit) + 9, 'x');
+        window->setText(c.control, whole);
+        EXPECT_EQ(window->text(c.control), whole) << c.name;
+        EXPECT_EQ(ui::typingLimit(edit), c.limit) << c.name;
+        if (edit->isReadOnly()) continue;
+        edit->clear();
+        QTest::keyClicks(edit, QString(c.limit + 5, QChar('y')));
+        EXPECT_EQ(edit->text(), QString(c.limit, QChar('y'))) << c.name;
+    }
 }
 
 TEST_F(MainWindowTest, WorkerLinesArriveInOrderWhileTheWorkerWaits) {
