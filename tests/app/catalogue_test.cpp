@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 #include "road_fixture.h"
 #include "sim/server/sample_catalogue.h"
@@ -179,6 +181,41 @@ TEST_F(Catalogue, WhileADownloadRunsTheDialogIsLocked) {
     EXPECT_LT(first("setEnabled(Button3, false)"), first("processEvents()"));
     EXPECT_LT(first("processEvents()"), first("setEnabled(lvListFW, true)"));
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+}
+
+// A download's progress handlers run the message loop: the timers and buttons start nothing meanwhile.
+TEST_F(Catalogue, NothingStartsWhileADownloadRuns) {
+    logic().btUpdateClick();
+    choose("AK02");
+    const std::pair<const char*, std::function<void()>> handlers[] = {
+        {"connect timer, box gone",
+         [&] {
+             box->unplug();
+             logic().tmConnectTimer();
+             box->plug();
+         }},
+        {"Reconnect", [&] { logic().btConnectClick(); }},
+        {"Read data", [&] { logic().Read1Click(); }},
+        {"Factory Settings", [&] { logic().btFactoryClick(); }},
+        {"Load firmware", [&] { logic().Loadfirmware1Click(); }},
+    };
+    std::vector<std::string> acted;
+    bool tried = false;
+    view.setOnProcessEvents([&] {
+        if (std::exchange(tried, true)) return;
+        for (const auto& [name, handler] : handlers) {
+            handler();
+            if (logic().operationRunning() || !logic().deviceConnected()) acted.emplace_back(name);
+            ASSERT_TRUE(waitIdle());
+        }
+    });
+    choose("ak02_fw_1.3.hex");
+    view.setOnProcessEvents({});
+    EXPECT_TRUE(tried);
+    EXPECT_TRUE(acted.empty()) << acted.front();
+    EXPECT_FALSE(called("askOpenFile(Hex files (*.hex)|*.hex|All files (*.*)|*.*)"));
+    ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+    EXPECT_TRUE(logged("Firmware has been updated successfully"));
 }
 
 TEST_F(Catalogue, UpdateNeedsALoginAndNoOperation) {

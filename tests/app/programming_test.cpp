@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
+#include "bootloader/settings.h"
 #include "road_fixture.h"
 #include "sim/server/sample_catalogue.h"
 #include "support/temp_dir.h"
@@ -30,6 +32,11 @@ protected:
     bool memoryHolds(SampleImageId id, int target) const {
         const auto image = simserver::sampleImage(id);
         return box->memory(target, image.address, image.bytes.size()) == image.bytes;
+    }
+    std::uint8_t options() {
+        std::uint8_t value = 0;
+        EXPECT_EQ(window->bootLoader().getOptions(&value), 0);
+        return value;
     }
     bool fileExists(int index) const {
         return std::filesystem::exists(tempImagePath[static_cast<std::size_t>(index)]);
@@ -114,6 +121,92 @@ TEST_F(Programming, SecondImageThatFailsIsReported) {
     ASSERT_NE(errorLine, calls.end());
     EXPECT_GT(std::find(calls.begin(), calls.end(), "appendLog(Error programming [Dual] )"), errorLine);
     EXPECT_TRUE(logic().deviceConnected());  // no final steps: nothing was completed
+    // nothing runs any more: the window is usable again, not locked behind "do not disconnect"
+    EXPECT_FALSE(visible(Control::pUpdate));
+    EXPECT_TRUE(enabled(Control::gPanel));
+    EXPECT_EQ(logic().pendingImages(), 0);
+    EXPECT_EQ(options(), logic().savedOptions());
+}
+
+// Each fault ends the programming with the failure line, the options restored, the panel closed and no
+// success line; the line outlives the disconnect that follows; a second attempt programs the box whole.
+TEST_F(Programming, FailedProgrammingEndsCleanlyAndCanBeRepeated) {
+    bootloader::transferSettings().answerTimeoutMs = 200;
+    using Step = std::function<void(sim::SimBackend&)>;
+    const Step nothing = [](sim::SimBackend&) {};
+    struct Case {
+        const char* name;
+        Step fault, mend;
+    };
+    const Case cases[] = {
+        {"write fails", [](sim::SimBackend& b) { b.failNthWrite(3); }, nothing},
+        {"unplugged while programming", [](sim::SimBackend& b) { b.unplugAfterReports(4); },
+         [](sim::SimBackend& b) { b.plug(); }},
+        {"erase answer lost", [](sim::SimBackend& b) { b.dropNthAnswer(1); }, nothing},
+        {"silent box", [](sim::SimBackend& b) { b.stopAnswering(true); },
+         [](sim::SimBackend& b) { b.stopAnswering(false); }},
+    };
+    const std::string container = "1 RESET\n:0000000aff\n" + imageA + ":0000000bff\n" + imageB;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.clearCalls();
+        c.fault(*box);
+        ASSERT_EQ(logic().programContainer(container), 0);
+        ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+        EXPECT_TRUE(logged("Error: Operation failed"));
+        EXPECT_FALSE(logged("Firmware has been updated successfully"));
+        EXPECT_FALSE(visible(Control::pUpdate));
+        EXPECT_TRUE(enabled(Control::gPanel));
+        EXPECT_EQ(logic().pendingImages(), 0);
+        EXPECT_EQ(options(), logic().savedOptions());
+        logic().tmConnectTimer();  // an unplugged box is noticed here: the disconnect clears the log
+        ASSERT_TRUE(waitIdle());
+        const auto lines = view.logLines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Error: Operation failed"), lines.end());
+
+        c.mend(*box);
+        ASSERT_TRUE(reconnect());
+        ASSERT_EQ(logic().programContainer(container), 0);
+        ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+        EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
+        EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target1, 1));
+        EXPECT_TRUE(logged("Completed"));
+        ASSERT_TRUE(reconnect());
+    }
+}
+
+// When image A fails, image B of that container is dropped: the next programming writes only its own image.
+TEST_F(Programming, AFailedImageTakesTheRestOfItsContainer) {
+    testsupport::TempDir dir;
+    std::ofstream(dir.file("fw.hex"), std::ios::binary) << imageA;
+    box->failNthWrite(3);
+    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA + ":0000000bff\n" + imageB), 0);
+    ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+    ASSERT_TRUE(logged("Error: Operation failed"));
+    box->clearHostFrames();
+    view.queueOpenAnswer(dir.file("fw.hex"));
+    logic().Loadfirmware1Click();
+    ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
+    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
+    EXPECT_FALSE(memoryHolds(SampleImageId::kAk03Target1, 1));
+    EXPECT_FALSE(logged("Error programming [Dual] "));
+}
+
+// While the box is busy, Load firmware and Factory Settings leave it alone.
+TEST_F(Programming, BusyBoxRefusesLoadFirmwareAndFactorySettings) {
+    bootloader::transferSettings().answerTimeoutMs = 1500;
+    box->stopAnswering(true);  // the programming waits for the erase answer
+    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA), 0);
+    ASSERT_TRUE(logic().operationRunning());
+    view.clearCalls();
+    box->clearHostFrames();
+    view.queueOpenAnswer(std::nullopt);
+    logic().Loadfirmware1Click();
+    logic().btFactoryClick();
+    EXPECT_FALSE(called("askOpenFile(Hex files (*.hex)|*.hex|All files (*.*)|*.*)"));
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(box->counts(0).eraseUserData, 0);
+    box->stopAnswering(false);
 }
 
 TEST_F(Programming, AnimationSteps) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -142,8 +143,13 @@ public:
         record("refresh()");
     }
     void processEvents() override {
-        std::lock_guard lock(mutex_);
-        record("processEvents()");
+        std::function<void()> hook;
+        {
+            std::lock_guard lock(mutex_);
+            record("processEvents()");
+            hook = onProcessEvents_;
+        }
+        if (hook) hook();  // what the operator does while the message loop runs
     }
     void popupMenu(Control menu) override {
         std::lock_guard lock(mutex_);
@@ -159,6 +165,11 @@ public:
     void queueSaveAnswer(std::optional<std::string> answer) {
         std::lock_guard lock(mutex_);
         saveAnswers_.push_back(std::move(answer));
+    }
+    // Runs whenever the logic lets the message loop run (the progress of a download).
+    void setOnProcessEvents(std::function<void()> hook) {
+        std::lock_guard lock(mutex_);
+        onProcessEvents_ = std::move(hook);
     }
     // The operator selects a row of lvListFW (-1: none).
     void selectRow(int row) {
@@ -230,6 +241,7 @@ private:
     int progress_ = 0;
     std::pair<int, int> progressRange_{0, 100};
     std::deque<std::optional<std::string>> openAnswers_, saveAnswers_;
+    std::function<void()> onProcessEvents_;
 };
 
 }  // namespace app::testing

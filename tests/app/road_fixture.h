@@ -15,6 +15,7 @@
 #include "app/startup.h"
 #include "app/updater_window.h"
 #include "bootloader/session.h"
+#include "bootloader/settings.h"
 #include "bootloader/tables.h"
 #include "recording_view.h"
 #include "server/documents.h"
@@ -40,6 +41,7 @@ protected:
         resetDialogPanels();
         logThreshold = 3;
         logDepth = 0;
+        bootloader::resetTransferSettings();
     }
 
     // Builds the window logic with the box of the preset plugged in and runs the create handler.
