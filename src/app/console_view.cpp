@@ -222,7 +222,13 @@ std::optional<std::string> ConsoleView::askOpenFile(const std::string&) {
 std::optional<std::string> ConsoleView::askSaveFile(const std::string&, const std::string& suggestedName) {
     std::lock_guard lock(mutex_);
     if (!saveFolder_) return std::nullopt;
-    return *saveFolder_ + "/" + savedFileName(suggestedName);
+    lastSavePath_ = *saveFolder_ + "/" + savedFileName(suggestedName);
+    return lastSavePath_;
+}
+
+std::optional<std::string> ConsoleView::lastSavePath() {
+    std::lock_guard lock(mutex_);
+    return lastSavePath_;
 }
 
 }  // namespace app

@@ -50,8 +50,9 @@ public:
 
     // What the terminal's user would have done in the window.
     void selectRow(int row);
-    void setSaveFolder(std::string folder);  // non-container downloads land here; none: refused
-    bool isEnabled(Control control);         // false until enabled
+    void setSaveFolder(std::string folder);     // non-container downloads land here; none: refused
+    std::optional<std::string> lastSavePath();  // where the last save dialog put a file
+    bool isEnabled(Control control);            // false until enabled
     bool isVisible(Control control);
     std::vector<ListRow> rows();
     std::vector<std::string> history();  // every log line ever written, clearing or not
@@ -73,6 +74,7 @@ private:
     std::vector<ListRow> rows_;
     int selectedRow_ = -1;
     std::optional<std::string> saveFolder_;
+    std::optional<std::string> lastSavePath_;
     std::optional<Control> announced_;
 };
 

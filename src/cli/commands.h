@@ -16,6 +16,7 @@ struct GlobalOptions {
     std::string simTrace;               // --sim-trace FILE: append one line per report
     std::optional<std::string> server;  // --server HOST:PORT
     bool noCrypt = false;               // --no-crypt: plain documents
+    int waitSeconds = 5;                // --wait SECONDS: how long a command waits for a box; 0: no limit
 };
 
 // A command gets the global options and the words after its name; it returns the process exit code.

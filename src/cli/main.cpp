@@ -1,5 +1,6 @@
 // arvex-cli: the updater's functions on the command line, against a real box or the simulated one.
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,7 +16,7 @@ const std::array kGroups = {cli::boxCommands, cli::programmingCommands, cli::ser
 void printUsage(std::FILE* out) {
     std::fputs(
         "usage: arvex-cli [--simulate[=PRESET]] [--sim-state FILE] [--sim-trace FILE]\n"
-        "                 [--server HOST:PORT] [--no-crypt] COMMAND [ARGS]\n\ncommands:\n",
+        "                 [--server HOST:PORT] [--no-crypt] [--wait SECONDS] COMMAND [ARGS]\n\ncommands:\n",
         out);
     for (auto group : kGroups)
         for (const cli::Command& command : group()) std::fprintf(out, "  %s\n", command.usage);
@@ -37,6 +38,16 @@ bool takeValue(const std::string& word, const char* name, int& index, int argc, 
     return false;
 }
 
+// A whole number of seconds, 0 to one day.
+bool parseSeconds(const std::string& text, int& seconds) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < 0 || value > 86400) return false;
+    seconds = value;
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,6 +67,13 @@ int main(int argc, char** argv) {
             options.simTrace = value;
         } else if (takeValue(word, "--server", index, argc, argv, value)) {
             options.server = value;
+        } else if (takeValue(word, "--wait", index, argc, argv, value)) {
+            if (!parseSeconds(value, options.waitSeconds)) {
+                std::fprintf(
+                    stderr, "arvex-cli: --wait wants a whole number of seconds (0 waits forever), not '%s'\n",
+                    value.c_str());
+                return 2;
+            }
         } else if (word == "--no-crypt") {
             options.noCrypt = true;
         } else if (word == "-h" || word == "--help") {

@@ -29,13 +29,14 @@ constexpr auto kTick = std::chrono::milliseconds(100);  // the status timer's fa
 constexpr int kConnectEvery = 6;                        // the connect timer runs every 600 ms
 constexpr auto kStepLimit = std::chrono::seconds(120);  // no step of the road takes longer
 
-// Drives the two timers as the window's would, until `done` holds or the step's time is up.
+// Drives the two timers as the window's would, until `done` holds or the time is up (none: no limit).
 class TimerDriver {
 public:
     explicit TimerDriver(app::WindowLogic& logic) : logic_(logic) {}
 
-    bool runUntil(const std::function<bool()>& done) {
-        const auto deadline = Clock::now() + kStepLimit;
+    bool runUntil(const std::function<bool()>& done,
+                  std::optional<std::chrono::milliseconds> limit = kStepLimit) {
+        const auto deadline = limit ? Clock::now() + *limit : Clock::time_point::max();
         while (Clock::now() < deadline) {
             if (done()) return true;
             if (ticks_++ % kConnectEvery == 0) logic_.tmConnectTimer();
@@ -50,9 +51,10 @@ private:
     unsigned ticks_ = 0;
 };
 
-// Picks the row to act on in the listing on screen: the entry with the given id, else the first firmware
-// container; failing both, the folder named after the box's reference, else the first folder not visited.
-std::optional<int> chooseRow(app::WindowLogic& logic, const std::optional<std::string>& fileId,
+// Picks the row to act on in the listing on screen: the entry with the given id (a folder's id opens that
+// folder, whose first container is then taken), else the first firmware container; failing both, the folder
+// named after the box's reference, else the first folder not visited.
+std::optional<int> chooseRow(app::WindowLogic& logic, std::optional<std::string>& fileId,
                              std::vector<std::string>& visited) {
     const std::size_t count = logic.firmwareRowCount();
     std::optional<int> folder;
@@ -62,6 +64,11 @@ std::optional<int> chooseRow(app::WindowLogic& logic, const std::optional<std::s
         if (kind == ArvexClient::kFileClassFile &&
             (fileId ? entry.fileId == *fileId : app::isContainerName(entry.name)))
             return static_cast<int>(row);
+        if (fileId && kind == ArvexClient::kFileClassFolder && entry.fileId == *fileId) {
+            fileId.reset();
+            visited.push_back(entry.fileId);
+            return static_cast<int>(row);
+        }
         const bool seen = std::find(visited.begin(), visited.end(), entry.fileId) != visited.end();
         if (kind == ArvexClient::kFileClassFolder && !seen &&
             (!folder || entry.name == ArvexClient::deviceInfo.pid))
@@ -71,13 +78,12 @@ std::optional<int> chooseRow(app::WindowLogic& logic, const std::optional<std::s
     return folder;
 }
 
-bool loggedIn(app::WindowLogic& logic, app::ConsoleView& view) {
-    (void)view;
+bool loggedIn(app::WindowLogic& logic) {
     return !logic.operationRunning() && logic.deviceConnected() && !logic.loginPending();
 }
 
-int say(const char* text, int code) {
-    std::fprintf(code == 0 ? stdout : stderr, "arvex-cli update: %s\n", text);
+int say(const std::string& text, int code) {
+    std::fprintf(code == 0 ? stdout : stderr, "arvex-cli update: %s\n", text.c_str());
     return code;
 }
 
@@ -90,28 +96,43 @@ int loginOutcome(app::ConsoleView& view) {
     return say("the login failed", 1);
 }
 
+// The log's error lines written since line `from` of the history, joined: the cause of a failure.
+std::string errorsSince(app::ConsoleView& view, std::size_t from) {
+    const auto history = view.history();
+    std::string cause;
+    for (std::size_t line = from; line < history.size(); ++line) {
+        if (history[line].find("Error") == std::string::npos) continue;
+        if (!cause.empty()) cause += "; ";
+        cause += app::cp1252ToUtf8(history[line]);
+    }
+    return cause.empty() ? "no cause was logged" : cause;
+}
+
+std::string waitText(int seconds) {
+    return seconds == 0 ? std::string("without a time limit") : "up to " + std::to_string(seconds) + " s";
+}
+
 int runUpdate(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     if (arguments.size() > 1) return say("usage: arvex-cli update [FILE_ID]", 2);
-    const std::optional<std::string> fileId =
+    std::optional<std::string> fileId =
         arguments.empty() ? std::nullopt : std::optional<std::string>(arguments[0]);
 
+    // The same rules as every command: --server picks the server, --simulate the box. The stand-in server
+    // runs only for a simulated box without a server of its own; otherwise the configured server is used.
     app::UpdaterSetup setup;
     std::unique_ptr<simserver::SupportServer> standIn;
     if (options.server) {
         const auto endpoint = parseServerEndpoint(*options.server);
         if (!endpoint) return say("--server wants HOST:PORT", 2);
         setup.server = *endpoint;
-    } else {
+    } else if (options.simulate) {
         standIn = std::make_unique<simserver::SupportServer>();
         if (!standIn->start(0)) return say("the stand-in support server could not start", 1);
         setup.server = app::ServerEndpoint{"127.0.0.1", standIn->port()};
         std::printf("Stand-in support server on 127.0.0.1:%u\n", static_cast<unsigned>(standIn->port()));
     }
-    // Without a server of its own the road needs the box that the stand-in server knows: the simulated one.
-    GlobalOptions boxOptions = options;
-    if (!options.server) boxOptions.simulate = true;
-    const BackendChoice backend(boxOptions);
-    if (!backend.ok()) return say(backend.error().c_str(), 2);
+    const BackendChoice backend(options);
+    if (!backend.ok()) return say(backend.error(), 2);
     if (backend.simulatedBox())
         std::printf("Simulated box %s plugged in\n",
                     options.simulatePreset.empty() ? "(default preset)" : options.simulatePreset.c_str());
@@ -122,46 +143,65 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     app::WindowLogic& logic = window->logic();
     logic.ActiveFormCreate();
     if (options.noCrypt) logic.ckCrypt1Click();
+    if (!standIn)
+        std::printf("Support server %s:%d\n", ArvexClient::server.host.c_str(),
+                    static_cast<int>(ArvexClient::server.port));
     TimerDriver timers(logic);
 
-    const auto identifiedAndLoggedIn = [&] { return loggedIn(logic, view); };
-    if (!timers.runUntil(identifiedAndLoggedIn)) return say("no box found", 1);
+    std::printf("Waiting %s for a box (USB 2E4B:0001)...\n", waitText(options.waitSeconds).c_str());
+    std::fflush(stdout);
+    const std::optional<std::chrono::milliseconds> waitLimit =
+        options.waitSeconds == 0
+            ? std::nullopt
+            : std::optional<std::chrono::milliseconds>(std::chrono::seconds(options.waitSeconds));
+    if (!timers.runUntil([&] { return logic.deviceConnected(); }, waitLimit))
+        return say(
+            "no box found within " + std::to_string(options.waitSeconds) + " s (see arvex-cli devices)", 1);
+    const auto identifiedAndLoggedIn = [&] { return loggedIn(logic); };
+    if (!timers.runUntil(identifiedAndLoggedIn)) return say("the identity read and login did not end", 1);
     if (int outcome = loginOutcome(view); outcome != 0) return outcome;
 
     // The catalogue: open folders until a container (or the given entry) is on screen, then take it.
     logic.btUpdateClick();
     std::vector<std::string> visited;
-    bool started = false;
-    for (int step = 0; step < 16 && !started; ++step) {
+    std::optional<std::string> chosenName;
+    std::size_t actionFrom = 0;  // the first history line of the chosen file's download
+    for (int step = 0; step < 16 && !chosenName; ++step) {
         if (!view.isVisible(app::Control::pFirmUpdate) || logic.firmwareRowCount() == 0)
             return say("the server offers nothing for this box", 1);
         const auto row = chooseRow(logic, fileId, visited);
         if (!row) return say(fileId ? "no such entry in the catalogue" : "no firmware for this box", 1);
-        const bool folder =
-            ArvexClient::classifyFileType(&logic.firmwareRow(static_cast<std::size_t>(*row))) !=
-            ArvexClient::kFileClassFile;
-        if (!folder)
-            std::printf("Chosen: %s\n",
-                        app::cp1252ToUtf8(logic.firmwareRow(static_cast<std::size_t>(*row)).name).c_str());
+        const ArvexClient::FileInfo& entry = logic.firmwareRow(static_cast<std::size_t>(*row));
+        if (ArvexClient::classifyFileType(&entry) == ArvexClient::kFileClassFile) {
+            chosenName = entry.name;
+            std::printf("Chosen: %s\n", app::cp1252ToUtf8(entry.name).c_str());
+        }
         view.selectRow(*row);
         logic.lvListFWChange(true);
+        actionFrom = view.history().size();
         logic.btSelectFirmwareClick();
-        started = !folder;
+        if (chosenName && view.isVisible(app::Control::pFirmUpdate))
+            return say("the download failed: " + errorsSince(view, actionFrom), 1);
     }
-    if (!started) return say("no firmware found in the catalogue", 1);
-    if (view.isVisible(app::Control::pFirmUpdate)) return say("the download failed", 1);
-    if (!logic.operationRunning() && logic.pendingImages() == 0 && !view.isVisible(app::Control::pUpdate))
-        return say("the firmware was not programmed", 1);
+    if (!chosenName) return say("no firmware found in the catalogue", 1);
+    if (!app::isContainerName(*chosenName)) {
+        const auto path = view.lastSavePath();
+        return say("'" + app::cp1252ToUtf8(*chosenName) +
+                       "' is not a firmware container: nothing was programmed; " + "saved to " +
+                       path.value_or("?"),
+                   0);
+    }
 
-    // Programming ends with the disconnect; the connect timer then finds the box again and logs in anew.
-    if (!timers.runUntil([&] { return !logic.operationRunning() && !logic.deviceConnected(); }))
-        return say("programming did not end", 1);
+    // Programming, the final commands and the disconnect all run on the worker; once it has ended the log
+    // tells how it went, failures at once.
+    if (!timers.runUntil([&] { return !logic.operationRunning(); })) return say("programming did not end", 1);
     const auto history = view.history();
     const auto said = [&](const char* line) {
-        return std::find(history.begin(), history.end(), line) != history.end();
+        return std::find(history.begin() + static_cast<std::ptrdiff_t>(actionFrom), history.end(), line) !=
+               history.end();
     };
     if (!said("Firmware has been updated successfully") || !said("Completed"))
-        return say("programming failed", 1);
+        return say("programming failed: " + errorsSince(view, actionFrom), 1);
     if (!timers.runUntil(identifiedAndLoggedIn)) return say("the box did not come back", 1);
     if (int outcome = loginOutcome(view); outcome != 0) return outcome;
     return say("done: the box was updated and logged in again", 0);
@@ -169,7 +209,7 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
 
 const Command kUpdateCommands[] = {
     {"update",
-     "update [FILE_ID]            walk the whole update road (default: stand-in server, simulated box)",
+     "update [FILE_ID]            walk the whole update road (with --simulate alone: the stand-in server)",
      runUpdate},
 };
 

@@ -1,23 +1,48 @@
 // arvex-cli update: the whole road on a terminal, as a user runs it without a server of their own.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "sim/server/sample_catalogue.h"
+#include "sim/server/support_server.h"
 #include "support/run_cli.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 using testsupport::CliRun;
 using testsupport::runCli;
 
+// arvex-cli run from inside a folder (downloads that are not containers are saved in the current folder).
+CliRun runCliIn(const std::string& folder, const std::string& arguments) {
+    const std::string command = "cd '" + folder + "' && " + ARVEX_CLI + " " + arguments + " 2>&1";
+    CliRun run;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool has(const CliRun& run, const std::string& words) {
+    return run.output.find(words) != std::string::npos;
+}
+
 TEST(CliUpdate, WalksTheRoadAndLogsInAgain) {
     const CliRun run = runCli("--simulate update");
     EXPECT_EQ(run.status, 0) << run.output;
     std::size_t at = 0;
-    for (const char* line : {"Connected to server", "Chosen: ak02_fw_1.3.hex", "Download success",
-                             "[dialog: updating firmware]", "Firmware has been updated successfully",
-                             "Reseting...", "Completed", "Connected to server", "done:"}) {
+    for (const char* line :
+         {"Stand-in support server on 127.0.0.1", "Connected to server", "Chosen: ak02_fw_1.3.hex",
+          "Download success", "[dialog: updating firmware]", "Firmware has been updated successfully",
+          "Reseting...", "Completed", "Connected to server", "done:"}) {
         at = run.output.find(line, at);
         ASSERT_NE(at, std::string::npos) << line << "\n" << run.output;
     }
@@ -28,12 +53,79 @@ TEST(CliUpdate, StopsWhereTheWindowWould) {
         {"--simulate=unregistered update", 3, "register it first"},
         {"--simulate=nosuchbox update", 2, "arvex-cli"},
         {"--simulate update 1 2", 2, "usage"},
+        {"--wait soon update", 2, "--wait wants a whole number of seconds"},
     };
     for (const auto& [arguments, status, words] : cases) {
         const CliRun run = runCli(arguments);
         EXPECT_EQ(run.status, status) << arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(words), std::string::npos) << run.output;
     }
+}
+
+// --simulate picks the box, --server the server; the stand-in runs only for --simulate without --server.
+TEST(CliUpdate, BoxAndServerFollowTheGlobalOptions) {
+    simserver::SupportServer server;
+    ASSERT_TRUE(server.start(0));
+    const std::string at = "--server 127.0.0.1:" + std::to_string(server.port());
+    struct Case {
+        std::string arguments;
+        int status;
+        const char* words;
+        bool standIn;
+    };
+    const Case cases[] = {
+        {"--wait 1 update", 1, "Waiting up to 1 s for a box", false},
+        {"--wait 1 " + at + " update", 1, "no box found within 1 s", false},
+        {"--simulate " + at + " update", 0, "done:", false},
+    };
+    for (const Case& c : cases) {
+        const std::size_t before = server.requestCount();
+        const CliRun run = runCli(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
+        EXPECT_TRUE(has(run, c.words)) << c.arguments << "\n" << run.output;
+        EXPECT_EQ(has(run, "Stand-in"), c.standIn) << c.arguments << "\n" << run.output;
+        EXPECT_EQ(server.requestCount() > before, c.status == 0 && !c.standIn) << c.arguments;
+    }
+}
+
+// A file id that is not a container is downloaded and said to be so; a folder id opens that folder.
+TEST(CliUpdate, FileIdOfAFileOrAFolder) {
+    simserver::SupportServer server;
+    ASSERT_TRUE(server.start(0));
+    testsupport::TempDir dir;
+    const std::string at = "--simulate --server 127.0.0.1:" + std::to_string(server.port()) + " update ";
+
+    const CliRun notes = runCliIn(dir.path(), at + server.idOf(simserver::kSampleReleaseNotes));
+    EXPECT_EQ(notes.status, 0) << notes.output;
+    EXPECT_TRUE(has(notes, "is not a firmware container")) << notes.output;
+    EXPECT_TRUE(has(notes, "saved to ./release_notes.txt")) << notes.output;
+    EXPECT_EQ(std::filesystem::file_size(dir.file("release_notes.txt")),
+              std::filesystem::file_size(server.catalogueFolder() + "/" + simserver::kSampleReleaseNotes));
+
+    const CliRun folder = runCliIn(dir.path(), at + server.idOf("AK02/Older"));
+    EXPECT_EQ(folder.status, 0) << folder.output;
+    EXPECT_TRUE(has(folder, "Chosen: ak02_fw_1.2.hex")) << folder.output;
+}
+
+// A programming that fails ends the run at once with its cause, not after the step's time limit.
+TEST(CliUpdate, AFailedProgrammingEndsAtOnceWithItsCause) {
+    testsupport::TempDir catalogue;
+    std::string badB = simserver::sampleImage(simserver::SampleImageId::kAk03Target1).hexText;
+    badB[badB.find('\n') - 1] ^= 0x01;  // the first record's checksum no longer matches
+    std::filesystem::create_directories(catalogue.file("AK02"));
+    std::ofstream(catalogue.file("AK02/dual.hex"), std::ios::binary) << simserver::firmwareContainer(
+        simserver::sampleImage(simserver::SampleImageId::kAk03Target0).hexText, badB);
+    simserver::SupportServerOptions options;
+    options.catalogueFolder = catalogue.path();
+    simserver::SupportServer server(options);
+    ASSERT_TRUE(server.start(0));
+
+    const auto started = std::chrono::steady_clock::now();
+    const CliRun run = runCli("--simulate --server 127.0.0.1:" + std::to_string(server.port()) + " update");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_TRUE(has(run, "programming failed: ")) << run.output;
+    EXPECT_TRUE(has(run, "Error programming [Dual]")) << run.output;
 }
 
 }  // namespace
