@@ -194,8 +194,8 @@ TEST_F(Programming, AFailedImageTakesTheRestOfItsContainer) {
 
 // While the box is busy, Load firmware and Factory Settings leave it alone.
 TEST_F(Programming, BusyBoxRefusesLoadFirmwareAndFactorySettings) {
-    bootloader::transferSettings().answerTimeoutMs = 1500;
-    box->stopAnswering(true);  // the programming waits for the erase answer
+    bootloader::transferSettings().answerTimeoutMs = 20000;
+    box->stopAnswering(true);  // the programming waits for the erase answer until the box is pulled
     ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA), 0);
     ASSERT_TRUE(logic().operationRunning());
     view.clearCalls();
@@ -204,9 +204,9 @@ TEST_F(Programming, BusyBoxRefusesLoadFirmwareAndFactorySettings) {
     logic().Loadfirmware1Click();
     logic().btFactoryClick();
     EXPECT_FALSE(called("askOpenFile(Hex files (*.hex)|*.hex|All files (*.*)|*.*)"));
+    box->unplug();
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(box->counts(0).eraseUserData, 0);
-    box->stopAnswering(false);
 }
 
 TEST_F(Programming, AnimationSteps) {
