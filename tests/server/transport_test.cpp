@@ -174,6 +174,41 @@ TEST_F(TransportTest, SearchSendsThePatternFromTheFirstLine) {
     EXPECT_NE(standIn->lastDocument().find("pattern=\"fw_1.\""), std::string::npos);
 }
 
+// The script's debug output around its answers must not cost the login or the catalogue.
+TEST_F(TransportTest, DebugModeAnswersAreRead) {
+    const std::pair<bool, const char*> cases[] = {
+        {true, "/support/api_support.php?debugmode=1"},
+        {false, "/support/api_support.php?nocrypt=1&debugmode=1"},
+    };
+    for (const auto& [sealed, path] : cases) {
+        SCOPED_TRACE(path);
+        resetSession();
+        session.cryptEnabled = sealed;
+        server.requestPath = path;
+        std::string answer;
+        ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+        EXPECT_NE(answer.find("<b>Notice</b>"), std::string::npos) << "the stand-in printed its notice";
+        EXPECT_EQ(parseAuthAnswer(answer), kAuthOk);
+
+        ASSERT_EQ(requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
+        std::vector<std::string> names;
+        EXPECT_EQ(parseFileList(answer,
+                                [&](std::unique_ptr<FileInfo> entry, int, void*) {
+                                    names.push_back(entry->name);
+                                    return 1;
+                                }),
+                  kFileListDone);
+        EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
+
+        session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
+        ASSERT_EQ(requestSimple(kRequestGetFile, answer, nullptr, false), kRequestOk);
+        const std::string file =
+            readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk03Dual);
+        EXPECT_EQ(answer, simserver::fileStatusBlock(file.size()) + file);
+    }
+    EXPECT_TRUE(loggedLines.empty()) << loggedLines.front();
+}
+
 TEST_F(TransportTest, GetFileIntoMemoryIsTakenAsItComes) {
     login();
     session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);

@@ -50,6 +50,10 @@ struct SupportServerOptions {
     int keepOpenMs = 30000;  // how long the "kept open" fault holds a connection at most
 };
 
+// What the server script prints around an answer document in debug mode ("debugmode=1" in the query): a
+// PHP notice and an echo before it, a comment and an echo after it. File answers go out without it.
+std::string debugOutputAround(const std::string& document);
+
 // The status block in front of a file answer: "1", CR LF, the size, "||", CR LF.
 std::string fileStatusBlock(std::uint64_t size);
 
