@@ -155,8 +155,8 @@ std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, co
     return "POST /" + path +
            " HTTP/1.0\r\nConnection: keep-alive\r\nContent-Type: multipart/form-data; boundary=" +
            kBoundaryParameter + "\r\nContent-Length: " + number + "\r\nHost: " + hostHeader +
-           "\r\nAccept: text/html, */*\r\nAccept-Encoding: identity\r\n"
-           "User-Agent: Mozilla/3.0 (compatible; qOS 1.0)\r\n\r\n";
+           "\r\nAccept: text/html, */*\r\nAccept-Encoding: identity\r\nUser-Agent: " + kUserAgent +
+           "\r\n\r\n";
 }
 
 int rawPostToFile(const std::string& host, int port, const std::string& path, const std::string& targetFile,

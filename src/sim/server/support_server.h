@@ -31,6 +31,10 @@ struct ServerFaults {
     std::size_t longHeadBytes = 0;         // an extra reply header of this many bytes
     std::uint64_t shortBodyBytes = 0;      // a file answer leaves out this many of its last bytes
     std::optional<std::string> replyBody;  // sent as the whole answer body instead of the computed one
+    int httpStatus = 200;                  // status code of every answer (the body stays as computed)
+    std::string redirectTo;                // a 302 answer pointing there instead of the answer
+    int trickleMs = 0;                     // the answer goes out in small pieces with this pause between
+    std::size_t trickleBytes = 16;         // size of each piece while trickling
 };
 
 struct BoxRecord {
