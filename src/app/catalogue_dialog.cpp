@@ -12,6 +12,7 @@
 #include "bootloader/session.h"
 #include "server/documents.h"
 #include "server/progress_sink.h"
+#include "server/status_block.h"
 #include "server/transport.h"
 
 namespace app {
@@ -158,6 +159,8 @@ void WindowLogic::btSelectFirmwareClick() {
     if (container) {
         setFirmwareDialogBusy(true);
         code = ArvexClient::requestSimple(ArvexClient::kRequestGetFile, downloaded, &sink, false);
+        // The server's status block in front of the bytes: a refusal or a short file is never programmed.
+        if (code == 0) code = ArvexClient::takeDownloadedFile(downloaded);
     } else {
         const auto target = view_.askSaveFile("", entry.name);
         if (!target) return;
