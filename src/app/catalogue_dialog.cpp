@@ -13,6 +13,7 @@
 #include "bootloader/session.h"
 #include "server/documents.h"
 #include "server/progress_sink.h"
+#include "server/status_block.h"
 #include "server/transport.h"
 
 namespace app {
@@ -159,6 +160,8 @@ void WindowLogic::btSelectFirmwareClick() {
     if (container) {
         setFirmwareDialogBusy(true);
         code = ArvexClient::requestSimple(ArvexClient::kRequestGetFile, downloaded, &sink, false);
+        // The server's status block in front of the bytes: a refusal or a short file is never programmed.
+        if (code == 0) code = ArvexClient::takeDownloadedFile(downloaded);
     } else {
         const auto target = view_.askSaveFile("", savedFileName(entry.name));
         if (!target) return;

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "arvex/config.h"
 #include "cli/commands.h"
+#include "server/endpoint_config.h"
 
 namespace {
 
@@ -89,6 +91,20 @@ int main(int argc, char** argv) {
     if (index >= argc) {
         printUsage(stderr);
         return 2;
+    }
+    if (!options.simulate && arvex::config::kExampleKeys)
+        std::fprintf(stderr, "arvex-cli: %s\n", arvex::config::kExampleKeysWarning);
+    if (!options.server) {
+        // The configured endpoint: /etc/arvex/updater.conf, then the user's own file.
+        const ArvexClient::EndpointConfigResult config =
+            ArvexClient::readEndpointConfig(ArvexClient::defaultConfigPaths());
+        if (!config.error.empty()) {
+            std::fprintf(stderr, "arvex-cli: %s\n", config.error.c_str());
+            return 2;
+        }
+        if (config.endpoint.host || config.endpoint.port)
+            options.server = config.endpoint.host.value_or(arvex::config::kSupportHost) + ":" +
+                             std::to_string(config.endpoint.port.value_or(arvex::config::kSupportPort));
     }
     const std::string name = argv[index];
     const std::vector<std::string> arguments(argv + index + 1, argv + argc);

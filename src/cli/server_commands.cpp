@@ -1,5 +1,6 @@
 // arvex-cli: the server commands login, list, download and register, against the support server given
 // by --server (or the configured one).
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -10,6 +11,8 @@
 #include "app/identity_check.h"
 #include "arvex/config.h"
 #include "bootloader/session.h"
+#include "catalogue/countries.h"
+#include "catalogue/validators.h"
 #include "cli/backend_choice.h"
 #include "cli/commands.h"
 #include "cli/server_endpoint.h"
@@ -282,14 +285,41 @@ int runDownload(const GlobalOptions& options, const std::vector<std::string>& wo
     return code == 0 ? 0 : 1;
 }
 
+// The first field that the registration form would refuse, as a sentence; empty when all are good.
+std::string registrationFieldError(const std::string& name, const std::string& mail,
+                                   const std::string& password, const std::string& country) {
+    const std::pair<const char*, const std::string*> given[] = {
+        {"--name", &name}, {"--mail", &mail}, {"--password", &password}, {"--country", &country}};
+    for (const auto& [option, text] : given)
+        if (text->empty()) return std::string(option) + " is missing";
+    if (!Global::checkText(name, 1, 64))
+        return "--name: 1 to 64 letters, digits, blanks or ! # $ & ( ) , - . : ; @ _";
+    if (!Global::checkEmail(mail)) return "--mail: '" + mail + "' is not an e-mail address";
+    if (!Global::checkText(password, 1, 64))
+        return "--password: 1 to 64 letters, digits, blanks or ! # $ & ( ) , - . : ; @ _";
+    if (std::find(Global::countryCodes.begin(), Global::countryCodes.end(), country) ==
+        Global::countryCodes.end())
+        return "--country: '" + country + "' is not a country code of the list (ES, DE, GB, ...)";
+    return {};
+}
+
 int runRegister(const GlobalOptions& options, const std::vector<std::string>& words) {
     const Arguments arguments =
         parseArguments(words, {"--identity", "--name", "--mail", "--password", "--country"});
-    if (!prepare(options, arguments, false)) return 1;
     auto value = [&](const char* name) {
         const auto found = arguments.values.find(name);
         return found != arguments.values.end() ? found->second : std::string();
     };
+    if (arguments.error.empty()) {
+        // The registration form's own rules, checked before anything is sent.
+        if (const std::string wrong = registrationFieldError(value("--name"), value("--mail"),
+                                                             value("--password"), value("--country"));
+            !wrong.empty()) {
+            std::fprintf(stderr, "arvex-cli register: %s\n", wrong.c_str());
+            return 2;
+        }
+    }
+    if (!prepare(options, arguments, false)) return 1;
     userInfo = {value("--name"), value("--mail"), value("--password"), value("--country")};
     std::string answer;
     const int code = requestSimple(kRequestRegister, answer, nullptr, true);

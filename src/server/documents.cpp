@@ -7,6 +7,7 @@
 #include <random>
 
 #include "arvex/config.h"
+#include "server/answer_reader.h"
 #include "server/log_hook.h"
 
 namespace ArvexClient {
@@ -43,6 +44,8 @@ std::uint32_t randomWord() {
     return value;
 }
 
+// Only the three characters that would break a double-quoted attribute are escaped: a document without
+// them goes out byte for byte as the server has always received it.
 std::string escapeAttributeImpl(const std::string& value) {
     std::string out;
     out.reserve(value.size());
@@ -54,14 +57,8 @@ std::string escapeAttributeImpl(const std::string& value) {
             case '<':
                 out += "&lt;";
                 break;
-            case '>':
-                out += "&gt;";
-                break;
             case '"':
                 out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
                 break;
             default:
                 out += c;
@@ -168,11 +165,7 @@ struct AnswerDocument {
 enum class RootCheck { kOk, kNoRoot, kNoResp };
 
 RootCheck openAnswer(const std::string& answer, AnswerDocument& out) {
-    if (out.document.Parse(answer.data(), answer.size()) != tinyxml2::XML_SUCCESS) {
-        logError("Error loading data");
-        return RootCheck::kNoRoot;
-    }
-    const tinyxml2::XMLElement* root = out.document.FirstChildElement("zekCom");
+    const tinyxml2::XMLElement* root = readFirstZekCom(answer, out.document);
     if (root == nullptr) {
         logError("Error loading data");
         return RootCheck::kNoRoot;

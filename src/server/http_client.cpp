@@ -1,8 +1,9 @@
 #include <curl/curl.h>
-#include <openssl/rand.h>
 
+#include <chrono>
 #include <mutex>
 
+#include "server/raw_download.h"
 #include "server/transport.h"
 
 namespace ArvexClient {
@@ -13,26 +14,49 @@ struct Exchange {
     std::vector<std::uint8_t>* answer;
     const ProgressSink* sink;
     std::int64_t lastCount = -1;
+    std::chrono::steady_clock::time_point lastMove = std::chrono::steady_clock::now();
+    bool stalled = false;
     bool tooLarge = false;
+    bool outOfMemory = false;
 };
 
-std::size_t collect(char* data, std::size_t size, std::size_t count, void* user) {
+// Runs inside libcurl: nothing may be thrown from here.
+std::size_t collect(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto* exchange = static_cast<Exchange*>(user);
     const std::size_t bytes = size * count;
     if (exchange->answer->size() + bytes > transportSettings.maxAnswerBytes) {
         exchange->tooLarge = true;
         return 0;  // aborts the transfer
     }
-    exchange->answer->insert(exchange->answer->end(), data, data + bytes);
+    try {
+        exchange->answer->insert(exchange->answer->end(), data, data + bytes);
+    } catch (...) {
+        exchange->outOfMemory = true;
+        return 0;
+    }
     return bytes;
 }
 
-int progress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+int progress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) noexcept {
     auto* exchange = static_cast<Exchange*>(user);
     const std::int64_t count = downloaded + uploaded;
-    if (exchange->sink != nullptr && count != exchange->lastCount) {
-        exchange->lastCount = count;
-        exchange->sink->work(count);
+    const auto now = std::chrono::steady_clock::now();
+    if (count == exchange->lastCount) {
+        // The stall detector: only a connection on which nothing moves for the whole time is given up.
+        if (now - exchange->lastMove >= std::chrono::milliseconds(transportSettings.stallTimeoutMs)) {
+            exchange->stalled = true;
+            return 1;
+        }
+        return 0;
+    }
+    exchange->lastCount = count;
+    exchange->lastMove = now;
+    if (exchange->sink != nullptr) {
+        try {
+            exchange->sink->work(count);
+        } catch (...) {
+            return 1;  // a failing progress handler ends the transfer
+        }
     }
     return 0;
 }
@@ -51,14 +75,14 @@ HttpClient::~HttpClient() {
     curl_easy_cleanup(static_cast<CURL*>(handle_));
 }
 
-bool HttpClient::post(const std::string& url, const std::string& contentType, const std::string& body,
-                      std::vector<std::uint8_t>& answer, const ProgressSink* sink) {
+PostResult HttpClient::post(const std::string& url, const std::string& contentType, const std::string& body,
+                            std::vector<std::uint8_t>& answer, const ProgressSink* sink) {
     CURL* curl = static_cast<CURL*>(handle_);
     curl_easy_reset(curl);
     Exchange exchange{&answer, sink};
     const std::string typeHeader = "Content-Type: " + contentType;
     curl_slist* headers = curl_slist_append(nullptr, typeHeader.c_str());
-    if (headers == nullptr) return false;
+    if (headers == nullptr) return {false, "cannot build the request headers"};
     curl_slist* more = curl_slist_append(headers, "Expect:");  // no 100-continue round trip
     if (more != nullptr) headers = more;
 
@@ -68,15 +92,15 @@ bool HttpClient::post(const std::string& url, const std::string& contentType, co
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);  // the same as the hand-built download's
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &exchange);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &exchange);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, settings.connectTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, settings.totalTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, settings.stallTimeoutSeconds);
+    // No total-time limit: a slow server that keeps sending is waited for; progress() detects a stall.
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // the exchange may run on a worker thread
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
 
@@ -86,7 +110,17 @@ bool HttpClient::post(const std::string& url, const std::string& contentType, co
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_slist_free_all(headers);
-    return result == CURLE_OK && !exchange.tooLarge && status >= 200 && status < 300;
+
+    if (exchange.tooLarge)
+        return {false, "the answer from " + url + " is larger than " +
+                           std::to_string(settings.maxAnswerBytes) + " bytes"};
+    if (exchange.stalled)
+        return {false, url + " sent nothing for " + std::to_string(settings.stallTimeoutMs) + " ms"};
+    if (exchange.outOfMemory) return {false, "no memory for the answer from " + url};
+    if (result != CURLE_OK) return {false, "cannot post to " + url + ": " + curl_easy_strerror(result)};
+    if (status < 200 || status >= 300)
+        return {false, url + " answered with HTTP status " + std::to_string(status)};
+    return {true, {}};
 }
 
 }  // namespace ArvexClient

@@ -17,4 +17,9 @@ inline void logError(const std::string& text) {
     if (logHook != nullptr) logHook(1, text, 0, 0);
 }
 
+// Writes through logHook at level 8: shown only in debug mode, for the cause behind an error line.
+inline void logDebug(const std::string& text) {
+    if (logHook != nullptr) logHook(8, text, 0, 0);
+}
+
 }  // namespace ArvexClient

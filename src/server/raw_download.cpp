@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 
 #include "server/documents.h"
 #include "server/socket_stream.h"
+#include "server/status_block.h"
 
 namespace ArvexClient {
 
@@ -69,17 +69,6 @@ private:
     int fd_ = -1;
 };
 
-// "1\r\n<size>" -> size; false for a block without CR LF or a size that is not a 32-bit number.
-bool declaredSize(const std::string& block, std::int32_t& size) {
-    const std::size_t lineEnd = block.find("\r\n");
-    if (lineEnd == std::string::npos) return false;
-    const char* first = block.data() + lineEnd + 2;
-    const char* last = block.data() + block.size();
-    if (first != last && *first == '+') ++first;
-    const auto [end, error] = std::from_chars(first, last, size);
-    return error == std::errc{} && end == last && first != last;
-}
-
 int exchange(const std::string& host, int port, const std::string& path, const std::string& targetFile,
              const std::vector<std::uint8_t>& payload, const ProgressSink& sink) {
     const RawDownloadSettings& settings = rawDownloadSettings;
@@ -104,12 +93,11 @@ int exchange(const std::string& host, int port, const std::string& path, const s
     if (replyHead.find("HTTP/1.1 200 OK") == std::string::npos) return kRawProtocol;
 
     std::string block;
-    if (!connection.readUntil("||\r\n", settings.lineLimit, settings.bodyTimeoutMs, block) || block.empty())
+    if (!connection.readUntil(std::string(kStatusBlockEnd), settings.lineLimit, settings.bodyTimeoutMs,
+                              block))
         return kRawProtocol;
-    if (block[0] == '0') return kRawRefused;
-    if (block[0] != '1') return kRawProtocol;
     std::int32_t expected = 0;
-    if (!declaredSize(block, expected)) return kRawProtocol;
+    if (const int code = readStatusBlock(block, expected); code != kRawOk) return code;
 
     TemporaryFile file(targetFile);
     if (!file.isOpen()) return kRawCannotCreate;
@@ -155,8 +143,8 @@ std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, co
     return "POST /" + path +
            " HTTP/1.0\r\nConnection: keep-alive\r\nContent-Type: multipart/form-data; boundary=" +
            kBoundaryParameter + "\r\nContent-Length: " + number + "\r\nHost: " + hostHeader +
-           "\r\nAccept: text/html, */*\r\nAccept-Encoding: identity\r\n"
-           "User-Agent: Mozilla/3.0 (compatible; qOS 1.0)\r\n\r\n";
+           "\r\nAccept: text/html, */*\r\nAccept-Encoding: identity\r\nUser-Agent: " + kUserAgent +
+           "\r\n\r\n";
 }
 
 int rawPostToFile(const std::string& host, int port, const std::string& path, const std::string& targetFile,

@@ -30,6 +30,9 @@ struct RawDownloadSettings {
 
 inline RawDownloadSettings rawDownloadSettings;
 
+// The User-Agent of every request, hand-built or not.
+inline constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; qOS 1.0)";
+
 // The multipart boundary of the hand-built request and the pieces around the payload.
 inline constexpr const char* kRawBoundary = "--------022014161244160";
 std::string rawBodyHead();  // 211 bytes

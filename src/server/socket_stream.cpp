@@ -19,33 +19,26 @@ constexpr std::size_t kChunk = 64 * 1024;
 
 using Clock = std::chrono::steady_clock;
 
+// The time left, rounded up to whole milliseconds: a truncated value would end every wait up to 1 ms early.
 int remainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) return 0;
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
-bool waitFor(int fd, short events, int timeoutMs) {
+// Waits for events until the deadline has passed; poll's 0 before then only means "look again".
+bool waitUntil(int fd, short events, Clock::time_point deadline) {
     pollfd entry{fd, events, 0};
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const int ready = ::poll(&entry, 1, remainingMs(deadline));
         if (ready > 0) return true;
-        if (ready == 0) return false;
-        if (errno != EINTR) return false;
+        if (ready < 0 && errno != EINTR) return false;
+        if (ready == 0 && Clock::now() >= deadline) return false;
     }
 }
 
-bool connectOne(int fd, const addrinfo& address, int timeoutMs) {
-    const int flags = ::fcntl(fd, F_GETFL, 0);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) return false;
-    if (::connect(fd, address.ai_addr, address.ai_addrlen) != 0) {
-        if (errno != EINPROGRESS) return false;
-        if (!waitFor(fd, POLLOUT, timeoutMs)) return false;
-        int error = 0;
-        socklen_t length = sizeof error;
-        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) return false;
-    }
-    return true;
+bool waitFor(int fd, short events, int timeoutMs) {
+    return waitUntil(fd, events, Clock::now() + std::chrono::milliseconds(timeoutMs));
 }
 
 }  // namespace
@@ -59,24 +52,53 @@ void SocketStream::close() {
     fd_ = -1;
 }
 
+int connectAddress(const ResolvedAddress& address, Clock::time_point deadline) {
+    const int fd = ::socket(address.family, address.socketType | SOCK_CLOEXEC, address.protocol);
+    if (fd < 0) return -1;
+    const int flags = ::fcntl(fd, F_GETFL, 0);
+    bool connected = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+    if (connected &&
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address.address), address.length) != 0) {
+        int error = 0;
+        socklen_t length = sizeof error;
+        connected = errno == EINPROGRESS && waitUntil(fd, POLLOUT, deadline) &&
+                    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+    }
+    if (connected) return fd;
+    ::close(fd);
+    return -1;
+}
+
+int connectWithinBudget(const std::vector<ResolvedAddress>& addresses, Clock::time_point deadline,
+                        const ConnectAttempt& attempt) {
+    for (const ResolvedAddress& address : addresses) {
+        if (Clock::now() >= deadline) break;
+        const int fd = attempt(address, deadline);
+        if (fd >= 0) return fd;
+    }
+    return -1;
+}
+
 bool SocketStream::connect(const std::string& host, std::uint16_t port, int timeoutMs) {
     close();
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
-    for (addrinfo* address = found; address != nullptr; address = address->ai_next) {
-        const int fd =
-            ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
-        if (fd < 0) continue;
-        if (connectOne(fd, *address, timeoutMs)) {
-            fd_ = fd;
-            break;
-        }
-        ::close(fd);
+    std::vector<ResolvedAddress> addresses;
+    for (addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+        if (entry->ai_addrlen > sizeof(sockaddr_storage)) continue;
+        ResolvedAddress& address = addresses.emplace_back();
+        std::memcpy(&address.address, entry->ai_addr, entry->ai_addrlen);
+        address.length = entry->ai_addrlen;
+        address.family = entry->ai_family;
+        address.socketType = entry->ai_socktype;
+        address.protocol = entry->ai_protocol;
     }
     ::freeaddrinfo(found);
+    fd_ = connectWithinBudget(addresses, deadline, connectAddress);
     return fd_ >= 0;
 }
 
@@ -97,12 +119,12 @@ bool SocketStream::writeAll(const void* data, std::size_t size, int timeoutMs) {
     return true;
 }
 
-SocketStream::ReadStatus SocketStream::fill(int timeoutMs) {
+SocketStream::ReadStatus SocketStream::fill(std::chrono::steady_clock::time_point deadline) {
     if (start_ > 0 && start_ == buffer_.size()) {
         buffer_.clear();
         start_ = 0;
     }
-    if (!waitFor(fd_, POLLIN, timeoutMs)) return ReadStatus::kFailed;
+    if (!waitUntil(fd_, POLLIN, deadline)) return ReadStatus::kFailed;
     const std::size_t old = buffer_.size();
     buffer_.resize(old + kChunk);
     ssize_t got;
@@ -137,14 +159,14 @@ bool SocketStream::readUntil(const std::string& terminator, std::size_t limit, i
             searched -= start_;
             start_ = 0;
         }
-        if (fill(remainingMs(deadline)) != ReadStatus::kData) return false;
+        if (fill(deadline) != ReadStatus::kData) return false;
     }
 }
 
 SocketStream::ReadStatus SocketStream::readSome(std::vector<std::uint8_t>& out, int timeoutMs) {
     out.clear();
     if (start_ == buffer_.size()) {
-        const ReadStatus status = fill(timeoutMs);
+        const ReadStatus status = fill(Clock::now() + std::chrono::milliseconds(timeoutMs));
         if (status != ReadStatus::kData) return status;
     }
     out.assign(buffer_.begin() + static_cast<std::ptrdiff_t>(start_), buffer_.end());

@@ -1,12 +1,37 @@
 // A blocking TCP connection with poll() time-outs and a read buffer, for the hand-built download.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include <sys/socket.h>
+
 namespace ArvexClient {
+
+// One address a host name resolved to.
+struct ResolvedAddress {
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    int family = 0;
+    int socketType = 0;
+    int protocol = 0;
+};
+
+// Tries one address until the deadline; returns a connected descriptor or -1.
+using ConnectAttempt =
+    std::function<int(const ResolvedAddress& address, std::chrono::steady_clock::time_point)>;
+
+// Tries the addresses in order under one shared deadline, so a dead first route cannot add its own
+// full time-out to the next one's. Returns the first connected descriptor, or -1.
+int connectWithinBudget(const std::vector<ResolvedAddress>& addresses,
+                        std::chrono::steady_clock::time_point deadline, const ConnectAttempt& attempt);
+
+// A non-blocking connect to one address, waited for until the deadline.
+int connectAddress(const ResolvedAddress& address, std::chrono::steady_clock::time_point deadline);
 
 class SocketStream {
 public:
@@ -15,6 +40,7 @@ public:
     SocketStream(const SocketStream&) = delete;
     SocketStream& operator=(const SocketStream&) = delete;
 
+    // timeoutMs is the budget for the whole connect: name look-up aside, all addresses share it.
     bool connect(const std::string& host, std::uint16_t port, int timeoutMs);
     bool writeAll(const void* data, std::size_t size, int timeoutMs);
 
@@ -29,7 +55,7 @@ public:
     void close();
 
 private:
-    ReadStatus fill(int timeoutMs);
+    ReadStatus fill(std::chrono::steady_clock::time_point deadline);
 
     int fd_ = -1;
     std::vector<std::uint8_t> buffer_;

@@ -3,6 +3,7 @@
 #include <openssl/rand.h>
 
 #include <cstdio>
+#include <exception>
 
 #include "server/documents.h"
 #include "server/envelope.h"
@@ -88,6 +89,13 @@ std::string multipartBody(const std::string& boundary, const std::string& conten
     return body;
 }
 
+int postFailed(const std::string& cause, std::vector<std::uint8_t>& answerStream) {
+    answerStream.clear();
+    logError("Error (data-post)");
+    logDebug(cause);
+    return kRequestPostFailed;
+}
+
 int rawPath(const std::string& document, const std::string& targetFile, const ProgressSink* sink) {
     std::vector<std::uint8_t> payload;
     if (session.cryptEnabled)
@@ -127,17 +135,18 @@ int libraryPath(const std::string& document, std::vector<std::uint8_t>* answerSt
 
     const std::string body = multipartBody(boundary, contentType, requestBody);
     const std::string url = buildServerUrl();
+    // A failed POST (no answer, a non-2xx status, a redirect, an oversized answer) fails the request in
+    // every mode: an error page must never pass for an answer or for a downloaded file.
     if (!session.cryptEnabled || !decryptAnswer) {
-        // The answer is taken as it comes; a failed POST leaves whatever arrived.
-        client->post(url, contentType, body, *answerStream, sink);
+        // The answer is taken as it comes.
+        const PostResult posted = client->post(url, contentType, body, *answerStream, sink);
+        if (!posted.ok) return postFailed(posted.cause, *answerStream);
         return kRequestOk;
     }
 
     std::vector<std::uint8_t> answerCopy;
-    if (!client->post(url, contentType, body, answerCopy, sink)) {
-        logError("Error (data-post)");
-        return kRequestPostFailed;
-    }
+    const PostResult posted = client->post(url, contentType, body, answerCopy, sink);
+    if (!posted.ok) return postFailed(posted.cause, *answerStream);
     if (answerCopy.size() < 6 || isServerErrorText(answerCopy)) {
         logError("Error (data-resp)");
         return kRequestBadAnswer;
@@ -164,8 +173,16 @@ int runRequest(int kind, std::vector<std::uint8_t>* answerStream, const std::vec
         if (!composeDocument(kind, parameter, document)) return kRequestUnknownKind;
         if (isDownload(kind) && !parameter.empty()) return rawPath(document, parameter, sink);
         return libraryPath(document, answerStream, sink, decryptAnswer, client);
+    } catch (const std::exception& error) {
+        // Nothing that went wrong inside may pass for an answer.
+        if (answerStream != nullptr) answerStream->clear();
+        logError("Error (data-post)");
+        logDebug(std::string("request failed: ") + error.what());
+        return kRequestPostFailed;
     } catch (...) {
-        return kRequestOk;  // out of memory inside the driver: the answer holds what it held
+        if (answerStream != nullptr) answerStream->clear();
+        logError("Error (data-post)");
+        return kRequestPostFailed;
     }
 }
 

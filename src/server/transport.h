@@ -28,11 +28,17 @@ enum RequestResult : int {
     kRequestTextCopyFailed = 0xF1000,
 };
 
+// No limit on the total time: a slow server that keeps sending is waited for.
 struct TransportSettings {
     long connectTimeoutMs = 20000;
-    long stallTimeoutSeconds = 20;           // the exchange fails when no byte moves for this long
-    long totalTimeoutMs = 300000;            // upper bound for one exchange
+    long stallTimeoutMs = 20000;             // the exchange fails when no byte moves for this long
     std::size_t maxAnswerBytes = 64u << 20;  // a larger answer is a failed POST, never held in memory
+};
+
+// How one POST ended: ok only for a complete 2xx answer that was not redirected; cause says why not.
+struct PostResult {
+    bool ok = false;
+    std::string cause;
 };
 
 inline TransportSettings transportSettings;
@@ -45,9 +51,10 @@ public:
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
 
-    // POSTs body with the given content type; true only for a complete 2xx answer.
-    bool post(const std::string& url, const std::string& contentType, const std::string& body,
-              std::vector<std::uint8_t>& answer, const ProgressSink* sink);
+    // POSTs body with the given content type. Redirects are not followed (a 3xx is a failure).
+    [[nodiscard]] PostResult post(const std::string& url, const std::string& contentType,
+                                  const std::string& body, std::vector<std::uint8_t>& answer,
+                                  const ProgressSink* sink);
 
 private:
     explicit HttpClient(void* handle) : handle_(handle) {}

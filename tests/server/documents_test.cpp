@@ -62,12 +62,18 @@ TEST_F(DocumentsTest, BuildersWriteTheirAttributesInOrder) {
               "rdate=\"14-09-2010\" ></cmd>");
 }
 
-TEST_F(DocumentsTest, SpecialCharactersInValuesAreEscaped) {
-    deviceInfo.reseller = "Smith & \"Sons\" <Cars> 'Ltd'";
-    const std::string command = buildAuthCommand();
-    EXPECT_NE(command.find("reseller=\"Smith &amp; &quot;Sons&quot; &lt;Cars&gt; &apos;Ltd&apos;\""),
-              std::string::npos);
-    EXPECT_EQ(escapeAttribute("plain text 123"), "plain text 123");
+TEST_F(DocumentsTest, OnlyAmpersandLessThanAndQuoteAreEscaped) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"O'Neil > Co & \"Sons\"", "O'Neil > Co &amp; &quot;Sons&quot;"},
+        {"Smith <Cars> 'Ltd'", "Smith &lt;Cars> 'Ltd'"},
+        {"plain text 123", "plain text 123"},
+        {"&amp;", "&amp;amp;"},
+    };
+    for (const auto& [value, escaped] : cases) EXPECT_EQ(escapeAttribute(value), escaped) << value;
+    deviceInfo.reseller = "O'Neil > Co & \"Sons\"";
+    EXPECT_EQ(withId(buildAuthCommand(), "4821"),
+              "<cmd type=\"AUTH\" id=\"4821\" pid=\"AK01\" serial=\"1234567\" "
+              "reseller=\"O'Neil > Co &amp; &quot;Sons&quot;\" date=\"14-09-2010\"></cmd>");
 }
 
 TEST_F(DocumentsTest, EveryBuilderDrawsAFreshIdInRange) {
@@ -131,6 +137,46 @@ TEST_F(DocumentsTest, AuthAnswers) {
         else
             EXPECT_EQ(loggedLines, std::vector<std::string>{c.logLine});
     }
+}
+
+// What the server script may print around its answer: the first complete zekCom element counts.
+TEST_F(DocumentsTest, AnswersAroundDebugOutputAreRead) {
+    const std::string good = "<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp></zekCom>";
+    struct Case {
+        std::string answer;
+        int result;
+    };
+    const Case cases[] = {
+        {good + "\n<!-- 0.012 s -->", kAuthOk},
+        {good + "debug: request done", kAuthOk},
+        {good + "<zekCom><resp id=\"1\" serverkey=\"X\">AUTH_KO</resp></zekCom>", kAuthOk},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + good, kAuthOk},
+        {"\xEF\xBB\xBF" + good, kAuthOk},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>" + good + "\n\n", kAuthOk},
+        {"<br />\n<b>Notice</b>: Undefined index in api_support.php on line 12<br />\n" + good, kAuthOk},
+        {"Warning: reading <zekCom> failed once\n<?xml version=\"1.0\"?>" + good + "trailing <zekCom",
+         kAuthOk},
+        {"<zekCom >\n<resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp>\n</zekCom >junk", kAuthOk},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_OK<!-- </zekCom> --></resp></zekCom>x", kAuthOk},
+        {"<zekCom><zekCom/><resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp></zekCom>x", kAuthOk},
+        {"<zekComX/>" + good + "x", kAuthOk},
+        {"x<zekCom/>" + good, kAuthUnknown},  // the first element is empty: no resp
+        {"junk <zekCom><resp id=\"4821\"", kAuthUnknown},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        session.requestId = "4821";
+        loggedLines.clear();
+        EXPECT_EQ(parseAuthAnswer(c.answer), c.result);
+        EXPECT_EQ(session.serverKey, c.result == kAuthOk ? "K" : "0");
+    }
+    session.requestId = "7000";
+    int rows = 0;
+    EXPECT_EQ(parseFileList("<?xml version=\"1.0\"?><zekCom><resp id=\"7000\"><file fileid=\"5\"/></resp>"
+                            "</zekCom>\nPHP Notice: done",
+                            [&](std::unique_ptr<FileInfo>, int, void*) { return ++rows; }),
+              kFileListDone);
+    EXPECT_EQ(rows, 1);
 }
 
 TEST_F(DocumentsTest, AnAnswerToAnOlderRequestIsRejected) {

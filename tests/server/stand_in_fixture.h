@@ -18,11 +18,12 @@
 
 namespace testing_support {
 
-inline std::vector<std::string> loggedLines;
+inline std::vector<std::string> loggedLines;  // what the window shows outside debug mode
+inline std::vector<std::string> debugLines;   // the causes shown only in debug mode
 inline const ArvexClient::ProgressSink noProgress;
 
-inline void recordLine(std::int32_t, const std::string& text, std::int32_t, std::uint32_t) {
-    loggedLines.push_back(text);
+inline void recordLine(std::int32_t level, const std::string& text, std::int32_t, std::uint32_t) {
+    (level <= 3 ? loggedLines : debugLines).push_back(text);
 }
 
 class StandInTest : public ::testing::Test {
@@ -45,8 +46,8 @@ protected:
         ArvexClient::rawDownloadSettings.connectTimeoutMs = 2000;
         ArvexClient::transportSettings = {};
         ArvexClient::transportSettings.connectTimeoutMs = 2000;
-        ArvexClient::transportSettings.totalTimeoutMs = 5000;
         loggedLines.clear();
+        debugLines.clear();
         ArvexClient::logHook = recordLine;
     }
     void TearDown() override {

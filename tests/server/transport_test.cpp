@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <stdexcept>
+
 #include "sim/server/sample_catalogue.h"
 #include "stand_in_fixture.h"
 
 namespace {
 
 using namespace ArvexClient;
+using testing_support::debugLines;
 using testing_support::loggedLines;
 
 class TransportTest : public testing_support::StandInTest {};
@@ -116,9 +120,10 @@ TEST_F(TransportTest, FailedPostsBySealingMode) {
         int result;
         std::vector<std::string> lines;
     };
+    // Plain requests once swallowed a failed POST and came back "OK" with an empty answer.
     const Case cases[] = {
         {"sealed", true, kRequestPostFailed, {"Error (data-post)"}},
-        {"plain", false, kRequestOk, {}},
+        {"plain", false, kRequestPostFailed, {"Error (data-post)"}},
     };
     simserver::SupportServer closed;  // its port is free again once it stops
     ASSERT_TRUE(closed.start(0));
@@ -172,6 +177,155 @@ TEST_F(TransportTest, SearchSendsThePatternFromTheFirstLine) {
     });
     EXPECT_EQ(names, (std::vector<std::string>{"ak02_fw_1.3.hex", "ak02_fw_1.2.hex"}));
     EXPECT_NE(standIn->lastDocument().find("pattern=\"fw_1.\""), std::string::npos);
+}
+
+// The script's debug output around its answers must not cost the login or the catalogue.
+TEST_F(TransportTest, DebugModeAnswersAreRead) {
+    const std::pair<bool, const char*> cases[] = {
+        {true, "/support/api_support.php?debugmode=1"},
+        {false, "/support/api_support.php?nocrypt=1&debugmode=1"},
+    };
+    for (const auto& [sealed, path] : cases) {
+        SCOPED_TRACE(path);
+        resetSession();
+        session.cryptEnabled = sealed;
+        server.requestPath = path;
+        std::string answer;
+        ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+        EXPECT_NE(answer.find("<b>Notice</b>"), std::string::npos) << "the stand-in printed its notice";
+        EXPECT_EQ(parseAuthAnswer(answer), kAuthOk);
+
+        ASSERT_EQ(requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
+        std::vector<std::string> names;
+        EXPECT_EQ(parseFileList(answer,
+                                [&](std::unique_ptr<FileInfo> entry, int, void*) {
+                                    names.push_back(entry->name);
+                                    return 1;
+                                }),
+                  kFileListDone);
+        EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
+
+        session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
+        ASSERT_EQ(requestSimple(kRequestGetFile, answer, nullptr, false), kRequestOk);
+        const std::string file =
+            readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk03Dual);
+        EXPECT_EQ(answer, simserver::fileStatusBlock(file.size()) + file);
+    }
+    EXPECT_TRUE(loggedLines.empty()) << loggedLines.front();
+}
+
+// Every mode, every answer that is not a 2xx: an error page never passes for an answer or a file.
+TEST_F(TransportTest, NonSuccessAnswersFailEveryRequest) {
+    struct Mode {
+        const char* name;
+        bool sealed;
+        int kind;
+        bool decrypt;
+    };
+    const Mode modes[] = {
+        {"sealed login", true, kRequestAuth, true},
+        {"plain login", false, kRequestAuth, true},
+        {"sealed download into memory", true, kRequestGetFile, false},
+        {"plain download into memory", false, kRequestGetFile, false},
+    };
+    struct Answer {
+        const char* name;
+        int status;
+        const char* redirect;
+        const char* cause;
+    };
+    const Answer answers[] = {
+        {"500", 500, "", "answered with HTTP status 500"},
+        {"404", 404, "", "answered with HTTP status 404"},
+        {"redirect", 200, "/support/api_support.php", "answered with HTTP status 302"},
+    };
+    for (const Mode& mode : modes) {
+        for (const Answer& reply : answers) {
+            SCOPED_TRACE(std::string(mode.name) + ", " + reply.name);
+            standIn->setFaults({});
+            setServerDefaults();
+            server.host = "127.0.0.1";
+            server.port = standIn->port();
+            if (!mode.sealed) setPlain();
+            login();
+            session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
+            simserver::ServerFaults faults;
+            faults.httpStatus = reply.status;
+            faults.redirectTo = reply.redirect;
+            standIn->setFaults(faults);
+            loggedLines.clear();
+            debugLines.clear();
+            const std::size_t before = standIn->requestCount();
+            std::string answer = "stale";
+            EXPECT_EQ(requestSimple(mode.kind, answer, nullptr, mode.decrypt), kRequestPostFailed);
+            EXPECT_EQ(answer, "");
+            EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});
+            ASSERT_EQ(debugLines.size(), 1u);
+            EXPECT_NE(debugLines[0].find(reply.cause), std::string::npos) << debugLines[0];
+            EXPECT_EQ(standIn->requestCount(), before + 1) << "a redirect is not followed";
+        }
+    }
+}
+
+TEST_F(TransportTest, AnswersAreCappedAtSixtyFourMebibytes) {
+    setPlain();
+    EXPECT_EQ(transportSettings.maxAnswerBytes, std::size_t{64} << 20);
+    simserver::ServerFaults faults;
+    faults.replyBody = std::string((std::size_t{64} << 20) + 1, 'x');
+    standIn->setFaults(faults);
+    std::string answer;
+    EXPECT_EQ(requestSimple(kRequestGetFile, answer, nullptr, false), kRequestPostFailed);
+    EXPECT_EQ(answer, "");
+    ASSERT_EQ(debugLines.size(), 1u);
+    EXPECT_NE(debugLines[0].find("larger than 67108864 bytes"), std::string::npos) << debugLines[0];
+
+    // The limit itself is still an answer.
+    transportSettings.maxAnswerBytes = 1000;
+    for (const auto& [size, result] : {std::pair{1000u, kRequestOk}, std::pair{1001u, kRequestPostFailed}}) {
+        faults.replyBody = std::string(size, 'y');
+        standIn->setFaults(faults);
+        EXPECT_EQ(requestSimple(kRequestGetFile, answer, nullptr, false), result) << size;
+    }
+}
+
+TEST_F(TransportTest, FailuresInsideTheDriverAreNeverOk) {
+    setPlain();
+    for (const bool inCallback : {false, true}) {
+        SCOPED_TRACE(inCallback ? "handler inside the transfer" : "handler before the transfer");
+        ProgressSink throwing;
+        if (inCallback)
+            throwing.onWork = [](std::int64_t) { throw std::runtime_error("progress handler failed"); };
+        else
+            throwing.onWorkBegin = [](std::int64_t) { throw std::runtime_error("progress handler failed"); };
+        loggedLines.clear();
+        std::string answer = "stale";
+        EXPECT_EQ(requestSimple(kRequestAuth, answer, &throwing, true), kRequestPostFailed);
+        EXPECT_EQ(answer, "");
+        EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});
+    }
+}
+
+TEST_F(TransportTest, LibraryPathSendsTheUserAgentOfTheRawPath) {
+    std::string answer;
+    ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    EXPECT_EQ(standIn->lastRequest().header("User-Agent"), "Mozilla/3.0 (compatible; qOS 1.0)");
+    EXPECT_NE(rawRequestHead("/p", 0, "h").find("\r\nUser-Agent: Mozilla/3.0 (compatible; qOS 1.0)\r\n"),
+              std::string::npos);
+}
+
+// A slow server that keeps sending is waited for, however long the whole answer takes.
+TEST_F(TransportTest, SlowButSteadyAnswersAreWaitedFor) {
+    transportSettings.stallTimeoutMs = 1000;
+    simserver::ServerFaults faults;
+    faults.trickleMs = 250;
+    faults.trickleBytes = 24;  // a sealed login answer of about 130 bytes: five pauses or more
+    standIn->setFaults(faults);
+    const auto start = std::chrono::steady_clock::now();
+    std::string answer;
+    ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    EXPECT_EQ(parseAuthAnswer(answer), kAuthOk);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1250))
+        << "longer than the stall detector's time";
 }
 
 TEST_F(TransportTest, GetFileIntoMemoryIsTakenAsItComes) {
@@ -232,9 +386,9 @@ TEST_F(TransportTest, RegistrationOutcomes) {
 
 TEST_F(TransportTest, SlowServersRunIntoTheTimeOuts) {
     simserver::ServerFaults faults;
-    faults.delayMs = 600;
+    faults.delayMs = 2500;
     standIn->setFaults(faults);
-    transportSettings.totalTimeoutMs = 150;
+    transportSettings.stallTimeoutMs = 300;  // a server that sends nothing for this long has stalled
     std::string answer;
     EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestPostFailed);
     EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});

@@ -83,6 +83,28 @@ TEST_F(CliServerCommandsTest, ListDownloadAndRegister) {
     EXPECT_TRUE(standIn.isRegistered("00077777"));
 }
 
+TEST_F(CliServerCommandsTest, RegisterChecksItsFieldsBeforeSending) {
+    const std::string identity = " --identity AK02,00077777,14-09-2010,Arvex";
+    const std::pair<const char*, const char*> cases[] = {
+        {"--mail ana@example.com --password pw --country ES", "--name is missing"},
+        {"--name Ana --password pw --country ES", "--mail is missing"},
+        {"--name Ana --mail ana@example.com --country ES", "--password is missing"},
+        {"--name Ana --mail ana@example.com --password pw", "--country is missing"},
+        {"--name 'Ana<b>' --mail ana@example.com --password pw --country ES", "--name:"},
+        {"--name Ana --mail ana@x --password pw --country ES", "--mail: 'ana@x' is not an e-mail address"},
+        {"--name Ana --mail ana@example.com --password 'p\"w' --country ES", "--password:"},
+        {"--name Ana --mail ana@example.com --password pw --country XX", "--country: 'XX'"},
+        {"--name Ana --mail ana@example.com --password pw --country es", "--country: 'es'"},
+    };
+    for (const auto& [fields, named] : cases) {
+        SCOPED_TRACE(fields);
+        const CliRun run = runCli(server + " register " + fields + identity);
+        EXPECT_EQ(run.status, 2) << run.output;
+        EXPECT_NE(run.output.find(named), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(standIn.requestCount(), 0u) << "nothing was sent";
+}
+
 TEST_F(CliServerCommandsTest, UnreachableServerFails) {
     simserver::SupportServer closed;
     ASSERT_TRUE(closed.start(0));

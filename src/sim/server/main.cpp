@@ -1,4 +1,7 @@
 // arvex-support-server: the stand-in support server on 127.0.0.1, for the demo and manual tests.
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -21,11 +24,51 @@ void usage(std::FILE* out) {
     std::fputs(
         "usage: arvex-support-server [--port N] [--catalogue DIR] [--state FILE] [faults]\n"
         "  --port N           TCP port on 127.0.0.1 (0, the default, picks a free one)\n"
-        "  --catalogue DIR    serve DIR (a missing or empty DIR gets the sample catalogue)\n"
+        "  --catalogue DIR    serve DIR, which must exist (an empty DIR gets the sample catalogue)\n"
         "  --state FILE       remember registrations in FILE\n"
         "faults: --refuse  --delay MS  --wrong-id  --error-text TEXT  --corrupt-envelope  --http10\n"
         "        --keep-open  --long-head BYTES  --short-body BYTES\n",
         out);
+}
+
+[[noreturn]] void refuse(const std::string& sentence) {
+    std::fprintf(stderr, "arvex-support-server: %s\n", sentence.c_str());
+    std::exit(2);
+}
+
+// A whole decimal number in [minimum, maximum], or a refusal naming the option.
+long long number(const std::string& option, const char* text, long long minimum, long long maximum) {
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || errno != 0 || value < minimum || value > maximum)
+        refuse(option + " wants a number from " + std::to_string(minimum) + " to " + std::to_string(maximum) +
+               ", not '" + text + "'");
+    return value;
+}
+
+// The catalogue folder must exist (it is never created); an empty one gets the sample catalogue.
+void checkCatalogueFolder(const std::string& folder) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) refuse("--catalogue " + folder + ": no such folder");
+    if (std::filesystem::is_empty(folder, error) && !simserver::writeSampleCatalogue(folder))
+        refuse("--catalogue " + folder + ": cannot write the sample catalogue into it");
+}
+
+// Registrations are appended to the state file: it, or the folder that will hold it, must be writable.
+void checkStateFile(const std::string& file) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::exists(file, error)) {
+        if (fs::is_directory(file, error)) refuse("--state " + file + ": is a folder, not a file");
+        if (::access(file.c_str(), W_OK) != 0) refuse("--state " + file + ": " + std::strerror(errno));
+        return;
+    }
+    fs::path folder = fs::path(file).parent_path();
+    if (folder.empty()) folder = ".";
+    if (!fs::is_directory(folder, error)) refuse("--state " + file + ": no folder " + folder.string());
+    if (::access(folder.c_str(), W_OK) != 0)
+        refuse("--state " + file + ": cannot create it in " + folder.string() + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -37,14 +80,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         auto value = [&]() -> const char* {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "arvex-support-server: %s needs a value\n", word.c_str());
-                std::exit(2);
-            }
+            if (i + 1 >= argc) refuse(word + " needs a value");
             return argv[++i];
         };
         if (word == "--port")
-            port = std::strtol(value(), nullptr, 10);
+            port = static_cast<long>(number(word, value(), 0, 65535));
         else if (word == "--catalogue")
             options.catalogueFolder = value();
         else if (word == "--state")
@@ -52,7 +92,7 @@ int main(int argc, char** argv) {
         else if (word == "--refuse")
             faults.refuseConnections = true;
         else if (word == "--delay")
-            faults.delayMs = std::atoi(value());
+            faults.delayMs = static_cast<int>(number(word, value(), 0, 3600000));
         else if (word == "--wrong-id")
             faults.wrongRequestId = true;
         else if (word == "--error-text")
@@ -64,32 +104,19 @@ int main(int argc, char** argv) {
         else if (word == "--keep-open")
             faults.keepOpen = true;
         else if (word == "--long-head")
-            faults.longHeadBytes = std::strtoul(value(), nullptr, 10);
+            faults.longHeadBytes = static_cast<std::size_t>(number(word, value(), 0, 1 << 20));
         else if (word == "--short-body")
-            faults.shortBodyBytes = std::strtoull(value(), nullptr, 10);
+            faults.shortBodyBytes = static_cast<std::uint64_t>(number(word, value(), 0, 1LL << 40));
         else if (word == "-h" || word == "--help") {
             usage(stdout);
             return 0;
         } else {
             usage(stderr);
-            return 2;
+            refuse("unknown option '" + word + "'");
         }
     }
-    if (port < 0 || port > 65535) {
-        std::fprintf(stderr, "arvex-support-server: bad port %ld\n", port);
-        return 2;
-    }
-    if (!options.catalogueFolder.empty()) {
-        std::error_code error;
-        const std::filesystem::path folder(options.catalogueFolder);
-        if (!std::filesystem::exists(folder, error) || std::filesystem::is_empty(folder, error)) {
-            if (!simserver::writeSampleCatalogue(options.catalogueFolder)) {
-                std::fprintf(stderr, "arvex-support-server: cannot write the catalogue into %s\n",
-                             options.catalogueFolder.c_str());
-                return 1;
-            }
-        }
-    }
+    if (!options.catalogueFolder.empty()) checkCatalogueFolder(options.catalogueFolder);
+    if (!options.stateFile.empty()) checkStateFile(options.stateFile);
 
     simserver::SupportServer server(options);
     server.setFaults(faults);

@@ -77,7 +77,13 @@ std::string makeTemporaryFolder() {
 }
 
 std::string answerHead(const ServerFaults& faults, std::uint64_t contentLength) {
-    std::string head = faults.http10Reply ? "HTTP/1.0 200 OK\r\n" : "HTTP/1.1 200 OK\r\n";
+    std::string head = faults.http10Reply ? "HTTP/1.0 " : "HTTP/1.1 ";
+    if (!faults.redirectTo.empty())
+        head += "302 Found\r\nLocation: " + faults.redirectTo + "\r\n";
+    else if (faults.httpStatus == 200)
+        head += "200 OK\r\n";
+    else
+        head += std::to_string(faults.httpStatus) + " Fault\r\n";
     head += "Content-Type: application/octet-stream\r\nContent-Length: " + std::to_string(contentLength) +
             "\r\nConnection: close\r\n";
     if (faults.longHeadBytes > 0) head += "X-Padding: " + std::string(faults.longHeadBytes, 'p') + "\r\n";
@@ -85,6 +91,12 @@ std::string answerHead(const ServerFaults& faults, std::uint64_t contentLength) 
 }
 
 }  // namespace
+
+std::string debugOutputAround(const std::string& document) {
+    return "<br />\n<b>Notice</b>:  Undefined index: pattern in <b>/support/api_support.php</b> on line "
+           "<b>88</b><br />\ndebug: answering <zekCom> request\n" +
+           document + "\n<!-- debug: 3 queries, 0.004 s -->\ndebug: done <zekCom\n";
+}
 
 std::vector<BoxRecord> defaultRegistry() {
     return {
@@ -249,6 +261,7 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
         return;
     }
     const bool plain = ("&" + query + "&").find("&nocrypt=1&") != std::string::npos;
+    const bool debug = ("&" + query + "&").find("&debugmode=1&") != std::string::npos;
 
     Answer answer;
     std::optional<std::string> part = dataPart(request);
@@ -267,6 +280,8 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
             answer.seal = answer.seal && answer.file == nullptr;
         }
     }
+    // Answer documents are the ones that would be sealed for a sealed request.
+    if (debug && answer.seal) answer.text = debugOutputAround(answer.text);
     if (plain) answer.seal = false;
 
     if (answer.seal) {
@@ -287,14 +302,24 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
         file.open(catalogue_.fullPath(*answer.file), std::ios::binary);
         fileBytes = answer.file->size - std::min(answer.file->size, faults.shortBodyBytes);
     }
-    if (!response.write(answerHead(faults, answer.text.size() + fileBytes)) || !response.write(answer.text))
-        return;
+    // Writes at once, or piece by piece with a pause between under the trickle fault.
+    auto send = [&](const char* data, std::size_t size) {
+        if (faults.trickleMs <= 0) return response.write(data, size);
+        const std::size_t piece = std::max<std::size_t>(faults.trickleBytes, 1);
+        for (std::size_t at = 0; at < size; at += piece) {
+            if (at > 0) response.pause(faults.trickleMs);
+            if (!response.write(data + at, std::min(piece, size - at))) return false;
+        }
+        return true;
+    };
+    const std::string head = answerHead(faults, answer.text.size() + fileBytes);
+    if (!response.write(head) || !send(answer.text.data(), answer.text.size())) return;
     std::vector<char> chunk(64 * 1024);
     while (fileBytes > 0 && file) {
         file.read(chunk.data(),
                   static_cast<std::streamsize>(std::min<std::uint64_t>(chunk.size(), fileBytes)));
         const auto got = static_cast<std::size_t>(file.gcount());
-        if (got == 0 || !response.write(chunk.data(), got)) return;
+        if (got == 0 || !send(chunk.data(), got)) return;
         fileBytes -= got;
     }
     if (faults.keepOpen) response.holdOpen(options_.keepOpenMs);

@@ -31,6 +31,10 @@ struct ServerFaults {
     std::size_t longHeadBytes = 0;         // an extra reply header of this many bytes
     std::uint64_t shortBodyBytes = 0;      // a file answer leaves out this many of its last bytes
     std::optional<std::string> replyBody;  // sent as the whole answer body instead of the computed one
+    int httpStatus = 200;                  // status code of every answer (the body stays as computed)
+    std::string redirectTo;                // a 302 answer pointing there instead of the answer
+    int trickleMs = 0;                     // the answer goes out in small pieces with this pause between
+    std::size_t trickleBytes = 16;         // size of each piece while trickling
 };
 
 struct BoxRecord {
@@ -49,6 +53,10 @@ struct SupportServerOptions {
     std::vector<BoxRecord> registry = defaultRegistry();
     int keepOpenMs = 30000;  // how long the "kept open" fault holds a connection at most
 };
+
+// What the server script prints around an answer document in debug mode ("debugmode=1" in the query): a
+// PHP notice and an echo before it, a comment and an echo after it. File answers go out without it.
+std::string debugOutputAround(const std::string& document);
 
 // The status block in front of a file answer: "1", CR LF, the size, "||", CR LF.
 std::string fileStatusBlock(std::uint64_t size);
