@@ -45,10 +45,11 @@ int readDeviceInformation(BootLoader& session) {
             regions.push_back(i);
     }
 
-    IdentityBlockCollector collector(
-        session.identityKey, map.bytesPerAddress, [&](std::uint32_t address, const IdentityBlock& plain) {
-            applyIdentityBlock(address, plain, shared.scratch[target], session.identity[target]);
-        });
+    IdentityBlockCollector collector(session.identityKey, map.bytesPerAddress, map.packetDataSize,
+                                     [&](std::uint32_t address, const IdentityBlock& plain) {
+                                         applyIdentityBlock(address, plain, shared.scratch[target],
+                                                            session.identity[target]);
+                                     });
     const ReadMemoryOutcome outcome =
         readMemory(session, regions, kFirmwareBlockAddress,
                    [&collector](const hid::Report& answer) { collector.consume(answer); });

@@ -18,6 +18,7 @@
 #include "bootloader/identity_decoder.h"
 #include "bootloader/packet_writer.h"
 #include "bootloader/programming.h"
+#include "bootloader/read_answer.h"
 #include "bootloader/session.h"
 #include "bootloader/tables.h"
 #include "bootloader/transfer.h"
@@ -201,14 +202,15 @@ int verify(BootLoader& session, const MemoryMap& expected, int target) {
         regions.push_back(span.region);
     }
     const ReadMemoryOutcome outcome = readMemory(session, regions, 0, [&](const hid::Report& answer) {
-        const std::size_t count = answer[6];
-        if (count == 0 || count > kMaxFrameData) return;
-        const std::uint32_t address = frameAddress(answer);
+        const std::optional<ReadAnswer> decoded = decodeReadAnswer(answer, expected.packetDataSize);
+        if (!decoded) return;
+        const std::uint32_t address = decoded->address;
+        const std::size_t count = decoded->data.size();
         for (const Span& span : spans) {
             if (address < span.start || address >= span.start + span.units) continue;
             const std::size_t offset = (address - span.start) * unitBytes;
             for (std::size_t i = 0; i < count && offset + i < readBack[span.region].size(); ++i) {
-                readBack[span.region][offset + i] = answer[hid::kReportSize - count + i];
+                readBack[span.region][offset + i] = decoded->data[i];
                 seen[span.region][offset + i] = true;
             }
             return;

@@ -11,6 +11,7 @@ namespace {
 
 using std::chrono::milliseconds;
 constexpr milliseconds kFrame{1};
+constexpr int kPacedEraseMs = 1500;  // a full-size flash part erases in one to three seconds
 
 // The end of the 1 ms USB frame in which a transfer submitted at t can complete.
 SimBackend::Clock::time_point nextFrameEdge(SimBackend::Clock::time_point t) {
@@ -51,6 +52,11 @@ void SimBackend::setPaced(bool paced) {
 void SimBackend::setResetOffBusMs(int ms) {
     std::lock_guard lock(mutex_);
     settings_.resetOffBusMs = ms;
+}
+
+void SimBackend::setEraseMs(int ms) {
+    std::lock_guard lock(mutex_);
+    settings_.eraseMs = ms;
 }
 
 void SimBackend::setFacilities(std::uint32_t facilities) {
@@ -170,10 +176,10 @@ void SimBackend::deliver(std::size_t boxIndex, hid::Report answer, Clock::time_p
     if (dropAnswerIn_ > 0 && --dropAnswerIn_ == 0) return;
     if (answerFilter_) answerFilter_(answer);
     Box& box = boxes_[boxIndex];
-    auto readyAt = sentAt;
+    auto readyAt = std::max(sentAt, box.erasedAt);
     if (settings_.paced) {
         // The answer travels in a later frame than its request, one answer per frame.
-        readyAt = std::max(sentAt + kFrame, box.lastAnswerReady + kFrame);
+        readyAt = std::max(readyAt + kFrame, box.lastAnswerReady + kFrame);
         box.lastAnswerReady = readyAt;
     }
     traceLocked('<', answer);
@@ -202,6 +208,12 @@ void SimBackend::process(std::size_t boxIndex, const hid::Report& frame, Clock::
         case 0x02:
             ++counts.erase;
             memory.erase(box.config.protectedStart, box.config.protectedEnd);
+            {
+                const int eraseMs = settings_.eraseMs >= 0 ? settings_.eraseMs
+                                    : settings_.paced      ? kPacedEraseMs
+                                                           : 0;
+                box.erasedAt = std::max(box.erasedAt, sentAt + milliseconds(eraseMs));
+            }
             break;
         case 0x03:
             ++counts.programData;

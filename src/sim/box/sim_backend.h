@@ -22,6 +22,8 @@ namespace sim {
 struct SimSettings {
     bool paced = false;        // one 64-byte report per 1 ms frame in each direction, like full speed
     int resetOffBusMs = 1000;  // how long a reset keeps the box off the bus
+    // How long an erase keeps the box from answering; negative: 1500 ms when paced, else 0.
+    int eraseMs = -1;
     std::uint32_t facilities = hid::kAllFacilities;  // what the platform offers; tests take some away
 };
 
@@ -53,6 +55,7 @@ public:
     static std::string pathOf(std::size_t box);
     void setPaced(bool paced);
     void setResetOffBusMs(int ms);
+    void setEraseMs(int ms);  // negative: the realistic default when paced, 0 unpaced
     void setFacilities(std::uint32_t facilities);
     BoxConfig config(std::size_t box = 0) const;
 
@@ -102,6 +105,7 @@ private:
         std::vector<hid::Report> hostFrames;
         Clock::time_point lastOutDone{};
         Clock::time_point lastAnswerReady{};
+        Clock::time_point erasedAt{};  // no answer leaves the box before its erase has finished
     };
     struct OpenHandle {
         std::size_t box;
