@@ -1,11 +1,14 @@
 // arvex-cli: the updater's functions on the command line, against a real box or the simulated one.
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "cli/backend_choice.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 
 namespace {
 
@@ -14,7 +17,7 @@ const std::array kGroups = {cli::boxCommands, cli::programmingCommands, cli::ser
 
 void printUsage(std::FILE* out) {
     std::fputs(
-        "usage: arvex-cli [--simulate[=PRESET]] [--sim-state FILE] [--sim-trace FILE]\n"
+        "usage: arvex-cli [--simulate[=PRESET]] [--sim-state FILE] [--trace FILE] [--wait SECONDS]\n"
         "                 [--server HOST:PORT] [--no-crypt] COMMAND [ARGS]\n\ncommands:\n",
         out);
     for (auto group : kGroups)
@@ -40,6 +43,7 @@ bool takeValue(const std::string& word, const char* name, int& index, int argc, 
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::installInterruptHandling();
     cli::GlobalOptions options;
     int index = 1;
     for (; index < argc; ++index) {
@@ -52,8 +56,17 @@ int main(int argc, char** argv) {
             options.simulatePreset = word.substr(std::strlen("--simulate="));
         } else if (takeValue(word, "--sim-state", index, argc, argv, value)) {
             options.simState = value;
-        } else if (takeValue(word, "--sim-trace", index, argc, argv, value)) {
+        } else if (takeValue(word, "--trace", index, argc, argv, value) ||
+                   takeValue(word, "--sim-trace", index, argc, argv, value)) {
             options.simTrace = value;
+        } else if (takeValue(word, "--wait", index, argc, argv, value)) {
+            char* end = nullptr;
+            const long seconds = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || seconds < 0 || seconds > 86400) {
+                std::fprintf(stderr, "arvex-cli: --wait takes a number of seconds (0: wait for ever)\n");
+                return 2;
+            }
+            options.waitSeconds = static_cast<int>(seconds);
         } else if (takeValue(word, "--server", index, argc, argv, value)) {
             options.server = value;
         } else if (word == "--no-crypt") {
@@ -76,7 +89,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + index + 1, argv + argc);
     for (auto group : kGroups)
         for (const cli::Command& command : group())
-            if (name == command.name) return command.run(options, arguments);
+            if (name == command.name) {
+                const int code = command.run(options, arguments);
+                return code == 0 && cli::simulatedStateSaveFailed() ? 1 : code;
+            }
     std::fprintf(stderr, "arvex-cli: unknown command '%s' (see arvex-cli --help)\n", name.c_str());
     return 2;
 }

@@ -23,6 +23,7 @@
 #include "bootloader/tables.h"
 #include "bootloader/transfer.h"
 #include "cli/backend_choice.h"
+#include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "hid/discovery.h"
 
@@ -86,9 +87,9 @@ public:
         const std::uint8_t bits = kOptionWorkerThread | (dual ? kOptionDual : 0);
         session_.setOptions(&bits);
         session_.selectTarget(target);
-        session_.connect();
-        if (session_.connected == 0) {
-            error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ")";
+        if (!waitForBox(session_, options.waitSeconds)) {
+            error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ") within " +
+                     std::to_string(options.waitSeconds) + " s";
             return;
         }
         const MemoryMap& map = memoryMap();

@@ -65,8 +65,11 @@ public:
     void setMemory(int target, std::uint32_t address, const std::vector<std::uint8_t>& bytes,
                    std::size_t box = 0);
     // The memory of every box and target, to keep a box's state between runs.
-    bool saveMemory(const std::string& file) const;
-    bool loadMemory(const std::string& file);  // false and nothing changed when it does not fit the layout
+    // Written to a temporary file beside `file` that then replaces it, so the old state stays whole when
+    // the save fails or is cut off. False and the cause in *cause when it failed.
+    bool saveMemory(const std::string& file, std::string* cause = nullptr) const;
+    // False, the cause in *cause and nothing changed when the file cannot be read or does not fit the layout.
+    bool loadMemory(const std::string& file, std::string* cause = nullptr);
 
     // What the host sent
     std::vector<hid::Report> hostFrames(std::size_t box = 0) const;
