@@ -148,8 +148,9 @@ TEST_F(CliProgrammingCommands, StateFileProblemsAreNamed) {
 
 TEST_F(CliProgrammingCommands, BoxCommandsWaitForABoxAndSaySo) {
     const std::string hex = write("one.hex", sim::toIntelHex({{0x1D000000, {1, 2, 3}}}));
-    for (const std::string command :
-         {"identify", "info", "reset", "read -o x.bin", "erase-user-data", "flash " + hex}) {
+    const std::vector<std::string> commands = {"identify",        "info",        "reset", "read -o x.bin",
+                                               "erase-user-data", "flash " + hex};
+    for (const std::string& command : commands) {
         const auto began = std::chrono::steady_clock::now();
         const CliRun run = runCli("--simulate=unplugged --wait 1 " + command);
         const auto waited = std::chrono::steady_clock::now() - began;
