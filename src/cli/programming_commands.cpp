@@ -238,18 +238,27 @@ int flash(const GlobalOptions& options, const std::vector<std::string>& argument
     const char* line = "flash FILE.hex [--target 0|1] [--verify]";
     const ParsedArguments parsed = parse(arguments, true, false, true, false);
     if (!parsed.error.empty() || parsed.words.size() != 1) return usage(line);
-    FileLineReader reader(parsed.words[0]);
-    if (!reader.isOpen()) return fail("cannot open " + parsed.words[0]);
+    const std::string& file = parsed.words[0];
+    if (const auto refusal = imageFileRefusal(file)) return fail("cannot open " + file + ": " + *refusal);
+    FileLineReader reader(file);
+    if (!reader.isOpen()) return fail("cannot open " + file);
     BoxSession box(options, parsed.target, false);
     if (!box.ok()) return box.fail();
 
     tables().diagnosticHook = [](int level, const std::string& text) {
         if (level == 1) std::fprintf(stderr, "%s\n", text.c_str());
     };
-    const int loaded = loadHexImage(reader);
+    const HexLoadReport loaded = loadHexImageWithReport(reader);
     tables().diagnosticHook = nullptr;
-    if (loaded == kHexNoLeadingColon) return fail(parsed.words[0] + ": a line does not start with ':'");
-    if (loaded == kHexBadChecksum) return fail(parsed.words[0] + ": a record's checksum does not match");
+    // Everything is checked before the box is erased.
+    if (loaded.lineCut) return fail(file + ": " + loaded.cause + "; the box was not touched");
+    if (loaded.code == kHexNoLeadingColon)
+        return fail(file + ": " + loaded.cause + ": a line does not start with ':'; the box was not touched");
+    if (loaded.code == kHexBadChecksum)
+        return fail(file + ": " + loaded.cause +
+                    ": a record's checksum does not match; the box was not touched");
+    if (const auto refusal = imageRefusal(loaded, true))
+        return fail(file + ": " + *refusal + "; the box was not touched");
     const MemoryMap image = memoryMap();
 
     const int result = box.run(kOpProgram, "Programming");

@@ -102,12 +102,26 @@ TEST_F(CliProgrammingCommands, BadInputIsRefusedBeforeTheBoxIsTouched) {
         {"flash " + write("bad.hex", ":0000000aff\n"), "checksum"},
         {"flash " + write("plain.txt", "hello\n"), "does not start with ':'"},
         {"flash " + (folder / "missing.hex").string(), "cannot open"},
+        {"flash " + folder.string(), "is not a regular file"},
+        {"flash " + write("outside.hex", sim::toIntelHex({{0x30000000, {1, 2, 3}}})),
+         "no record puts data into the box's memory"},
+        {"flash " + write("noeof.hex", ":020000041D00DD\n:0100000001FE\n"), "end-of-file record is missing"},
+        {"flash " + write("gap.hex", ":020000041D00DD\n:0100000001FE\n\n:0100010002FC\n:00000001FF\n"),
+         "line 3: an empty line ends the records, more follow it"},
+        {"flash " + write("checksum.hex", ":020000041D00DD\n:0100000001FE\n:0100010002FD\n"),
+         "line 3: checksum FD, expected FC"},
+        {"flash " + write("long.hex", ":020000041D00DD\n:01000000" + std::string(5000, '0') + "01FE\n"),
+         "line 2: longer than 4096 characters"},
         {"read", "usage"},
         {"flash a.hex --target 2", "usage"},
     };
     for (const auto& [arguments, text] : cases) {
-        const CliRun run = runCli(state + " " + arguments);
+        const CliRun run =
+            runCli(state + " --trace " + (folder / "refused.trace").string() + " " + arguments);
         EXPECT_NE(run.status, 0) << arguments;
+        std::ifstream trace(folder / "refused.trace");
+        for (std::string line; std::getline(trace, line);)
+            EXPECT_NE(line.substr(0, 6), "> 0002") << arguments << ": the box was erased";
         EXPECT_NE(run.output.find(text), std::string::npos) << arguments << "\n" << run.output;
     }
     for (const char* command : {"erase-user-data", "reset", "erase-user-data --dual"})
@@ -192,6 +206,18 @@ TEST_F(CliProgrammingCommands, SignalsSaveTheStateAndEndWith130) {
             if (entry.path().filename().string().find(".state.") != std::string::npos) ++leftovers;
         EXPECT_EQ(leftovers, 0u) << "no temporary state file is left behind";
     }
+}
+
+// A record behind a long run of blanks is read whole and programmed.
+TEST_F(CliProgrammingCommands, RecordBehindManyBlanksIsProgrammed) {
+    const std::string hex =
+        write("blanks.hex", ":020000041D00DD\n" + std::string(5000, ' ') + ":0100000001FE\n:00000001FF\n");
+    const CliRun flashed = runCli(state + " flash " + hex + " --verify");
+    ASSERT_EQ(flashed.status, 0) << flashed.output;
+    const std::string back = (folder / "back.bin").string();
+    ASSERT_EQ(runCli(state + " read -o " + back).status, 0);
+    std::ifstream in(back, std::ios::binary);
+    EXPECT_EQ(in.get(), 0x01);
 }
 
 }  // namespace
