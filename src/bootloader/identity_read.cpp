@@ -40,8 +40,10 @@ int readDeviceInformation(BootLoader& session) {
     const std::size_t regionCount = std::min<std::size_t>(map.regionCount, kMaxRegions);
     for (std::size_t i = 0; i < regionCount; ++i) {
         const Region& region = map.regions[i];
+        // A region the session refused (no image: too large or not addressable) is not read: a lying
+        // size of 0xFFFFFFFF units would keep the read going for hours.
         if (region.start <= kFirmwareBlockAddress &&
-            kFirmwareBlockAddress < std::uint64_t{region.start} + region.size)
+            kFirmwareBlockAddress < std::uint64_t{region.start} + region.size && !map.images[i].empty())
             regions.push_back(i);
     }
 

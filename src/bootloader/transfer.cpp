@@ -119,6 +119,7 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
         if (index >= map.regionCount) continue;
         const Region& region = map.regions[index];
         const std::uint64_t end = static_cast<std::uint64_t>(region.start) + region.size;
+        if (end > 0x100000000ull) return kReadMemoryFailed;  // frame addresses would wrap
         std::uint64_t next = std::max<std::uint64_t>(firstAddress, region.start);
         const std::uint64_t span = region.size == 0 ? 1 : region.size;
         while (inFlight > 0 || next < end) {

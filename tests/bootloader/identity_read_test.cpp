@@ -1,6 +1,7 @@
 // The identity read against the simulated box and the decoding of the information blocks.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -272,6 +273,31 @@ TEST(IdentityBlocks, FortyEightByteAnswersCarryTheirChunksFromByteSeven) {
         EXPECT_EQ(field.serial, "00012345");
         EXPECT_EQ(field.date, "14-09-2010");
         EXPECT_EQ(field.hardwareVersion, "1");
+    }
+}
+
+// Lying query answers: a region the session could not hold, or one whose end passes 32-bit addresses.
+TEST_F(IdentityRead, RefusedRegionsAreNotRead) {
+    struct Case {
+        std::uint32_t start, size;
+    };
+    for (const Case c : {Case{0x1D07C000, 0xFFFFFFFF}, Case{0xFFFFF000, 0x2000}}) {
+        sim::BoxConfig config = sim::defaultBoxConfig();
+        config.targets[0].regions = {{1, c.start, 0x100}};
+        start({config});
+        box->setAnswerFilter([c](hid::Report& answer) {
+            if (answer[1] != 0x01) return;
+            for (int i = 0; i < 4; ++i) answer[5 + i] = static_cast<std::uint8_t>(c.start >> (8 * i));
+            for (int i = 0; i < 4; ++i) answer[9 + i] = static_cast<std::uint8_t>(c.size >> (8 * i));
+        });
+        runInline();
+        ASSERT_EQ(session->connect(), 0);
+        EXPECT_TRUE(memoryMap().images[0].empty());
+        box->clearHostFrames();
+        const auto began = std::chrono::steady_clock::now();
+        EXPECT_EQ(session->startOperation(kOpReadIdentity), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
+        EXPECT_EQ(box->counts(0).readMemory, 0) << std::hex << c.start;
     }
 }
 
