@@ -92,7 +92,9 @@ int BootLoader::openSession() {
     for (std::size_t r = 0; r < map.regionCount; ++r) {
         const std::uint64_t units = static_cast<std::uint64_t>(map.regions[r].size) + 1;
         const std::uint64_t bytes = units * perUnit;
-        bool allocated = bytes <= kMaxImageBytes + perUnit;
+        // A region whose end does not fit 32-bit frame addresses would wrap to 0x00000000 on the wire.
+        const bool addressable = std::uint64_t{map.regions[r].start} + map.regions[r].size <= 0x100000000ull;
+        bool allocated = addressable && bytes <= kMaxImageBytes + perUnit;
         if (allocated) {
             try {
                 map.images[r].assign(static_cast<std::size_t>(bytes), 0);

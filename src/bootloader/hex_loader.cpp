@@ -1,7 +1,13 @@
 #include "bootloader/hex_loader.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "bootloader/tables.h"
@@ -62,7 +68,7 @@ std::string_view trim(std::string_view line) {
     return line;
 }
 
-void storeData(const Record& record, std::uint32_t fileAddress, MemoryMap& map) {
+std::size_t storeData(const Record& record, std::uint32_t fileAddress, MemoryMap& map) {
     const std::uint64_t unitBytes = map.bytesPerAddress;
     const std::size_t regionCount = std::min<std::size_t>(map.regionCount, kMaxRegions);
     for (std::size_t i = 0; i < regionCount; ++i) {
@@ -73,9 +79,11 @@ void storeData(const Record& record, std::uint32_t fileAddress, MemoryMap& map) 
         std::vector<std::uint8_t>& image = map.images[i];
         const std::uint64_t offset = fileAddress - first;
         const unsigned count = record.count();
-        for (unsigned k = 0; k < count && offset + k < image.size(); ++k) image[offset + k] = record.data(k);
-        return;
+        unsigned k = 0;
+        for (; k < count && offset + k < image.size(); ++k) image[offset + k] = record.data(k);
+        return k;
     }
+    return 0;
 }
 
 void report(const HexDiagnostic& diagnostic, int level, const char* text) {
@@ -84,29 +92,64 @@ void report(const HexDiagnostic& diagnostic, int level, const char* text) {
 
 }  // namespace
 
-int loadHexRecords(LineReader& reader, MemoryMap& map, const HexDiagnostic& diagnostic) {
+HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const HexDiagnostic& diagnostic) {
+    HexLoadReport result;
     std::uint32_t extendedLinearAddress = 0;
-    bool endOfFileSeen = false;
-    for (;;) {
+    char text[96];
+    for (std::size_t number = 1;; ++number) {
+        if (result.endOfFileSeen) break;
         const std::string_view raw = reader.nextLine();
-        if (raw.empty() || endOfFileSeen) break;
+        if (raw.empty()) {
+            // The loader's rule: an empty line ends the load. Whether records were left behind is noted.
+            while (!reader.atEnd()) {
+                if (trim(reader.nextLine()).empty()) continue;
+                result.stoppedAtEmptyLine = true;
+                result.line = number;
+                std::snprintf(text, sizeof text, "line %zu: an empty line ends the records, more follow it",
+                              number);
+                result.cause = text;
+                break;
+            }
+            break;
+        }
+        if (reader.lineWasCut()) {
+            result.lineCut = true;
+            result.line = number;
+            std::snprintf(text, sizeof text, "line %zu: longer than %zu characters", number,
+                          FileLineReader::kMaxLineLength);
+            result.cause = text;
+        }
         const std::string_view line = trim(raw);
         if (line.empty()) continue;
         if (line.front() != ':') {
             report(diagnostic, 1, "ERROR: no leading ':' in row");
-            return kHexNoLeadingColon;
+            result.code = kHexNoLeadingColon;
+            result.line = number;
+            std::snprintf(text, sizeof text, "line %zu: does not start with ':'", number);
+            result.cause = text;
+            return result;
         }
         const Record record(line.substr(1));
         if (!record.checksumMatches()) {
             report(diagnostic, 1, "Error de checksum en el fichero .hex");
-            return kHexBadChecksum;
+            unsigned sum = 0;
+            for (unsigned i = 0; i < record.count() + 4; ++i) sum += record.bytePair(i);
+            result.code = kHexBadChecksum;
+            if (result.lineCut) return result;  // the cut explains the bad checksum
+            result.line = number;
+            std::snprintf(text, sizeof text, "line %zu: checksum %02X, expected %02X", number,
+                          record.checksum(), static_cast<unsigned>((0x100 - (sum & 0xFF)) & 0xFF));
+            result.cause = text;
+            return result;
         }
+        if (result.lineCut) return result;  // a cut record that still passed its checksum is not trusted
         switch (record.type()) {
             case kTypeData:
-                storeData(record, (extendedLinearAddress << 16) + record.address(), map);
+                result.bytesPlaced +=
+                    storeData(record, (extendedLinearAddress << 16) + record.address(), map);
                 break;
             case kTypeEndOfFile:
-                endOfFileSeen = true;
+                result.endOfFileSeen = true;
                 break;
             case kTypeExtendedLinearAddress:
                 extendedLinearAddress = record.field(8, 2 * record.count());
@@ -116,7 +159,31 @@ int loadHexRecords(LineReader& reader, MemoryMap& map, const HexDiagnostic& diag
         }
     }
     report(diagnostic, 3, "Fichero Hex cargado correctamente");
-    return kHexLoaded;
+    return result;
+}
+
+int loadHexRecords(LineReader& reader, MemoryMap& map, const HexDiagnostic& diagnostic) {
+    return loadHexRecordsWithReport(reader, map, diagnostic).code;
+}
+
+HexLoadReport loadHexImageWithReport(LineReader& reader) {
+    SessionTables& shared = tables();
+    return loadHexRecordsWithReport(reader, shared.map, shared.diagnosticHook);
+}
+
+std::optional<std::string> imageRefusal(const HexLoadReport& report, bool localFile) {
+    if (!report.cause.empty()) return report.cause;
+    if (report.bytesPlaced == 0) return "no record puts data into the box's memory";
+    if (localFile && !report.endOfFileSeen) return "the end-of-file record is missing";
+    return std::nullopt;
+}
+
+std::optional<std::string> imageFileRefusal(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::string("cannot open it: ") + std::strerror(errno);
+    if (!S_ISREG(info.st_mode)) return std::string("it is not a regular file");
+    if (::access(path.c_str(), R_OK) != 0) return std::string("cannot read it: ") + std::strerror(errno);
+    return std::nullopt;
 }
 
 int loadHexImage(LineReader& reader) {

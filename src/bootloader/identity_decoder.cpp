@@ -5,13 +5,12 @@
 #include <cstring>
 
 #include "bootloader/frames.h"
+#include "bootloader/read_answer.h"
 #include "crypto/aes.h"
 
 namespace bootloader {
 namespace {
 
-constexpr std::size_t kFrameSize = 65;
-constexpr std::size_t kMaxAnswerData = 58;  // bytes 7..64
 constexpr std::uint32_t kAllBytes = (1u << kIdentityBlockSize) - 1;
 constexpr std::uint32_t kNoHardwareVersion = 0xFFFFFFFF;
 
@@ -65,8 +64,10 @@ void decodeResellerBlock(const IdentityBlock& plain, int half, IdentityScratch& 
 }
 
 IdentityBlockCollector::IdentityBlockCollector(const std::array<std::uint8_t, 16>& identityKey,
-                                               std::uint8_t bytesPerAddress, BlockHandler handler)
+                                               std::uint8_t bytesPerAddress, std::uint8_t packetDataSize,
+                                               BlockHandler handler)
     : key_(identityKey),
+      packetDataSize_(packetDataSize),
       unitBytes_(bytesPerAddress == 0 ? 1 : bytesPerAddress),
       handler_(std::move(handler)),
       blocks_{{{kFirmwareBlockAddress},
@@ -75,12 +76,14 @@ IdentityBlockCollector::IdentityBlockCollector(const std::array<std::uint8_t, 16
                {kResellerBlock2Address}}} {}
 
 void IdentityBlockCollector::consume(const std::array<std::uint8_t, 65>& answer) {
-    const std::size_t count = answer[6];
-    if (count == 0 || count > kMaxAnswerData) return;
-    const std::uint8_t* data = answer.data() + (kFrameSize - count);
-    // Byte positions in image bytes, so two-byte units place their data like the image copy does.
-    const std::uint64_t first = littleEndian32(answer.data() + 2) * unitBytes_;
-    const std::uint64_t last = first + count;
+    const std::optional<ReadAnswer> decoded = decodeReadAnswer(answer, packetDataSize_);
+    if (!decoded) return;
+    const std::uint8_t* data = decoded->data.data();
+    // Byte positions in image bytes, so two-byte units place their data like the image copy does. With
+    // one-byte units and 48-byte packets this is the 16-byte chunk k at frame byte 7 + 16k belonging to
+    // the answer's address + 16k.
+    const std::uint64_t first = std::uint64_t{decoded->address} * unitBytes_;
+    const std::uint64_t last = first + decoded->data.size();
     for (Pending& block : blocks_) {
         const std::uint64_t blockFirst = block.address * unitBytes_;
         const std::uint64_t from = std::max(first, blockFirst);

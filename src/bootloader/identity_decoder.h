@@ -28,16 +28,16 @@ void decodeResellerBlock(const IdentityBlock& plain, int half, IdentityScratch& 
                          std::string& reseller);
 
 // Collects the four information blocks from memory-read answers, by the address each answer carries and
-// its data right-aligned to frame byte 64. Only the 65 bytes of the frame are ever read: an answer whose
-// byte count cannot fit the frame is ignored. A block may arrive split over two answers; once all its 16
-// bytes are in, it is decrypted with the identity key and handed on; an erased block (all 0xFF) is handed
-// on as all 0xFF.
+// its data where decodeReadAnswer finds them for the packet size. Only the 65 bytes of the frame are ever
+// read: an answer whose byte count cannot fit the frame is ignored. A block may arrive split over two
+// answers; once all its 16 bytes are in, it is decrypted with the identity key and handed on; an erased block
+// (all 0xFF) is handed on as all 0xFF.
 class IdentityBlockCollector {
 public:
     using BlockHandler = std::function<void(std::uint32_t address, const IdentityBlock& plain)>;
 
     IdentityBlockCollector(const std::array<std::uint8_t, 16>& identityKey, std::uint8_t bytesPerAddress,
-                           BlockHandler handler);
+                           std::uint8_t packetDataSize, BlockHandler handler);
 
     void consume(const std::array<std::uint8_t, 65>& answer);
 
@@ -49,6 +49,7 @@ private:
     };
 
     std::array<std::uint8_t, 16> key_;
+    std::uint8_t packetDataSize_;
     std::uint64_t unitBytes_;
     BlockHandler handler_;
     std::array<Pending, 4> blocks_;

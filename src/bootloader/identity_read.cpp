@@ -40,15 +40,18 @@ int readDeviceInformation(BootLoader& session) {
     const std::size_t regionCount = std::min<std::size_t>(map.regionCount, kMaxRegions);
     for (std::size_t i = 0; i < regionCount; ++i) {
         const Region& region = map.regions[i];
+        // A region the session refused (no image: too large or not addressable) is not read: a lying
+        // size of 0xFFFFFFFF units would keep the read going for hours.
         if (region.start <= kFirmwareBlockAddress &&
-            kFirmwareBlockAddress < std::uint64_t{region.start} + region.size)
+            kFirmwareBlockAddress < std::uint64_t{region.start} + region.size && !map.images[i].empty())
             regions.push_back(i);
     }
 
-    IdentityBlockCollector collector(
-        session.identityKey, map.bytesPerAddress, [&](std::uint32_t address, const IdentityBlock& plain) {
-            applyIdentityBlock(address, plain, shared.scratch[target], session.identity[target]);
-        });
+    IdentityBlockCollector collector(session.identityKey, map.bytesPerAddress, map.packetDataSize,
+                                     [&](std::uint32_t address, const IdentityBlock& plain) {
+                                         applyIdentityBlock(address, plain, shared.scratch[target],
+                                                            session.identity[target]);
+                                     });
     const ReadMemoryOutcome outcome =
         readMemory(session, regions, kFirmwareBlockAddress,
                    [&collector](const hid::Report& answer) { collector.consume(answer); });

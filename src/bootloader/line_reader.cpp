@@ -27,9 +27,19 @@ bool FileLineReader::fill() {
     return chunkSize_ > 0;
 }
 
+bool FileLineReader::atEnd() const {
+    if (chunkPosition_ < chunkSize_)
+        return skipLineFeed_ && chunkSize_ - chunkPosition_ == 1 && chunk_[chunkPosition_] == '\n' &&
+               file_.peek() == EOF;
+    return !file_.is_open() || file_.peek() == EOF;
+}
+
 std::string_view FileLineReader::nextLine() {
     line_.clear();
+    cut_ = false;
     bool sawAnything = false;
+    bool onlySpace = true;  // nothing but white space so far: kept as at most one blank
+    const auto isText = [](char c) { return c != ' ' && c != '\t' && c != '\v' && c != '\f'; };
     for (;;) {
         if (chunkPosition_ >= chunkSize_ && !fill()) break;
         if (skipLineFeed_) {
@@ -42,8 +52,17 @@ std::string_view FileLineReader::nextLine() {
         const char* begin = chunk_.data() + chunkPosition_;
         const char* end = chunk_.data() + chunkSize_;
         const char* stop = std::find_if(begin, end, [](char c) { return c == '\n' || c == '\r'; });
-        const std::size_t room = kMaxLineLength - line_.size();
-        line_.append(begin, std::min(static_cast<std::size_t>(stop - begin), room));
+        const char* from = begin;
+        if (onlySpace) {
+            from = std::find_if(begin, stop, isText);
+            if (from != begin && line_.empty()) line_.push_back(' ');
+            if (from != stop) onlySpace = false;
+        }
+        const std::size_t kept = kMaxLineLength + (line_.starts_with(' ') ? 1 : 0);  // + the kept blank
+        const std::size_t room = kept - line_.size();
+        const auto length = static_cast<std::size_t>(stop - from);
+        if (length > room) cut_ = true;
+        line_.append(from, std::min(length, room));
         sawAnything = true;
         chunkPosition_ += static_cast<std::size_t>(stop - begin);
         if (stop != end) {

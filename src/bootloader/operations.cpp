@@ -40,8 +40,11 @@ int BootLoader::performOperation(int operation) {
                     return readDeviceInformation(*this);
                 case kOpErase:
                     return eraseDevice();
-                case kOpProgram:
-                    return eraseDevice() | programDevice(*this);
+                case kOpProgram: {
+                    // Two statements: the erase must reach the box before programming starts.
+                    const int erased = eraseDevice();
+                    return erased | programDevice(*this);
+                }
                 case kOpReserved9:
                 case kOpReserved12:
                     return kReservedOperation;

@@ -5,6 +5,7 @@
 
 #include "bootloader/frames.h"
 #include "bootloader/long_operations.h"
+#include "bootloader/settings.h"
 #include "bootloader/tables.h"
 #include "bootloader/transfer.h"
 
@@ -67,7 +68,8 @@ int programDevice(BootLoader& session) {
     session.progress = 50;
     // The box answers the query once its erase has finished; the data must not come sooner.
     hid::Report answer{};
-    if (!stream.readAnswer(answer)) return fail(session, kProgramEraseAnswerFailed, kEraseAnswerReadFailed);
+    if (!stream.readAnswer(answer, transferSettings().eraseAnswerTimeoutMs))
+        return fail(session, kProgramEraseAnswerFailed, kEraseAnswerReadFailed);
     session.programStatus = kProgramWriting;
 
     PacketWriter writer;

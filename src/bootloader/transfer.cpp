@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "bootloader/frames.h"
+#include "bootloader/read_answer.h"
 #include "bootloader/settings.h"
 #include "bootloader/tables.h"
 #include "hid/discovery.h"
@@ -63,8 +64,8 @@ bool WriteStream::write(const hid::Report& frame) {
     return writer_.write(frame) == 0;
 }
 
-bool WriteStream::readAnswer(hid::Report& answer) {
-    return readOne(reader_, answer, transferSettings().answerTimeoutMs) == hid::kReadOk;
+bool WriteStream::readAnswer(hid::Report& answer, int timeoutMs) {
+    return readOne(reader_, answer, timeoutMs) == hid::kReadOk;
 }
 
 std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end, std::uint8_t packetDataSize,
@@ -78,15 +79,16 @@ std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end, std::uin
 
 bool placeAnswer(std::size_t region, const hid::Report& answer) {
     const MemoryMap& map = memoryMap();
-    const std::size_t count = answer[6];
-    if (count > kMaxFrameData || region >= map.regionCount) return false;
-    const std::uint32_t address = frameAddress(answer);
+    if (region >= map.regionCount) return false;
+    const std::optional<ReadAnswer> decoded = decodeReadAnswer(answer, map.packetDataSize);
+    if (!decoded) return false;
     const Region& where = map.regions[region];
-    if (address < where.start) return false;
+    if (decoded->address < where.start) return false;
     std::vector<std::uint8_t>& image = memoryMap().images[region];
-    const std::uint64_t offset = static_cast<std::uint64_t>(address - where.start) * map.bytesPerAddress;
-    if (offset + count > image.size()) return false;
-    std::copy(answer.end() - static_cast<std::ptrdiff_t>(count), answer.end(),
+    const std::uint64_t offset =
+        static_cast<std::uint64_t>(decoded->address - where.start) * map.bytesPerAddress;
+    if (offset + decoded->data.size() > image.size()) return false;
+    std::copy(decoded->data.begin(), decoded->data.end(),
               image.begin() + static_cast<std::ptrdiff_t>(offset));
     return true;
 }
@@ -117,6 +119,7 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
         if (index >= map.regionCount) continue;
         const Region& region = map.regions[index];
         const std::uint64_t end = static_cast<std::uint64_t>(region.start) + region.size;
+        if (end > 0x100000000ull) return kReadMemoryFailed;  // frame addresses would wrap
         std::uint64_t next = std::max<std::uint64_t>(firstAddress, region.start);
         const std::uint64_t span = region.size == 0 ? 1 : region.size;
         while (inFlight > 0 || next < end) {

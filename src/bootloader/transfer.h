@@ -37,8 +37,8 @@ public:
     explicit WriteStream(BootLoader& session);
     bool writeOpened() const { return writer_.isOpen(); }
     bool readOpened() const { return reader_.isOpen(); }
-    bool write(const hid::Report& frame);  // false when the frame was not written
-    bool readAnswer(hid::Report& answer);  // false on error or after answerTimeoutMs
+    bool write(const hid::Report& frame);                 // false when the frame was not written
+    bool readAnswer(hid::Report& answer, int timeoutMs);  // false on error or after timeoutMs
 
 private:
     hid::Device writer_;
@@ -62,8 +62,9 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
 std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end, std::uint8_t packetDataSize,
                               std::uint8_t bytesPerAddress);
 
-// Copies an answer's right-aligned data into the region's image when they fit it; false when ignored
-// (count above 58, address before the region or data beyond its image).
+// Copies an answer's data (placed as decodeReadAnswer says for the map's packet size) into the region's
+// image when they fit it; false when ignored (count 0 or above 58, address before the region or data
+// beyond its image).
 bool placeAnswer(std::size_t region, const hid::Report& answer);
 
 }  // namespace bootloader

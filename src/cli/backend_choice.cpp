@@ -1,45 +1,80 @@
 #include "cli/backend_choice.h"
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 
 #include "hid/backend.h"
 #include "hid/hidapi_backend.h"
+#include "hid/tracing_backend.h"
 #include "sim/box/presets.h"
 
 namespace cli {
 
+namespace {
+
+std::atomic<bool>& saveFailed() {
+    static std::atomic<bool> failed{false};
+    return failed;
+}
+
+}  // namespace
+
+bool simulatedStateSaveFailed() {
+    return saveFailed().load();
+}
+
 BackendChoice::BackendChoice(const GlobalOptions& options) {
+    std::shared_ptr<hid::Backend> chosen;
     if (!options.simulate) {
-        hid::setBackend(std::make_shared<hid::HidapiBackend>());
-        return;
+        chosen = std::make_shared<hid::HidapiBackend>();
+    } else {
+        box_ = sim::makePresetBox(options.simulatePreset);
+        if (!box_) {
+            error_ = "unknown simulation preset '" + options.simulatePreset + "'; presets:";
+            for (const sim::Preset& preset : sim::presets()) error_ += std::string(" ") + preset.name;
+            return;
+        }
+        if (!options.simState.empty()) {
+            std::error_code ignored;
+            std::string cause;
+            if (std::filesystem::exists(options.simState, ignored) &&
+                !box_->loadMemory(options.simState, &cause)) {
+                error_ = "cannot load the simulated box's memory from " + options.simState + ": " + cause +
+                         "; delete the file to start with a fresh box";
+                box_.reset();
+                return;
+            }
+            statePath_ = options.simState;
+        }
+        chosen = box_;
     }
-    box_ = sim::makePresetBox(options.simulatePreset);
-    if (!box_) {
-        error_ = "unknown simulation preset '" + options.simulatePreset + "'; presets:";
-        for (const sim::Preset& preset : sim::presets()) error_ += std::string(" ") + preset.name;
-        return;
-    }
-    if (!options.simState.empty()) {
-        std::error_code ignored;
-        if (std::filesystem::exists(options.simState, ignored) && !box_->loadMemory(options.simState)) {
-            error_ = "cannot load the simulated box's memory from " + options.simState;
+    if (!options.simTrace.empty()) {
+        auto tracing = hid::TracingBackend::open(chosen, options.simTrace);
+        if (!tracing) {
+            error_ = "cannot open the frame trace " + options.simTrace;
             box_.reset();
             return;
         }
-        statePath_ = options.simState;
+        chosen = tracing;
     }
-    if (!options.simTrace.empty() && !box_->setTraceFile(options.simTrace)) {
-        error_ = "cannot open the frame trace " + options.simTrace;
-        box_.reset();
-        return;
-    }
-    hid::setBackend(box_);
+    hid::setBackend(chosen);
+    // An interrupted run keeps what the box holds at that moment; the save replaces the file whole.
+    if (!statePath_.empty())
+        saveOnInterrupt_ = std::make_unique<CleanupRegistration>([this] { saveState(); });
+}
+
+void BackendChoice::saveState() const {
+    std::string cause;
+    if (box_->saveMemory(statePath_, &cause)) return;
+    saveFailed() = true;
+    std::fprintf(stderr, "arvex-cli: cannot save the simulated box's memory to %s: %s\n", statePath_.c_str(),
+                 cause.c_str());
 }
 
 BackendChoice::~BackendChoice() {
-    if (box_ && !statePath_.empty() && !box_->saveMemory(statePath_))
-        std::fprintf(stderr, "arvex-cli: cannot save the simulated box's memory to %s\n", statePath_.c_str());
+    saveOnInterrupt_.reset();
+    if (box_ && !statePath_.empty()) saveState();
 }
 
 }  // namespace cli

@@ -5,14 +5,16 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "sim/box/sim_backend.h"
 
 namespace cli {
 
 // With --simulate: a simulated box of the chosen preset becomes the process's backend, its memory loaded
-// from --sim-state (when that file exists) and its reports traced to --sim-trace. Without: the real
-// hidapi backend. The simulated memory is saved back to --sim-state when the choice goes out of scope.
-// Make the choice before the session: the session binds the backend it finds.
+// from --sim-state (when that file exists). Without: the real hidapi backend. With --trace (or its older
+// name --sim-trace) every report to and from either backend is appended to the trace file. The simulated
+// memory is saved back to --sim-state when the choice goes out of scope, and also when the run is
+// interrupted (SIGINT, SIGTERM). Make the choice before the session: the session binds the backend it finds.
 class BackendChoice {
 public:
     explicit BackendChoice(const GlobalOptions& options);
@@ -26,9 +28,15 @@ public:
     const std::shared_ptr<sim::SimBackend>& simulatedBox() const { return box_; }
 
 private:
+    void saveState() const;
+
     std::shared_ptr<sim::SimBackend> box_;
     std::string statePath_;
     std::string error_;
+    std::unique_ptr<CleanupRegistration> saveOnInterrupt_;
 };
+
+// True once a save of the simulated memory failed in this process; main() then ends with a failure.
+bool simulatedStateSaveFailed();
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include "bootloader/session.h"
 #include "bootloader/tables.h"
 #include "cli/backend_choice.h"
+#include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "hid/backend.h"
 #include "hid/discovery.h"
@@ -77,9 +78,9 @@ int showInfo(const GlobalOptions& options, const std::vector<std::string>& argum
     }
     bootloader::BootLoader session;
     session.selectTarget(target);
-    session.connect();
-    if (session.connected == 0) {
-        std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s)\n", hid::deviceMatchPattern);
+    if (!waitForBox(session, options.waitSeconds)) {
+        std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s) within %d s\n", hid::deviceMatchPattern,
+                     options.waitSeconds);
         return 1;
     }
     // The session open keeps no trace of a failed query other than an empty layout.

@@ -13,7 +13,7 @@ struct GlobalOptions {
     bool simulate = false;              // --simulate[=PRESET]: the simulated box instead of real hardware
     std::string simulatePreset;         // empty: the default preset
     std::string simState;               // --sim-state FILE: keep the simulated box's memory between runs
-    std::string simTrace;               // --sim-trace FILE: append one line per report
+    std::string simTrace;               // --trace FILE (or --sim-trace): append one line per report
     std::optional<std::string> server;  // --server HOST:PORT
     bool noCrypt = false;               // --no-crypt: plain documents
     int waitSeconds = 5;                // --wait SECONDS: how long a command waits for a box; 0: no limit

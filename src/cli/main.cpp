@@ -2,12 +2,15 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "arvex/config.h"
+#include "cli/backend_choice.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "server/endpoint_config.h"
 
 namespace {
@@ -17,8 +20,8 @@ const std::array kGroups = {cli::boxCommands, cli::programmingCommands, cli::ser
 
 void printUsage(std::FILE* out) {
     std::fputs(
-        "usage: arvex-cli [--simulate[=PRESET]] [--sim-state FILE] [--sim-trace FILE]\n"
-        "                 [--server HOST:PORT] [--no-crypt] [--wait SECONDS] COMMAND [ARGS]\n\ncommands:\n",
+        "usage: arvex-cli [--simulate[=PRESET]] [--sim-state FILE] [--trace FILE] [--wait SECONDS]\n"
+        "                 [--server HOST:PORT] [--no-crypt] COMMAND [ARGS]\n\ncommands:\n",
         out);
     for (auto group : kGroups)
         for (const cli::Command& command : group()) std::fprintf(out, "  %s\n", command.usage);
@@ -53,6 +56,7 @@ bool parseSeconds(const std::string& text, int& seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::installInterruptHandling();
     cli::GlobalOptions options;
     int index = 1;
     for (; index < argc; ++index) {
@@ -65,7 +69,8 @@ int main(int argc, char** argv) {
             options.simulatePreset = word.substr(std::strlen("--simulate="));
         } else if (takeValue(word, "--sim-state", index, argc, argv, value)) {
             options.simState = value;
-        } else if (takeValue(word, "--sim-trace", index, argc, argv, value)) {
+        } else if (takeValue(word, "--trace", index, argc, argv, value) ||
+                   takeValue(word, "--sim-trace", index, argc, argv, value)) {
             options.simTrace = value;
         } else if (takeValue(word, "--server", index, argc, argv, value)) {
             options.server = value;
@@ -94,8 +99,9 @@ int main(int argc, char** argv) {
     }
     if (!options.simulate && arvex::config::kExampleKeys)
         std::fprintf(stderr, "arvex-cli: %s\n", arvex::config::kExampleKeysWarning);
-    if (!options.server) {
-        // The configured endpoint: /etc/arvex/updater.conf, then the user's own file.
+    if (!options.server && !options.simulate) {
+        // The configured endpoint: /etc/arvex/updater.conf, then the user's own file. A simulated run keeps
+        // to its own stand-in server unless --server names one.
         const ArvexClient::EndpointConfigResult config =
             ArvexClient::readEndpointConfig(ArvexClient::defaultConfigPaths());
         if (!config.error.empty()) {
@@ -110,7 +116,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + index + 1, argv + argc);
     for (auto group : kGroups)
         for (const cli::Command& command : group())
-            if (name == command.name) return command.run(options, arguments);
+            if (name == command.name) {
+                const int code = command.run(options, arguments);
+                return code == 0 && cli::simulatedStateSaveFailed() ? 1 : code;
+            }
     std::fprintf(stderr, "arvex-cli: unknown command '%s' (see arvex-cli --help)\n", name.c_str());
     return 2;
 }

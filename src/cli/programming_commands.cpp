@@ -18,10 +18,12 @@
 #include "bootloader/identity_decoder.h"
 #include "bootloader/packet_writer.h"
 #include "bootloader/programming.h"
+#include "bootloader/read_answer.h"
 #include "bootloader/session.h"
 #include "bootloader/tables.h"
 #include "bootloader/transfer.h"
 #include "cli/backend_choice.h"
+#include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "hid/discovery.h"
 
@@ -85,9 +87,9 @@ public:
         const std::uint8_t bits = kOptionWorkerThread | (dual ? kOptionDual : 0);
         session_.setOptions(&bits);
         session_.selectTarget(target);
-        session_.connect();
-        if (session_.connected == 0) {
-            error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ")";
+        if (!waitForBox(session_, options.waitSeconds)) {
+            error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ") within " +
+                     std::to_string(options.waitSeconds) + " s";
             return;
         }
         const MemoryMap& map = memoryMap();
@@ -201,14 +203,15 @@ int verify(BootLoader& session, const MemoryMap& expected, int target) {
         regions.push_back(span.region);
     }
     const ReadMemoryOutcome outcome = readMemory(session, regions, 0, [&](const hid::Report& answer) {
-        const std::size_t count = answer[6];
-        if (count == 0 || count > kMaxFrameData) return;
-        const std::uint32_t address = frameAddress(answer);
+        const std::optional<ReadAnswer> decoded = decodeReadAnswer(answer, expected.packetDataSize);
+        if (!decoded) return;
+        const std::uint32_t address = decoded->address;
+        const std::size_t count = decoded->data.size();
         for (const Span& span : spans) {
             if (address < span.start || address >= span.start + span.units) continue;
             const std::size_t offset = (address - span.start) * unitBytes;
             for (std::size_t i = 0; i < count && offset + i < readBack[span.region].size(); ++i) {
-                readBack[span.region][offset + i] = answer[hid::kReportSize - count + i];
+                readBack[span.region][offset + i] = decoded->data[i];
                 seen[span.region][offset + i] = true;
             }
             return;
@@ -235,18 +238,27 @@ int flash(const GlobalOptions& options, const std::vector<std::string>& argument
     const char* line = "flash FILE.hex [--target 0|1] [--verify]";
     const ParsedArguments parsed = parse(arguments, true, false, true, false);
     if (!parsed.error.empty() || parsed.words.size() != 1) return usage(line);
-    FileLineReader reader(parsed.words[0]);
-    if (!reader.isOpen()) return fail("cannot open " + parsed.words[0]);
+    const std::string& file = parsed.words[0];
+    if (const auto refusal = imageFileRefusal(file)) return fail("cannot open " + file + ": " + *refusal);
+    FileLineReader reader(file);
+    if (!reader.isOpen()) return fail("cannot open " + file);
     BoxSession box(options, parsed.target, false);
     if (!box.ok()) return box.fail();
 
     tables().diagnosticHook = [](int level, const std::string& text) {
         if (level == 1) std::fprintf(stderr, "%s\n", text.c_str());
     };
-    const int loaded = loadHexImage(reader);
+    const HexLoadReport loaded = loadHexImageWithReport(reader);
     tables().diagnosticHook = nullptr;
-    if (loaded == kHexNoLeadingColon) return fail(parsed.words[0] + ": a line does not start with ':'");
-    if (loaded == kHexBadChecksum) return fail(parsed.words[0] + ": a record's checksum does not match");
+    // Everything is checked before the box is erased.
+    if (loaded.lineCut) return fail(file + ": " + loaded.cause + "; the box was not touched");
+    if (loaded.code == kHexNoLeadingColon)
+        return fail(file + ": " + loaded.cause + ": a line does not start with ':'; the box was not touched");
+    if (loaded.code == kHexBadChecksum)
+        return fail(file + ": " + loaded.cause +
+                    ": a record's checksum does not match; the box was not touched");
+    if (const auto refusal = imageRefusal(loaded, true))
+        return fail(file + ": " + *refusal + "; the box was not touched");
     const MemoryMap image = memoryMap();
 
     const int result = box.run(kOpProgram, "Programming");

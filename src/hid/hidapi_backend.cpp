@@ -15,6 +15,30 @@ std::string formatHardwareId(unsigned vendor, unsigned product, unsigned release
     return text;
 }
 
+namespace {
+
+// hidapi's messages are wide strings of plain ASCII; other characters become '?'.
+std::string narrow(const wchar_t* text) {
+    std::string out;
+    if (text == nullptr) return out;
+    for (; *text != 0; ++text) out += (*text > 0 && *text < 0x80) ? static_cast<char>(*text) : '?';
+    return out;
+}
+
+}  // namespace
+
+void HidapiBackend::noteError(hid_device_* device) {
+    std::string text = narrow(hid_error(device));
+    if (text.empty()) text = "unknown hidapi error";
+    std::lock_guard lock(errorMutex_);
+    lastError_ = std::move(text);
+}
+
+std::string HidapiBackend::lastError() const {
+    std::lock_guard lock(errorMutex_);
+    return lastError_;
+}
+
 HidapiBackend::HidapiBackend() : initialised_(hid_init() == 0) {}
 
 HidapiBackend::~HidapiBackend() {
@@ -48,7 +72,11 @@ int HidapiBackend::open(const std::string& path, Access, Handle& handle) {
     if (!initialised_) return ENODEV;
     errno = 0;
     hid_device* device = hid_open_path(path.c_str());
-    if (device == nullptr) return errno != 0 ? errno : ENODEV;
+    if (device == nullptr) {
+        const int error = errno != 0 ? errno : ENODEV;
+        noteError(nullptr);
+        return error;
+    }
     std::lock_guard lock(mutex_);
     handle = nextHandle_++;
     devices_[handle] = device;
@@ -64,8 +92,11 @@ hid_device_* HidapiBackend::find(Handle handle) {
 int HidapiBackend::write(Handle handle, const Report& report) {
     hid_device* device = find(handle);
     if (device == nullptr) return EBADF;
+    // Byte 0 is the report identifier 0, so hidapi sends the 64 data bytes as an unnumbered report.
     const int written = hid_write(device, report.data(), report.size());
-    return written < 0 ? EIO : 0;
+    if (written == static_cast<int>(report.size())) return 0;
+    noteError(device);
+    return EIO;
 }
 
 ReadStatus HidapiBackend::read(Handle handle, Report& report, int timeoutMs) {
@@ -74,7 +105,10 @@ ReadStatus HidapiBackend::read(Handle handle, Report& report, int timeoutMs) {
     report.fill(0);
     // hidapi hands back the data of an unnumbered report without its identifier byte.
     const int count = hid_read_timeout(device, report.data() + 1, report.size() - 1, timeoutMs);
-    if (count < 0) return kReadError;
+    if (count < 0) {
+        noteError(device);
+        return kReadError;
+    }
     return count == 0 ? kReadTimeout : kReadOk;
 }
 

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <mutex>
+#include <string>
 
 #include "hid/backend.h"
 
@@ -22,8 +23,15 @@ public:
     ReadStatus read(Handle handle, Report& report, int timeoutMs) override;
     void close(Handle handle) override;
 
+    // hidapi's text for the last failed open, write or read ("" when none failed yet).
+    std::string lastError() const;
+
 private:
     hid_device_* find(Handle handle);
+    void noteError(hid_device_* device);
+
+    mutable std::mutex errorMutex_;
+    std::string lastError_;
 
     bool initialised_ = false;
     std::mutex mutex_;

@@ -1,6 +1,8 @@
 // The identity read against the simulated box and the decoding of the information blocks.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -203,7 +205,7 @@ TEST(IdentityBlocks, CollectorAssemblesSplitBlocksAndIgnoresOversizedCounts) {
     sim::AesBlock plain{0x39, 0x30, 0, 0, 'A', 'K', '0', '2'}, sealed{};
     ASSERT_TRUE(sim::aesEncryptBlock128(plain, key, sealed));
     std::vector<std::uint32_t> seen;
-    IdentityBlockCollector collector(key, 1, [&](std::uint32_t address, const IdentityBlock& block) {
+    IdentityBlockCollector collector(key, 1, 56, [&](std::uint32_t address, const IdentityBlock& block) {
         seen.push_back(address);
         if (address == kIdentityBlockAddress) {
             EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.end()),
@@ -231,6 +233,72 @@ TEST(IdentityBlocks, CollectorAssemblesSplitBlocksAndIgnoresOversizedCounts) {
     collector.consume(answer(0x1D07E00A, tail));
     // The second answer also covers reseller block 1 whole.
     EXPECT_EQ(seen, (std::vector<std::uint32_t>{0x1D07E000, 0x1D07E010}));
+}
+
+// A 48-byte answer as the box sends it: address, count 48, data in bytes 7..54, 16-byte chunk k at byte
+// 7 + 16k holding address + 16k. From the region start at 0x1D07C000 the identity block is chunk 2 of
+// the answer at 0x1D07DFE0 (170 steps of 48 bytes).
+TEST(IdentityBlocks, FortyEightByteAnswersCarryTheirChunksFromByteSeven) {
+    const std::array<std::uint8_t, 16> key = arvex::config::kIdentityKey;
+    sim::AesBlock plain{0x39, 0x30, 0, 0, 'A', 'K', '0', '2', 0x10, 0x20, 0x09, 0x14, 1, 0, 0, 0}, sealed{};
+    ASSERT_TRUE(sim::aesEncryptBlock128(plain, key, sealed));
+    hid::Report frame{};
+    frame[1] = 0x05;
+    const std::uint32_t address = 0x1D07C000 + 170 * 48;
+    ASSERT_EQ(address, 0x1D07DFE0u);
+    for (int i = 0; i < 4; ++i) frame[2 + i] = static_cast<std::uint8_t>(address >> (8 * i));
+    frame[6] = 48;
+    std::fill(frame.begin() + 7, frame.begin() + 55, 0xEE);
+    std::copy(sealed.begin(), sealed.end(), frame.begin() + 7 + 16 * 2);
+
+    // Read right-aligned (any other packet size), the same frame yields other bytes for that block.
+    struct Case {
+        std::uint8_t packetSize;
+        bool matches;
+    };
+    for (const Case c : {Case{48, true}, Case{56, false}}) {
+        std::optional<IdentityBlock> identity;
+        IdentityBlockCollector collector(key, 1, c.packetSize,
+                                         [&](std::uint32_t at, const IdentityBlock& block) {
+                                             if (at == kIdentityBlockAddress) identity = block;
+                                         });
+        collector.consume(frame);
+        ASSERT_TRUE(identity.has_value());
+        EXPECT_EQ(std::equal(identity->begin(), identity->end(), plain.begin()), c.matches)
+            << "M = " << int{c.packetSize};
+        if (!c.matches) continue;
+        IdentityScratch scratch;
+        BootLoaderField field;
+        applyIdentityBlock(kIdentityBlockAddress, *identity, scratch, field);
+        EXPECT_EQ(field.serial, "00012345");
+        EXPECT_EQ(field.date, "14-09-2010");
+        EXPECT_EQ(field.hardwareVersion, "1");
+    }
+}
+
+// Lying query answers: a region the session could not hold, or one whose end passes 32-bit addresses.
+TEST_F(IdentityRead, RefusedRegionsAreNotRead) {
+    struct Case {
+        std::uint32_t start, size;
+    };
+    for (const Case c : {Case{0x1D07C000, 0xFFFFFFFF}, Case{0xFFFFF000, 0x2000}}) {
+        sim::BoxConfig config = sim::defaultBoxConfig();
+        config.targets[0].regions = {{1, c.start, 0x100}};
+        start({config});
+        box->setAnswerFilter([c](hid::Report& answer) {
+            if (answer[1] != 0x01) return;
+            for (int i = 0; i < 4; ++i) answer[5 + i] = static_cast<std::uint8_t>(c.start >> (8 * i));
+            for (int i = 0; i < 4; ++i) answer[9 + i] = static_cast<std::uint8_t>(c.size >> (8 * i));
+        });
+        runInline();
+        ASSERT_EQ(session->connect(), 0);
+        EXPECT_TRUE(memoryMap().images[0].empty());
+        box->clearHostFrames();
+        const auto began = std::chrono::steady_clock::now();
+        EXPECT_EQ(session->startOperation(kOpReadIdentity), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
+        EXPECT_EQ(box->counts(0).readMemory, 0) << std::hex << c.start;
+    }
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ TEST_F(Operations, ConnectLearnsTheLayoutAndLaysDownTheErasedPattern) {
     EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
     const MemoryMap& map = memoryMap();
     ASSERT_EQ(map.regionCount, 2);
-    EXPECT_EQ(map.packetDataSize, 56);
+    EXPECT_EQ(map.packetDataSize, 48);
     EXPECT_EQ(map.bytesPerAddress, 1);
     EXPECT_EQ(map.regions[0].type, 1);
     EXPECT_EQ(map.regions[0].start, 0x1D000000u);

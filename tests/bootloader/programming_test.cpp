@@ -42,21 +42,28 @@ protected:
 };
 
 TEST_F(Programming, ProgrammedSpanEqualsTheImage) {
-    connectInline();
-    const Bytes image = halfEmptyImage(kTarget0ProgramSpan, 1);
-    ASSERT_EQ(load(image), 0);
-    ASSERT_EQ(session->startOperation(kOpProgram), 0);
-    EXPECT_EQ(session->programStatus, kProgramDone);
-    EXPECT_EQ(session->progress, 100);
-    EXPECT_EQ(box->memory(0, kFlash, image.size()), image);
+    // 48: full packets in bytes 7..54 (the box's default); 56: right-aligned.
+    for (const std::uint8_t packetSize : {48, 56}) {
+        SCOPED_TRACE(int{packetSize});
+        sim::BoxConfig config = sim::defaultBoxConfig();
+        config.targets[0].packetDataSize = packetSize;
+        start({config});
+        connectInline();
+        const Bytes image = halfEmptyImage(kTarget0ProgramSpan, 1);
+        ASSERT_EQ(load(image), 0);
+        ASSERT_EQ(session->startOperation(kOpProgram), 0);
+        EXPECT_EQ(session->programStatus, kProgramDone);
+        EXPECT_EQ(session->progress, 100);
+        EXPECT_EQ(box->memory(0, kFlash, image.size()), image);
 
-    // Half of the 56-byte packets are blank, the rest of the region lies past the span.
-    const PacketCounts counts = lastProgramCounts(0);
-    const int packets = (kTarget0ProgramSpan + 55) / 56;
-    EXPECT_EQ(counts.dataFrames + counts.skippedPackets, packets);
-    EXPECT_NEAR(counts.dataFrames, packets / 2, packets / 50);
-    EXPECT_EQ(box->counts(0).programData, counts.dataFrames);
-    EXPECT_EQ(box->counts(0).programComplete, counts.completeFrames);
+        // Half of the packets are blank, the rest of the region lies past the span.
+        const PacketCounts counts = lastProgramCounts(0);
+        const int packets = (kTarget0ProgramSpan + packetSize - 1) / packetSize;
+        EXPECT_EQ(counts.dataFrames + counts.skippedPackets, packets);
+        EXPECT_NEAR(counts.dataFrames, packets / 2, packets / 50);
+        EXPECT_EQ(box->counts(0).programData, counts.dataFrames);
+        EXPECT_EQ(box->counts(0).programComplete, counts.completeFrames);
+    }
 }
 
 TEST_F(Programming, DualModeProgramsBothTargets) {
@@ -116,6 +123,47 @@ TEST_F(Programming, UnusableLayoutLeavesTheBoxAlone) {
     EXPECT_EQ(programDevice(*session), kLayoutUnusable);
     EXPECT_EQ(session->programStatus, kProgramWriteFailed);
     EXPECT_TRUE(box->hostFrames().empty());
+}
+
+// The box answers the query after the erase only once its flash is erased. That one answer has its own,
+// longer bound; the short bound of every other answer would fail a slow box.
+TEST_F(Programming, SlowEraseWaitsForItsOwnBound) {
+    EXPECT_GE(TransferSettings{}.eraseAnswerTimeoutMs, 30000);
+    struct Case {
+        int eraseMs;
+        int eraseAnswerTimeoutMs;
+        int result;
+    };
+    // The short bound stays 300 ms: an erase of 700 ms passes only through the separate bound.
+    for (const Case c : {Case{700, 3000, 0}, Case{700, 300, 2}}) {
+        SCOPED_TRACE(c.eraseAnswerTimeoutMs);
+        start({sim::defaultBoxConfig()});
+        transferSettings().eraseAnswerTimeoutMs = c.eraseAnswerTimeoutMs;
+        box->setEraseMs(c.eraseMs);
+        connectInline();
+        Bytes image(200, 0xFF);
+        image[0] = 1;
+        ASSERT_EQ(load(image), 0);
+        const auto began = std::chrono::steady_clock::now();
+        EXPECT_EQ(programDevice(*session), c.result);
+        if (c.result == 0) {
+            EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(c.eraseMs));
+            EXPECT_EQ(box->memory(0, kFlash, 1)[0], 1);
+        }
+    }
+}
+
+// Operation 5 sends the erase command on its own, then programs (whose own erase and query follow).
+TEST_F(Programming, OperationFiveErasesBeforeItPrograms) {
+    connectInline();
+    Bytes image(200, 0xFF);
+    image[0] = 1;
+    ASSERT_EQ(load(image), 0);
+    box->clearHostFrames();
+    ASSERT_EQ(session->startOperation(kOpProgram), 0);
+    std::vector<int> codes;
+    for (const hid::Report& frame : box->hostFrames()) codes.push_back(frame[1]);
+    EXPECT_EQ(codes, (std::vector<int>{0x02, 0x02, 0x01, 0x03, 0x04}));
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ protected:
         bootloader::resetProcessState();
         bootloader::resetTransferSettings();
         bootloader::transferSettings().answerTimeoutMs = 300;
+        bootloader::transferSettings().eraseAnswerTimeoutMs = 300;
         bootloader::transferSettings().inactivityWindowMs = 60;
         box = std::make_shared<sim::SimBackend>(std::move(boxes));
         box->setResetOffBusMs(20);

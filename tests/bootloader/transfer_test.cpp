@@ -194,10 +194,10 @@ TEST_F(Transfer, WriteStreamWritesAndWaitsForOneAnswer) {
     EXPECT_TRUE(stream.write(commandFrame(kCmdErase, 0)));
     EXPECT_TRUE(stream.write(commandFrame(kCmdQuery, 0)));
     hid::Report answer{};
-    EXPECT_TRUE(stream.readAnswer(answer));
+    EXPECT_TRUE(stream.readAnswer(answer, transferSettings().answerTimeoutMs));
     EXPECT_EQ(answer[2], 56);
     const auto began = Clock::now();
-    EXPECT_FALSE(stream.readAnswer(answer)) << "no second answer";
+    EXPECT_FALSE(stream.readAnswer(answer, transferSettings().answerTimeoutMs)) << "no second answer";
     EXPECT_GE(Clock::now() - began, std::chrono::milliseconds(transferSettings().answerTimeoutMs));
 }
 

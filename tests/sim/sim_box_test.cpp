@@ -41,7 +41,7 @@ protected:
 
 TEST_F(SimBox, QueryAnswersDescribeBothTargets) {
     const hid::Report t0 = ask(frame(0x01));
-    const std::vector<std::uint8_t> expected0 = {0,    0x01, 56,   3,    1,    0x00, 0x00, 0x00,
+    const std::vector<std::uint8_t> expected0 = {0,    0x01, 48,   3,    1,    0x00, 0x00, 0x00,
                                                  0x1D, 0x00, 0x00, 0x08, 0x00, 3,    0xF0, 0x2F,
                                                  0xC0, 0x1F, 0x10, 0x00, 0x00, 0x00, 0xFF};
     EXPECT_TRUE(std::equal(expected0.begin(), expected0.end(), t0.begin()));
@@ -52,14 +52,14 @@ TEST_F(SimBox, QueryAnswersDescribeBothTargets) {
 }
 
 TEST_F(SimBox, ProgramReadAndErase) {
-    // Right-aligned program data at the frame's address, read back right-aligned.
+    // A short packet is right-aligned; with 48-byte packets the read answer carries its data from byte 7.
     hid::Report program = frame(0x03, 0x1D000010, 4);
     program[61] = 0x11, program[62] = 0x22, program[63] = 0x33, program[64] = 0x44;
     ASSERT_EQ(box.write(writer, program), 0);
     const hid::Report answer = ask(frame(0x05, 0x1D00000F, 6));
     EXPECT_EQ(answer[6], 6);
     const std::vector<std::uint8_t> tail = {0xFF, 0x11, 0x22, 0x33, 0x44, 0xFF};
-    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), answer.begin() + 59));
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), answer.begin() + 7));
     EXPECT_EQ(answer[2], 0x0F);
 
     box.setMemory(0, 0x1D07E000, {0xAB});  // identity area: kept by erase
@@ -87,6 +87,31 @@ TEST(SimBoxLayout, FullPacketsOfFortyEightTravelLeftAligned) {
     EXPECT_EQ(bytes[47], 47);
 }
 
+TEST(SimBoxLayout, ReadAnswersFollowThePacketSize) {
+    struct Case {
+        std::uint8_t packetSize, count;
+        std::size_t firstDataByte;
+    };
+    for (const Case c :
+         {Case{48, 48, 7}, Case{48, 20, 7}, Case{56, 56, 9}, Case{56, 20, 45}, Case{16, 16, 49}}) {
+        sim::BoxConfig config = sim::defaultBoxConfig();
+        config.targets[0].packetDataSize = c.packetSize;
+        SimBackend box({config});
+        std::vector<std::uint8_t> data(c.count);
+        for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i + 1);
+        box.setMemory(0, 0x1D000100, data);
+        hid::Handle writer = hid::kNoHandle, reader = hid::kNoHandle;
+        ASSERT_EQ(box.open(SimBackend::pathOf(0), hid::Access::write, writer), 0);
+        ASSERT_EQ(box.open(SimBackend::pathOf(0), hid::Access::read, reader), 0);
+        ASSERT_EQ(box.write(writer, frame(0x05, 0x1D000100, c.count)), 0);
+        hid::Report answer{};
+        ASSERT_EQ(box.read(reader, answer, 500), hid::kReadOk);
+        EXPECT_EQ(answer[6], c.count);
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), answer.begin() + static_cast<long>(c.firstDataByte)))
+            << "M = " << int{c.packetSize} << ", count " << int{c.count};
+    }
+}
+
 TEST_F(SimBox, ResetDropsOffTheBusAndComesBack) {
     box.setResetOffBusMs(30);
     ASSERT_EQ(box.write(writer, frame(0x32)), 0);
@@ -100,7 +125,7 @@ TEST_F(SimBox, ResetDropsOffTheBusAndComesBack) {
     ASSERT_EQ(box.enumerate().size(), 1u);
     EXPECT_NE(box.write(writer, frame(0x01)), 0) << "handles from before the reset are stale";
     open();
-    EXPECT_EQ(ask(frame(0x01))[2], 56);
+    EXPECT_EQ(ask(frame(0x01))[2], 48);
     EXPECT_EQ(box.counts(0).reset, 1);
     EXPECT_EQ(box.counts(1).reset, 1);
 }
@@ -179,7 +204,7 @@ TEST_F(SimBox, TraceHasOneLinePerReport) {
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "> 0001" + std::string(126, '0'));
-    EXPECT_EQ(lines[1].substr(0, 10), "< 00013803");
+    EXPECT_EQ(lines[1].substr(0, 10), "< 00013003");
     EXPECT_EQ(lines[1].size(), 132u);
     EXPECT_EQ(lines[2], "> 0004" + std::string(126, '0'));
 }

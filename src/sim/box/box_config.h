@@ -18,7 +18,7 @@ struct SimRegion {
 };
 
 struct TargetLayout {
-    std::uint8_t packetDataSize = 56;
+    std::uint8_t packetDataSize = 48;  // 48: read answers carry their data from byte 7; else right-aligned
     std::uint8_t family = 3;  // family 2 stores two image bytes per address unit, every other family one
     std::vector<SimRegion> regions;  // the query answer carries at most four
 

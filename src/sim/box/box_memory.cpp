@@ -90,7 +90,10 @@ hid::Report BoxMemory::readAnswer(const hid::Report& request) const {
     putAddress(answer, address);
     answer[6] = static_cast<std::uint8_t>(count);
     const std::vector<std::uint8_t> data = read(address, count);
-    std::copy(data.begin(), data.end(), answer.begin() + (hid::kReportSize - count));
+    // A box with 48-byte packets answers with its data from byte 7 on, every other size right-aligned
+    // so that the last byte is byte 64.
+    const std::size_t first = layout_.packetDataSize == 48 ? 7 : hid::kReportSize - count;
+    std::copy(data.begin(), data.end(), answer.begin() + static_cast<long>(first));
     return answer;
 }
 

@@ -43,6 +43,13 @@ void prepareBlocked(SimBackend& box) {
 }
 void prepareErased(SimBackend&) {}
 
+// The default box with 56-byte packets, whose read answers and program frames are right-aligned.
+BoxConfig rightAlignedConfig() {
+    BoxConfig config = defaultBoxConfig();
+    for (TargetLayout& target : config.targets) target.packetDataSize = 56;
+    return config;
+}
+
 void prepareUnplugged(SimBackend& box) {
     box.unplug();
 }
@@ -52,6 +59,8 @@ void prepareUnplugged(SimBackend& box) {
 const std::vector<Preset>& presets() {
     static const std::vector<Preset> table = {
         {"good", "AK02 serial 00012345, reseller Arvex, firmware 1.0, hardware 2 (the default)", prepareGood},
+        {"good56", "as good, with 56-byte packets right-aligned in the frame", prepareGood,
+         rightAlignedConfig},
         {"ak03", "AK03 serial 00023456", prepareAk03},
         {"noversions", "AK02 serial 00034567 without firmware and hardware version", prepareNoVersions},
         {"damaged", "reference \"AK\" serial 00045678: fails the identity check", prepareDamaged},
@@ -67,7 +76,8 @@ std::shared_ptr<SimBackend> makePresetBox(const std::string& name) {
     const std::string wanted = name.empty() || name == "default" ? "good" : name;
     for (const Preset& preset : presets()) {
         if (wanted != preset.name) continue;
-        auto box = std::make_shared<SimBackend>();
+        auto box = std::make_shared<SimBackend>(
+            std::vector<BoxConfig>{preset.config != nullptr ? preset.config() : defaultBoxConfig()});
         preset.prepare(*box);
         return box;
     }

@@ -12,8 +12,8 @@ namespace sim {
 struct Preset {
     const char* name;
     const char* description;
-    void (*prepare)(
-        SimBackend& box);  // seeds memory or changes settings of a box made with defaultBoxConfig()
+    void (*prepare)(SimBackend& box);  // seeds memory or changes settings of a box made with config()
+    BoxConfig (*config)() = nullptr;   // the box's layout; null: defaultBoxConfig()
 };
 
 const std::vector<Preset>& presets();

@@ -1,9 +1,14 @@
 #include "sim/box/sim_backend.h"
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <thread>
+
+#include "hid/tracing_backend.h"
 
 namespace sim {
 
@@ -11,6 +16,7 @@ namespace {
 
 using std::chrono::milliseconds;
 constexpr milliseconds kFrame{1};
+constexpr int kPacedEraseMs = 1500;  // a full-size flash part erases in one to three seconds
 
 // The end of the 1 ms USB frame in which a transfer submitted at t can complete.
 SimBackend::Clock::time_point nextFrameEdge(SimBackend::Clock::time_point t) {
@@ -51,6 +57,11 @@ void SimBackend::setPaced(bool paced) {
 void SimBackend::setResetOffBusMs(int ms) {
     std::lock_guard lock(mutex_);
     settings_.resetOffBusMs = ms;
+}
+
+void SimBackend::setEraseMs(int ms) {
+    std::lock_guard lock(mutex_);
+    settings_.eraseMs = ms;
 }
 
 void SimBackend::setFacilities(std::uint32_t facilities) {
@@ -170,10 +181,10 @@ void SimBackend::deliver(std::size_t boxIndex, hid::Report answer, Clock::time_p
     if (dropAnswerIn_ > 0 && --dropAnswerIn_ == 0) return;
     if (answerFilter_) answerFilter_(answer);
     Box& box = boxes_[boxIndex];
-    auto readyAt = sentAt;
+    auto readyAt = std::max(sentAt, box.erasedAt);
     if (settings_.paced) {
         // The answer travels in a later frame than its request, one answer per frame.
-        readyAt = std::max(sentAt + kFrame, box.lastAnswerReady + kFrame);
+        readyAt = std::max(readyAt + kFrame, box.lastAnswerReady + kFrame);
         box.lastAnswerReady = readyAt;
     }
     traceLocked('<', answer);
@@ -202,6 +213,12 @@ void SimBackend::process(std::size_t boxIndex, const hid::Report& frame, Clock::
         case 0x02:
             ++counts.erase;
             memory.erase(box.config.protectedStart, box.config.protectedEnd);
+            {
+                const int eraseMs = settings_.eraseMs >= 0 ? settings_.eraseMs
+                                    : settings_.paced      ? kPacedEraseMs
+                                                           : 0;
+                box.erasedAt = std::max(box.erasedAt, sentAt + milliseconds(eraseMs));
+            }
             break;
         case 0x03:
             ++counts.programData;
@@ -235,16 +252,8 @@ void SimBackend::process(std::size_t boxIndex, const hid::Report& frame, Clock::
 
 void SimBackend::traceLocked(char direction, const hid::Report& report) {
     if (trace_ == nullptr) return;
-    static constexpr char kHex[] = "0123456789abcdef";
-    char line[2 + 2 * hid::kReportSize + 2];
-    line[0] = direction;
-    line[1] = ' ';
-    for (std::size_t i = 0; i < report.size(); ++i) {
-        line[2 + 2 * i] = kHex[report[i] >> 4];
-        line[3 + 2 * i] = kHex[report[i] & 0x0F];
-    }
-    line[2 + 2 * hid::kReportSize] = '\n';
-    std::fwrite(line, 1, 3 + 2 * hid::kReportSize, trace_);
+    const std::string line = hid::traceLine(direction, report) + '\n';
+    std::fwrite(line.data(), 1, line.size(), trace_);
     std::fflush(trace_);
 }
 
@@ -338,30 +347,66 @@ void SimBackend::setAnswerFilter(AnswerFilter filter) {
 
 // The memory file: a header line, then per box and target and region a line "region B T START SIZE BYTES"
 // followed by that many raw bytes.
-bool SimBackend::saveMemory(const std::string& file) const {
-    std::lock_guard lock(mutex_);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << "arvex-sim-memory 1\n";
-    for (std::size_t b = 0; b < boxes_.size(); ++b)
-        for (int t = 0; t < 2; ++t) {
-            const BoxMemory& memory = boxes_[b].targets[t];
-            for (std::size_t r = 0; r < memory.images().size(); ++r) {
-                const auto& image = memory.images()[r];
-                out << "region " << b << ' ' << t << ' ' << memory.layout().regions[r].start << ' '
-                    << memory.layout().regions[r].size << ' ' << image.size() << '\n';
-                out.write(reinterpret_cast<const char*>(image.data()),
-                          static_cast<std::streamsize>(image.size()));
+bool SimBackend::saveMemory(const std::string& file, std::string* cause) const {
+    const auto failed = [cause](std::string text) {
+        if (cause != nullptr) *cause = std::move(text);
+        return false;
+    };
+    std::string text = "arvex-sim-memory 1\n";
+    {
+        std::lock_guard lock(mutex_);
+        for (std::size_t b = 0; b < boxes_.size(); ++b)
+            for (int t = 0; t < 2; ++t) {
+                const BoxMemory& memory = boxes_[b].targets[t];
+                for (std::size_t r = 0; r < memory.images().size(); ++r) {
+                    const auto& image = memory.images()[r];
+                    text += "region " + std::to_string(b) + ' ' + std::to_string(t) + ' ' +
+                            std::to_string(memory.layout().regions[r].start) + ' ' +
+                            std::to_string(memory.layout().regions[r].size) + ' ' +
+                            std::to_string(image.size()) + '\n';
+                    text.append(image.begin(), image.end());
+                }
             }
+    }
+    std::string temporary = file + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return failed(std::string("cannot create a file beside it: ") + std::strerror(errno));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const std::string reason = std::strerror(errno);
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return failed("cannot write: " + reason);
         }
-    return static_cast<bool>(out);
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        const std::string reason = std::strerror(errno);
+        ::unlink(temporary.c_str());
+        return failed("cannot write: " + reason);
+    }
+    if (std::rename(temporary.c_str(), file.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        ::unlink(temporary.c_str());
+        return failed("cannot replace it: " + reason);
+    }
+    return true;
 }
 
-bool SimBackend::loadMemory(const std::string& file) {
+bool SimBackend::loadMemory(const std::string& file, std::string* cause) {
+    const auto failed = [cause](std::string text) {
+        if (cause != nullptr) *cause = std::move(text);
+        return false;
+    };
     std::lock_guard lock(mutex_);
     std::ifstream in(file, std::ios::binary);
+    if (!in) return failed(std::string("cannot open it: ") + std::strerror(errno));
     std::string header;
-    if (!std::getline(in, header) || header != "arvex-sim-memory 1") return false;
+    if (!std::getline(in, header) || header != "arvex-sim-memory 1")
+        return failed("it is not a simulated box's memory file");
     std::vector<std::vector<std::vector<std::uint8_t>>> loaded;  // [box * 2 + target][region]
     for (std::size_t b = 0; b < boxes_.size(); ++b)
         for (int t = 0; t < 2; ++t) {
@@ -373,13 +418,14 @@ bool SimBackend::loadMemory(const std::string& file) {
                 std::uint32_t start = 0, size = 0;
                 in >> word >> box >> target >> start >> size >> bytes;
                 const SimRegion& region = memory.layout().regions[r];
-                if (!in || word != "region" || box != b || target != static_cast<std::size_t>(t) ||
-                    start != region.start || size != region.size || bytes != memory.images()[r].size())
-                    return false;
+                if (!in || word != "region") return failed("it is cut short or damaged");
+                if (box != b || target != static_cast<std::size_t>(t) || start != region.start ||
+                    size != region.size || bytes != memory.images()[r].size())
+                    return failed("it was saved from a box of another layout");
                 in.get();  // the line's end
                 std::vector<std::uint8_t> image(bytes);
                 in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(bytes));
-                if (!in) return false;
+                if (!in) return failed("it is cut short");
                 images.push_back(std::move(image));
             }
         }

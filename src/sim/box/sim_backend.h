@@ -22,6 +22,8 @@ namespace sim {
 struct SimSettings {
     bool paced = false;        // one 64-byte report per 1 ms frame in each direction, like full speed
     int resetOffBusMs = 1000;  // how long a reset keeps the box off the bus
+    // How long an erase keeps the box from answering; negative: 1500 ms when paced, else 0.
+    int eraseMs = -1;
     std::uint32_t facilities = hid::kAllFacilities;  // what the platform offers; tests take some away
 };
 
@@ -53,6 +55,7 @@ public:
     static std::string pathOf(std::size_t box);
     void setPaced(bool paced);
     void setResetOffBusMs(int ms);
+    void setEraseMs(int ms);  // negative: the realistic default when paced, 0 unpaced
     void setFacilities(std::uint32_t facilities);
     BoxConfig config(std::size_t box = 0) const;
 
@@ -62,8 +65,11 @@ public:
     void setMemory(int target, std::uint32_t address, const std::vector<std::uint8_t>& bytes,
                    std::size_t box = 0);
     // The memory of every box and target, to keep a box's state between runs.
-    bool saveMemory(const std::string& file) const;
-    bool loadMemory(const std::string& file);  // false and nothing changed when it does not fit the layout
+    // Written to a temporary file beside `file` that then replaces it, so the old state stays whole when
+    // the save fails or is cut off. False and the cause in *cause when it failed.
+    bool saveMemory(const std::string& file, std::string* cause = nullptr) const;
+    // False, the cause in *cause and nothing changed when the file cannot be read or does not fit the layout.
+    bool loadMemory(const std::string& file, std::string* cause = nullptr);
 
     // What the host sent
     std::vector<hid::Report> hostFrames(std::size_t box = 0) const;
@@ -102,6 +108,7 @@ private:
         std::vector<hid::Report> hostFrames;
         Clock::time_point lastOutDone{};
         Clock::time_point lastAnswerReady{};
+        Clock::time_point erasedAt{};  // no answer leaves the box before its erase has finished
     };
     struct OpenHandle {
         std::size_t box;

@@ -1,0 +1,49 @@
+#include "hid/tracing_backend.h"
+
+namespace hid {
+
+std::string traceLine(char direction, const Report& report) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string line;
+    line.reserve(2 + 2 * kReportSize);
+    line += direction;
+    line += ' ';
+    for (const std::uint8_t byte : report) {
+        line += kHex[byte >> 4];
+        line += kHex[byte & 0x0F];
+    }
+    return line;
+}
+
+std::shared_ptr<TracingBackend> TracingBackend::open(std::shared_ptr<Backend> inner,
+                                                     const std::string& file) {
+    if (!inner) return nullptr;
+    std::FILE* out = std::fopen(file.c_str(), "a");
+    if (out == nullptr) return nullptr;
+    return std::shared_ptr<TracingBackend>(new TracingBackend(std::move(inner), out));
+}
+
+TracingBackend::~TracingBackend() {
+    std::fclose(file_);
+}
+
+int TracingBackend::write(Handle handle, const Report& report) {
+    const int result = inner_->write(handle, report);
+    if (result == 0) trace('>', report);
+    return result;
+}
+
+ReadStatus TracingBackend::read(Handle handle, Report& report, int timeoutMs) {
+    const ReadStatus status = inner_->read(handle, report, timeoutMs);
+    if (status == kReadOk) trace('<', report);
+    return status;
+}
+
+void TracingBackend::trace(char direction, const Report& report) {
+    const std::string line = traceLine(direction, report) + '\n';
+    std::lock_guard lock(mutex_);
+    std::fwrite(line.data(), 1, line.size(), file_);
+    std::fflush(file_);  // a trace of a run that hangs or crashes is the one we need most
+}
+
+}  // namespace hid
