@@ -1,6 +1,7 @@
 // The main window's layout: every control with its object name, place and caption, the five dialog panels,
 // the two menus and the two timers, each wired to its handler.
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
