@@ -5,17 +5,13 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "app/main_form.h"
 #include "ui/ui_thread.h"
 
 namespace ui {
 
 using app::Control;
 
-TKTRF::~TKTRF() {
-    View* self = this;
-    app::mainForm.compare_exchange_strong(self, nullptr);
-}
+TKTRF::~TKTRF() = default;
 
 void TKTRF::remember(Control control, QWidget* widget) {
     widgets_[control] = widget;
