@@ -7,7 +7,7 @@
 namespace app {
 
 std::string formatLogEntry(const std::string& text, std::int32_t code, std::uint32_t depth) {
-    const std::string indent(2 * std::min(depth, kMaxLogDepth), ' ');
+    const std::string indent(std::size_t{2} * std::min(depth, kMaxLogDepth), ' ');
     if (code != 0) return indent + text + " [" + std::to_string(static_cast<std::uint32_t>(code)) + "]";
     return indent + text;
 }

@@ -25,7 +25,7 @@ public:
     void pmiSaveLogClick() override;
     void Clear1Click() override;
     void lbProductsClick(int index) override;
-    void keepTempImagePaths(std::array<std::string, 2> paths) override { tempImagePaths_ = std::move(paths); }
+    void keepTempImagePaths(const std::array<std::string, 2>& paths) override { tempImagePaths_ = paths; }
 
     Log& log() { return log_; }
     DialogPanels& dialogPanels() { return panels_; }

@@ -32,6 +32,7 @@ bool isPrivateFolderOfOurs(const std::string& path) {
 
 std::vector<std::string> productListItems() {
     std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(Global::productCount));
     for (int i = 0; i < Global::productCount; ++i) items.push_back(Global::productListItem(i));
     return items;
 }

@@ -15,7 +15,7 @@ namespace app {
 class StartupDuties {
 public:
     virtual ~StartupDuties() = default;
-    virtual void keepTempImagePaths(std::array<std::string, 2>) {}  // "temp1.bin", "temp2.bin"
+    virtual void keepTempImagePaths(const std::array<std::string, 2>&) {}  // "temp1.bin", "temp2.bin"
     virtual void setServerDefaults(View&) {}    // server endpoint and encryption defaults, "Crypt" ticked
     virtual void setDisconnected(View&) {}      // setConnected(false)
     virtual void configureBootloader(View&) {}  // option bits and the two keys

@@ -47,7 +47,8 @@ public:
     // applying View calls until `busy` turns false, so that a running operation can finish its reaction.
     void stop(const std::function<bool()>& busy);
 
-    // --- app::View
+    // --- app::View (QWidget's own setVisible stays reachable beside the View's)
+    using QWidget::setVisible;
     void setEnabled(app::Control control, bool enabled) override;
     void setVisible(app::Control control, bool visible) override;
     void setText(app::Control control, const std::string& text) override;

@@ -23,7 +23,7 @@ public:
     void setServerDefaults(View&) override { note("setServerDefaults"); }
     void setDisconnected(View&) override { note("setDisconnected"); }
     void configureBootloader(View&) override { note("configureBootloader"); }
-    void keepTempImagePaths(std::array<std::string, 2> paths) override { tempImagePaths = std::move(paths); }
+    void keepTempImagePaths(const std::array<std::string, 2>& paths) override { tempImagePaths = paths; }
     std::vector<std::string> notes;
     std::array<std::string, 2> tempImagePaths;
 
