@@ -33,13 +33,13 @@ int decimalOrZero(const std::string& text) {
 void WindowLogic::btUpdateClick() {
     if (operationRunning()) return;
     if (!ArvexClient::session.authenticated) {
-        logLine(1, "Error: Device not logged", 0, 0);
+        log_.line(1, "Error: Device not logged", 0, 0);
         return;
     }
     std::string answer;
     const int code = ArvexClient::requestSimple(ArvexClient::kRequestFileList, answer, nullptr, true);
     if (code != 0) {
-        logLine(1, "Error connecting to server", code, 0);
+        log_.line(1, "Error connecting to server", code, 0);
         return;
     }
     showFileList(answer);
@@ -54,11 +54,11 @@ void WindowLogic::showFileList(const std::string& answer) {
     view_.setText(Control::txBrowserPath, "/" + ArvexClient::session.location);
     if (result != ArvexClient::kFileListDone) return;
     if (rows_.empty()) {
-        logLine(3, "No new updates.", 0, 0);
+        log_.line(3, "No new updates.", 0, 0);
         return;
     }
     view_.setColumnWidths(270, 80);
-    showDialogPanel(Control::pFirmUpdate, Control::gPanel);
+    panels_.show(Control::pFirmUpdate, Control::gPanel);
 }
 
 void WindowLogic::clearFirmwareList() {
@@ -123,7 +123,7 @@ void WindowLogic::btSelectFirmwareClick() {
     if (selected < 0) return;
     addAndSaveOptions(kOptionWorkerThread);
     if (static_cast<std::size_t>(selected) >= rows_.size()) {
-        logLine(1, "Selected file error", 0, 0);
+        log_.line(1, "Selected file error", 0, 0);
         return;
     }
     // The row's record goes when a folder is opened; keep what is needed.
@@ -170,24 +170,24 @@ void WindowLogic::btSelectFirmwareClick() {
     }
     setFirmwareDialogBusy(false);
     if (code != 0) {
-        logLine(1, downloadOutcome(code), 0, 0);
+        log_.line(1, downloadOutcome(code), 0, 0);
         return;
     }
-    logLine(3, downloadOutcome(0), 0, 0);
+    log_.line(3, downloadOutcome(0), 0, 0);
     view_.setProgress(0);
     progressMaximum_ = 100;
     view_.setProgressRange(0, 100);
-    closeDialogPanel(Control::pFirmUpdate);
+    panels_.close(Control::pFirmUpdate);
     view_.refresh();
     if (container) {
         const std::int32_t result = programContainer(downloaded);
-        if (result != 0) logLine(1, "Error updating firmware", result, 0);
+        if (result != 0) log_.line(1, "Error updating firmware", result, 0);
     }
 }
 
 void WindowLogic::btFirmUpdateCancelClick() {
     if (downloadRunning_) return;
-    closeDialogPanel(Control::pFirmUpdate);
+    panels_.close(Control::pFirmUpdate);
 }
 
 }  // namespace app

@@ -4,8 +4,6 @@
 #include <array>
 #include <mutex>
 
-#include "app/main_form.h"
-
 namespace app {
 namespace {
 
@@ -14,7 +12,7 @@ struct PanelEntry {
     Size size;
 };
 
-// In the order in which showDialogPanel hides them.
+// In the order in which DialogPanels::show hides them.
 constexpr std::array<PanelEntry, 5> kPanels = {{
     {Control::pReg, {335, 224}},
     {Control::pFirmUpdate, {417, 303}},
@@ -23,17 +21,7 @@ constexpr std::array<PanelEntry, 5> kPanels = {{
     {Control::pUpdate, {336, 184}},
 }};
 
-// Remembered owner per panel, empty when the panel was never shown or was shown without one. Panels are
-// shown from the worker thread too, so the owners are guarded; no View call is made under the lock.
-struct Owners {
-    std::mutex mutex;
-    std::array<std::optional<Control>, kPanels.size()> owner;
-};
-
-Owners& owners() {
-    static Owners instance;
-    return instance;
-}
+static_assert(kPanels.size() == 5, "DialogPanels keeps one owner per panel");
 
 std::optional<std::size_t> panelIndex(Control panel) {
     for (std::size_t i = 0; i < kPanels.size(); ++i) {
@@ -49,9 +37,8 @@ Size dialogPanelSize(Control panel) {
     return index ? kPanels[*index].size : Size{};
 }
 
-void showDialogPanel(std::optional<Control> panel, std::optional<Control> owner) {
-    View* view = mainForm.load();
-    if (view == nullptr) return;
+void DialogPanels::show(std::optional<Control> panel, std::optional<Control> owner) {
+    View* view = &view_;
     for (const PanelEntry& entry : kPanels) view->setVisible(entry.panel, false);
     if (panel) {
         const Size size = dialogPanelSize(*panel);
@@ -59,33 +46,27 @@ void showDialogPanel(std::optional<Control> panel, std::optional<Control> owner)
         view->setVisible(*panel, true);
         view->setEnabled(*panel, true);
         if (const auto index = panelIndex(*panel)) {
-            std::lock_guard lock(owners().mutex);
-            owners().owner[*index] = owner;
+            std::lock_guard lock(mutex_);
+            owner_[*index] = owner;
         }
         if (owner) view->setEnabled(*owner, false);
     }
     view->refresh();
 }
 
-void closeDialogPanel(std::optional<Control> panel) {
+void DialogPanels::close(std::optional<Control> panel) {
     if (!panel) return;
-    View* view = mainForm.load();
-    if (view == nullptr) return;
+    View* view = &view_;
     std::optional<Control> owner;
     if (const auto index = panelIndex(*panel)) {
-        std::lock_guard lock(owners().mutex);
-        owner = owners().owner[*index];
+        std::lock_guard lock(mutex_);
+        owner = owner_[*index];
     }
     if (owner) {
         view->setEnabled(*owner, true);
         view->setVisible(*panel, false);
     }
     view->refresh();
-}
-
-void resetDialogPanels() {
-    std::lock_guard lock(owners().mutex);
-    owners().owner.fill(std::nullopt);
 }
 
 void DialogDrag::mouseDown(bool leftButton, int x, int y) {

@@ -1,6 +1,8 @@
 // The five dialog panels drawn inside the main window: showing, closing and dragging by the title bar.
 #pragma once
 
+#include <array>
+#include <mutex>
 #include <optional>
 
 #include "app/view.h"
@@ -19,16 +21,28 @@ struct Size {
 // Size of a dialog panel (pFirmUpdate, pReg, pRegOK, pRegFault, pUpdate); {0, 0} for any other control.
 Size dialogPanelSize(Control panel);
 
-// Hides all five panels; then, for a panel, centres it in the client area, shows and enables it, remembers
-// `owner` for it (also a missing one) and disables the owner. Refreshes the window in both cases.
-void showDialogPanel(std::optional<Control> panel, std::optional<Control> owner);
+// The five panels of one window and the owner each was shown for. Panels are shown from the worker thread
+// too, so the owners are guarded; no View call is made under the lock.
+class DialogPanels {
+public:
+    explicit DialogPanels(View& view) : view_(view) {}
+    DialogPanels(const DialogPanels&) = delete;
+    DialogPanels& operator=(const DialogPanels&) = delete;
 
-// For a panel that was shown with an owner: enables that owner and hides the panel. A panel shown without
-// an owner stays visible. The remembered owner is kept. Refreshes the window for any panel.
-void closeDialogPanel(std::optional<Control> panel);
+    // Hides all five panels; then, for a panel, centres it in the client area, shows and enables it,
+    // remembers `owner` for it (also a missing one) and disables the owner. Refreshes the window in both
+    // cases.
+    void show(std::optional<Control> panel, std::optional<Control> owner);
 
-// Forgets the remembered owners (tests).
-void resetDialogPanels();
+    // For a panel that was shown with an owner: enables that owner and hides the panel. A panel shown
+    // without an owner stays visible. The remembered owner is kept. Refreshes the window for any panel.
+    void close(std::optional<Control> panel);
+
+private:
+    View& view_;
+    std::mutex mutex_;
+    std::array<std::optional<Control>, 5> owner_;  // in the order of the panel table
+};
 
 // Dragging a panel by its title bar. Coordinates are those of the press and move events in the title
 // bar, which moves with the panel; the clamps use the window's outer size (its frame included).

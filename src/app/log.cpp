@@ -2,22 +2,14 @@
 
 #include <algorithm>
 
-#include "app/main_form.h"
 #include "catalogue/products.h"
 
 namespace app {
 
 std::string formatLogEntry(const std::string& text, std::int32_t code, std::uint32_t depth) {
-    const std::string indent(2 * std::min(depth, kMaxLogDepth), ' ');
+    const std::string indent(std::size_t{2} * std::min(depth, kMaxLogDepth), ' ');
     if (code != 0) return indent + text + " [" + std::to_string(static_cast<std::uint32_t>(code)) + "]";
     return indent + text;
-}
-
-void logLine(std::int32_t level, const std::string& text, std::int32_t code, std::uint32_t depth) {
-    if (level > logThreshold.load()) return;
-    View* view = mainForm.load();
-    if (view == nullptr) return;
-    view->appendLog(formatLogEntry(text, code, depth));
 }
 
 std::vector<std::string> splitLogEntry(const std::string& entry) {
@@ -30,13 +22,18 @@ std::vector<std::string> splitLogEntry(const std::string& entry) {
     return lines;
 }
 
-void clearLog() {
-    if (View* view = mainForm.load()) view->clearLog();
+void Log::line(std::int32_t level, const std::string& text, std::int32_t code, std::uint32_t depth) {
+    if (level > threshold_.load()) return;
+    view_.appendLog(formatLogEntry(text, code, depth));
 }
 
-void selectProduct(int index, bool operatorFlag) {
-    clearLog();
-    logLine(3, Global::productSelectionText(index, operatorFlag), 0, 0);
+void Log::clear() {
+    view_.clearLog();
+}
+
+void Log::selectProduct(int index, bool operatorFlag) {
+    clear();
+    line(3, Global::productSelectionText(index, operatorFlag), 0, 0);
 }
 
 }  // namespace app

@@ -15,14 +15,14 @@ bool writeLogFile(const std::string& path, const std::vector<std::string>& lines
     return !file.fail();
 }
 
-void saveLogToDisk(View& view) {
+void saveLogToDisk(View& view, Log& log) {
     const auto chosen = view.askSaveFile(kLogFileFilter, "");
     if (!chosen) return;
     if (chosen->empty() || !writeLogFile(*chosen, view.logLines())) {
-        logLine(1, Global::getMessage(kMsgErrorCreatingFile), 0, 0);
+        log.line(1, Global::getMessage(kMsgErrorCreatingFile), 0, 0);
         return;
     }
-    logLine(1, Global::getMessage(kMsgFileCreated), 0, 0);
+    log.line(1, Global::getMessage(kMsgFileCreated), 0, 0);
 }
 
 }  // namespace app

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/log.h"
 #include "app/view.h"
 
 namespace app {
@@ -16,6 +17,6 @@ bool writeLogFile(const std::string& path, const std::vector<std::string>& lines
 
 // pmiSaveLogClick: asks for a file name; a cancel does nothing; an empty name or a failed write logs
 // "Error creating file", a good write "File created" (both at level 1). UI thread only.
-void saveLogToDisk(View& view);
+void saveLogToDisk(View& view, Log& log);
 
 }  // namespace app

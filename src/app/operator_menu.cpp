@@ -61,7 +61,7 @@ void WindowLogic::ckCrypt1Click() {
 void WindowLogic::Mododebug1Click() {
     debugModeTicked_ = !debugModeTicked_;
     view_.setChecked(Control::Mododebug1, debugModeTicked_);
-    logThreshold = debugModeTicked_ ? 8 : 3;
+    log_.setThreshold(debugModeTicked_ ? kDebugLogThreshold : kNormalLogThreshold);
     debugMode_ = debugModeTicked_;
 }
 

@@ -42,16 +42,16 @@ std::int32_t WindowLogic::programContainer(const std::string& text) {
     if (split.result == kContainerTooShort || split.result == kContainerBadKind) return split.result;
     boot_.resetRequested = split.resetRequested ? 1 : 0;
     boot_.eraseUserDataRequested = split.eraseUserDataRequested ? 1 : 0;
-    if (split.result == kContainerNoMarkers) logLine(1, "Error, data not found", 0, 0);
+    if (split.result == kContainerNoMarkers) log_.line(1, "Error, data not found", 0, 0);
     if (split.result != kContainerSplit) return split.result;
 
     // An image file that cannot be written must not leave an older image behind to be programmed.
     for (int index : {0, 1}) {
         const auto& image = index == 0 ? split.imageA : split.imageB;
         if (!image) continue;
-        if (!writeFile(tempImagePath[index], *image)) {
-            std::remove(tempImagePath[index].c_str());
-            logLine(1, Global::getMessage(kMsgErrorCreatingFile), 0, 0);
+        if (!writeFile(tempImagePaths_[index], *image)) {
+            std::remove(tempImagePaths_[index].c_str());
+            log_.line(1, Global::getMessage(kMsgErrorCreatingFile), 0, 0);
             return kContainerNoMemory;
         }
     }
@@ -70,7 +70,7 @@ std::int32_t WindowLogic::programNextImage() {
     if (next == 0) return 0;
     pendingImages_ = pending & ~next;
     const int index = next == kImageA ? 0 : 1;
-    return programImageFile(index, tempImagePath[index]);
+    return programImageFile(index, tempImagePaths_[index]);
 }
 
 std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
@@ -79,33 +79,33 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
     else
         optionsUpdate(kOptionDual, kOptionFinishCommand);
     if (path.empty()) {
-        logLine(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+        log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
         return kImageNoPath;
     }
     int loaded = 0;
     {
         bootloader::FileLineReader reader(path);
         if (!reader.isOpen()) {
-            logLine(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+            log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
             return kImageOpenFailed;
         }
         if (boot_.selectTarget(index) != 0) {
-            logLine(1, "Error: Firmware u[]", 0, 0);
+            log_.line(1, "Error: Firmware u[]", 0, 0);
             return kImageTargetRefused;
         }
         loaded = bootloader::loadHexImage(reader);
     }
     if (loaded != 0) {
-        logLine(1, Global::getMessage(kMsgErrorReadingFirmware), loaded, 0);
+        log_.line(1, Global::getMessage(kMsgErrorReadingFirmware), loaded, 0);
         return kImageHexFailed;
     }
     eventsEnabled_ = true;
     if (boot_.selectTarget(index) != 0) {
-        logLine(1, "Error: Firmware u[]", 0, 0);
+        log_.line(1, "Error: Firmware u[]", 0, 0);
         return kImageTargetRefusedAfterLoad;
     }
     if (boot_.startOperation(kOpProgram) != 0) {
-        logLine(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);
+        log_.line(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);
         return kImageNotStarted;
     }
     view_.setVisible(Control::ProgressBar, true);
@@ -115,21 +115,21 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
 // Runs inside the end event of operation 5, on the worker thread.
 void WindowLogic::completeProgramming() {
     if (pendingImages_ != 0) {
-        logDepth = logDepth + 1;
+        log_.setDepth(log_.depth() + 1);
         if (programNextImage() != 0) {
-            logLine(1, "Error programming [Dual] ", 0, 0);
+            log_.line(1, "Error programming [Dual] ", 0, 0);
             // Nothing runs any more: the window must not stay locked behind "do not disconnect".
             pendingImages_ = 0;
             restoreSavedOptions();
-            closeDialogPanel(Control::pUpdate);
+            panels_.close(Control::pUpdate);
         }
         return;
     }
     animateProgressToEnd();
-    closeDialogPanel(Control::pUpdate);
-    logLine(3, "Firmware has been updated successfully", 0, 0);
+    panels_.close(Control::pUpdate);
+    log_.line(3, "Firmware has been updated successfully", 0, 0);
     view_.setEnabled(Control::btUpdate, false);
-    logLine(1, "Reseting...", 0, 0);
+    log_.line(1, "Reseting...", 0, 0);
 
     const std::int32_t kind = containerKind_;
     if (kind == kBothImages) {
@@ -143,7 +143,7 @@ void WindowLogic::completeProgramming() {
     boot_.startOperation(kOpResetIfRequested);
     std::this_thread::sleep_for(settings_.afterProgramming);
     setConnected(false);
-    logLine(1, "Completed", 0, 0);
+    log_.line(1, "Completed", 0, 0);
 }
 
 std::vector<int> progressAnimationSteps(int from) {
@@ -168,7 +168,7 @@ void WindowLogic::Loadfirmware1Click() {
     // Loading now would overwrite the image buffers that a running programming is sending.
     if (boxBusy()) return;
     if (!ensureDeviceOpen()) {
-        logLine(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
+        log_.line(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
         view_.setEnabled(Control::tmConnect, true);
         return;
     }
@@ -179,14 +179,14 @@ void WindowLogic::Loadfirmware1Click() {
         std::optional<bootloader::FileLineReader> reader;
         if (!chosen->empty()) reader.emplace(*chosen);
         if (!reader || !reader->isOpen()) {
-            logLine(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+            log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
             return;
         }
         boot_.selectTarget(0);
         loaded = bootloader::loadHexImage(*reader);
     }
     if (loaded != 0) {
-        logLine(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);
+        log_.line(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);
         return;
     }
     eventsEnabled_ = true;
@@ -207,7 +207,7 @@ void WindowLogic::btFactoryClick() {
 }
 
 void WindowLogic::btUpdateOK() {
-    closeDialogPanel(Control::pUpdate);
+    panels_.close(Control::pUpdate);
 }
 
 }  // namespace app

@@ -11,9 +11,9 @@
 namespace app {
 namespace {
 
-void showFault(View& view, const std::string& text) {
+void showFault(View& view, DialogPanels& panels, const std::string& text) {
     if (!text.empty()) view.setText(Control::mmRegFaultMsg, text);
-    showDialogPanel(Control::pRegFault, Control::gPanel);
+    panels.show(Control::pRegFault, Control::gPanel);
 }
 
 }  // namespace
@@ -26,8 +26,8 @@ void WindowLogic::btSendRegClick() {
     const bool valid = Global::checkText(name, 1, 64) && Global::checkEmail(mail) &&
                        Global::checkText(password, 1, 64) && country >= 0 && country < Global::countryCount;
     if (!valid) {
-        closeDialogPanel(Control::pReg);
-        showFault(view_, Global::getMessage(kMsgInvalidData));
+        panels_.close(Control::pReg);
+        showFault(view_, panels_, Global::getMessage(kMsgInvalidData));
         return;
     }
     ArvexClient::userInfo = {name, mail, password, Global::countryCodes[static_cast<std::size_t>(country)]};
@@ -35,40 +35,40 @@ void WindowLogic::btSendRegClick() {
     std::string answer;
     const int code = ArvexClient::requestSimple(ArvexClient::kRequestRegister, answer, nullptr, true);
     if (code != 0) {
-        logLine(1, "Error connecting to server", code, 0);
+        log_.line(1, "Error connecting to server", code, 0);
         return;
     }
     const int status = ArvexClient::parseAuthAnswer(answer);
-    closeDialogPanel(Control::pReg);
+    panels_.close(Control::pReg);
     switch (status) {
         case ArvexClient::kRegisterOk:
             view_.setText(Control::mmRegOkMsg, Global::getMessage(kMsgRegistered));
-            showDialogPanel(Control::pRegOK, Control::gPanel);
+            panels_.show(Control::pRegOK, Control::gPanel);
             view_.setEnabled(Control::btUpdate, true);
             break;
         case ArvexClient::kRegisterError:
-            showFault(view_, "");  // the text of the previous refusal stays
+            showFault(view_, panels_, "");  // the text of the previous refusal stays
             break;
         case ArvexClient::kRegisterAlready:
-            showFault(view_, Global::getMessage(kMsgAlreadyRegistered));
+            showFault(view_, panels_, Global::getMessage(kMsgAlreadyRegistered));
             break;
         default:
-            showFault(view_, Global::getMessage(kMsgInvalidData));
+            showFault(view_, panels_, Global::getMessage(kMsgInvalidData));
             break;
     }
 }
 
 void WindowLogic::btRegCancelClick() {
-    closeDialogPanel(Control::pReg);
+    panels_.close(Control::pReg);
 }
 
 void WindowLogic::btRegOKOKClick() {
-    closeDialogPanel(Control::pRegOK);
+    panels_.close(Control::pRegOK);
 }
 
 void WindowLogic::btRegFaultOKClick() {
-    closeDialogPanel(Control::pRegFault);
-    showDialogPanel(Control::pReg, Control::gPanel);
+    panels_.close(Control::pRegFault);
+    panels_.show(Control::pReg, Control::gPanel);
 }
 
 }  // namespace app

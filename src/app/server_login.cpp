@@ -11,20 +11,20 @@
 namespace app {
 
 void WindowLogic::loginToServer() {
-    logLine(3, "Connecting to server...", 0, 0);
+    log_.line(3, "Connecting to server...", 0, 0);
     std::string answer;
     const int code = ArvexClient::requestSimple(ArvexClient::kRequestAuth, answer, nullptr, true);
     if (code != 0) {
-        logLine(1, "Error connecting to server", code, 0);
+        log_.line(1, "Error connecting to server", code, 0);
         return;
     }
     switch (ArvexClient::parseAuthAnswer(answer)) {
         case ArvexClient::kAuthKo:
-            logLine(3, "Connected to server\r\n", 0, 0);
-            showDialogPanel(Control::pReg, Control::gPanel);
+            log_.line(3, "Connected to server\r\n", 0, 0);
+            panels_.show(Control::pReg, Control::gPanel);
             break;
         case ArvexClient::kAuthOk:
-            logLine(3, "Connected to server\r\nPress the Update button for update the device", 0, 0);
+            log_.line(3, "Connected to server\r\nPress the Update button for update the device", 0, 0);
             view_.setEnabled(Control::btUpdate, true);
             break;
         case ArvexClient::kAuthBlacklist:
@@ -32,7 +32,7 @@ void WindowLogic::loginToServer() {
             view_.setEnabled(Control::gPanel, false);
             view_.setEnabled(Control::btConnect, false);
             setStatus(kBlockedColour, "Device blocked");
-            logLine(1, "ERROR: Device blocked, contact reseller", 0, 0);
+            log_.line(1, "ERROR: Device blocked, contact reseller", 0, 0);
             std::this_thread::sleep_for(settings_.afterBlacklist);
             break;
         default:

@@ -107,9 +107,9 @@ void WindowLogic::setConnected(bool connected) {
     if (!deviceConnected_) return;
     deviceConnected_ = false;
     view_.setSelectedIndex(Control::lbProducts, -1);
-    selectProduct(-1, false);
+    log_.selectProduct(-1, false);
     keepFailureLine();
-    showDialogPanel(std::nullopt, std::nullopt);
+    panels_.show(std::nullopt, std::nullopt);
     view_.setEnabled(Control::gPanel, true);
     for (Control field : {Control::textBox_PID1, Control::textBox_Serial1, Control::textBox_Date1,
                           Control::textBox_Reseller1, Control::textBox_fwversion, Control::textBox_hwversion})
@@ -133,7 +133,7 @@ void WindowLogic::restoreSavedOptions() {
 }
 
 void WindowLogic::keepFailureLine() {
-    if (failureToKeep_) logLine(3, Global::getMessage(kMsgOperationFailed), 0, 0);
+    if (failureToKeep_) log_.line(3, Global::getMessage(kMsgOperationFailed), 0, 0);
 }
 
 void WindowLogic::btConnectClick() {
@@ -145,8 +145,8 @@ void WindowLogic::btConnectClick() {
     ArvexClient::session.blacklisted = false;
     view_.setEnabled(Control::btUpdate, false);
     view_.setEnabled(Control::btFactory, false);
-    logLine(3, "Connecting to device...", 0, 0);
-    if (!followDevice()) logLine(3, "Device not found", 0, 0);
+    log_.line(3, "Connecting to device...", 0, 0);
+    if (!followDevice()) log_.line(3, "Device not found", 0, 0);
 }
 
 void WindowLogic::tmConnectTimer() {
@@ -172,7 +172,7 @@ void WindowLogic::readIdentity() {
         boot_.startOperation(kOpReadIdentity);
     } else {
         view_.setEnabled(Control::tmConnect, true);
-        logLine(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
+        log_.line(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
     }
 }
 
@@ -197,14 +197,15 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
                                     const std::string& text, std::int32_t /*extra*/) {
     if (!eventsEnabled_) return;
     if (kind == kEventError) {
-        logLine(1, "Error (" + std::to_string(static_cast<std::uint32_t>(code)) + "): " + text, 0, logDepth);
+        log_.line(1, "Error (" + std::to_string(static_cast<std::uint32_t>(code)) + "): " + text, 0,
+                  log_.depth());
         return;
     }
     if (kind != kEventOperation) return;
     switch (code) {
         case kEventStarts:
             if (operation != kOpReadIdentity) failureToKeep_ = false;
-            if (operation == kOpProgram) showDialogPanel(Control::pUpdate, Control::gPanel);
+            if (operation == kOpProgram) panels_.show(Control::pUpdate, Control::gPanel);
             break;
         case kEventEndsOk:
             if (operation == kOpReadIdentity)
@@ -214,11 +215,11 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
             commonEventEnd();
             break;
         case kEventEndsFault: {
-            logLine(3, Global::getMessage(kMsgOperationFailed), 0, logDepth);
+            log_.line(3, Global::getMessage(kMsgOperationFailed), 0, log_.depth());
             commonEventEnd();
             restoreSavedOptions();
             if (operation == kOpProgram) {
-                closeDialogPanel(Control::pUpdate);
+                panels_.close(Control::pUpdate);
                 pendingImages_ = 0;  // the other image of a failed container is never programmed later
             }
             // The disconnect that usually follows clears the log: this line is all the operator has.
@@ -231,7 +232,7 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
 }
 
 void WindowLogic::commonEventEnd() {
-    if (logDepth > 0) logDepth = logDepth - 1;
+    if (log_.depth() > 0) log_.setDepth(log_.depth() - 1);
     view_.setVisible(Control::ProgressBar, false);
     progressPosition_ = 0;
     view_.setProgress(0);
@@ -243,7 +244,7 @@ void WindowLogic::showIdentity() {
     boot_.getField(0x100, &record);
     const CheckedIdentity id = checkIdentity({record.reference, record.serial, record.date, record.reseller,
                                               record.firmwareVersion, record.hardwareVersion});
-    if (id.damaged) logLine(1, "Warning: Device damaged, please contact with reseller", 0, 0);
+    if (id.damaged) log_.line(1, "Warning: Device damaged, please contact with reseller", 0, 0);
 
     view_.setText(Control::textBox_PID1, id.reference);
     view_.setText(Control::textBox_Reseller1, id.reseller);
@@ -257,10 +258,10 @@ void WindowLogic::showIdentity() {
         if (auto index = Global::findProductByReference(ArvexClient::deviceInfo.pid)) {
             view_.setEnabled(Control::lbProducts, false);
             view_.setSelectedIndex(Control::lbProducts, *index);
-            selectProduct(*index, false);
+            log_.selectProduct(*index, false);
             keepFailureLine();
         }
-        logLine(3, Global::getMessage(kMsgConnectedToDevice), 0, logDepth);
+        log_.line(3, Global::getMessage(kMsgConnectedToDevice), 0, log_.depth());
     }
     if (loginPending_) {
         loginToServer();

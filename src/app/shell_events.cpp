@@ -2,23 +2,28 @@
 
 #include "app/log.h"
 #include "app/log_file.h"
+#include "app/server_log_bridge.h"
 
 namespace app {
 
+ShellEvents::~ShellEvents() {
+    stopRoutingServerLogTo(log_);
+}
+
 void ShellEvents::ActiveFormCreate() {
-    activeFormCreate(view_, *this);
+    activeFormCreate(view_, log_, *this);
 }
 
 void ShellEvents::pmiSaveLogClick() {
-    saveLogToDisk(view_);
+    saveLogToDisk(view_, log_);
 }
 
 void ShellEvents::Clear1Click() {
-    view_.clearLog();
+    log_.clear();
 }
 
 void ShellEvents::lbProductsClick(int index) {
-    selectProduct(index, true);
+    log_.selectProduct(index, true);
 }
 
 }  // namespace app

@@ -10,16 +10,13 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/dialog_panels.h"
-#include "app/log.h"
-#include "app/main_form.h"
+#include "app/server_log_bridge.h"
 #include "app/window_logic.h"
 #include "arvex/config.h"
 #include "catalogue/banner.h"
 #include "catalogue/countries.h"
 #include "catalogue/messages.h"
 #include "catalogue/products.h"
-#include "server/log_hook.h"
 
 namespace app {
 namespace {
@@ -35,6 +32,7 @@ bool isPrivateFolderOfOurs(const std::string& path) {
 
 std::vector<std::string> productListItems() {
     std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(Global::productCount));
     for (int i = 0; i < Global::productCount; ++i) items.push_back(Global::productListItem(i));
     return items;
 }
@@ -80,17 +78,16 @@ void seedRandomGenerator() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 }
 
-void activeFormCreate(View& view, StartupDuties& duties) {
-    mainForm = &view;
+void activeFormCreate(View& view, Log& log, StartupDuties& duties) {
     requestHighPriority();
-    ArvexClient::logHook = &logLine;
+    routeServerLogTo(log);
     view.setText(Control::lbVersion, std::string("v") + arvex::config::kProgramVersion);
-    logLine(3, Global::welcomeBanner, 0, 0);
+    log.line(3, Global::welcomeBanner, 0, 0);
 
     view.setItems(Control::lbProducts, productListItems());
     view.setSelectedIndex(Control::lbProducts, -1);
 
-    tempImagePath = makeTempImagePaths(systemTempFolder());
+    duties.keepTempImagePaths(makeTempImagePaths(systemTempFolder()));
     duties.setServerDefaults(view);
     seedRandomGenerator();
     view.setVisible(Control::btOps, false);
@@ -105,15 +102,6 @@ void activeFormCreate(View& view, StartupDuties& duties) {
     view.setText(Control::lConnected, Global::getMessage(kMsgDisconnected));
     duties.setDisconnected(view);
     duties.configureBootloader(view);
-}
-
-void resetWindowState() {
-    mainForm = nullptr;
-    logThreshold = 3;
-    logDepth = 0;
-    tempImagePath = {};
-    ArvexClient::logHook = nullptr;
-    resetDialogPanels();
 }
 
 }  // namespace app

@@ -1,33 +1,32 @@
-// The main window's create handler (ActiveFormCreate) and the process-wide state it sets up.
+// The main window's create handler (ActiveFormCreate) and the steps it takes.
 #pragma once
 
 #include <array>
 #include <optional>
 #include <string>
 
+#include "app/log.h"
 #include "app/view.h"
 
 namespace app {
-
-// Where the programming flow writes the two images of a firmware container ("temp1.bin", "temp2.bin").
-// Set by the create handler, before any bootloader operation can run.
-inline std::array<std::string, 2> tempImagePath;
 
 // Start-up steps that belong to the device session, the server client and the bootloader; the create
 // handler calls them at their places in its order. Each does nothing here.
 class StartupDuties {
 public:
     virtual ~StartupDuties() = default;
+    virtual void keepTempImagePaths(const std::array<std::string, 2>&) {}  // "temp1.bin", "temp2.bin"
     virtual void setServerDefaults(View&) {}    // server endpoint and encryption defaults, "Crypt" ticked
     virtual void setDisconnected(View&) {}      // setConnected(false)
     virtual void configureBootloader(View&) {}  // option bits and the two keys
 };
 
-// Runs the create handler's steps in order over the window's view: mainForm, priority, logHook, version
-// caption, welcome banner, product list, temporary image paths, server defaults, random seed, hidden ">",
+// Runs the create handler's steps in order over the window's view and log: priority, the server client's
+// log lines routed to `log`, version caption, welcome banner, product list, temporary image paths, server
+// defaults, random seed, hidden ">",
 // panel colour, country list, connect timer, status panel, setConnected(false), bootloader set-up. The
 // geometry steps (panel at 0,0, client 670 x 380, fixed size, outline) are the window's own layout.
-void activeFormCreate(View& view, StartupDuties& duties);
+void activeFormCreate(View& view, Log& log, StartupDuties& duties);
 
 // A folder inside `systemTempFolder` that only this user can enter: "arvex-updater-<uid>", mode 0700,
 // created when missing. One that exists but is not a directory of ours with mode 0700 (a link, a file,
@@ -48,8 +47,5 @@ void requestHighPriority();
 
 // Seeds the C runtime's pseudo-random generator from the clock.
 void seedRandomGenerator();
-
-// Back to the state before the create handler ran (tests).
-void resetWindowState();
 
 }  // namespace app

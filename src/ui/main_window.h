@@ -1,6 +1,6 @@
 // The main window TKTRF: every control of the layout, the five dialog panels, the two menus and the two
-// timers. It implements app::View for the window logic and forwards each user action and timer tick to
-// an app::WindowEvents.
+// timers (built in main_window_layout.cpp). It implements app::View for the window logic
+// (main_window_view.cpp) and forwards each user action and timer tick to an app::WindowEvents.
 //
 // Threads: View calls made on the window's thread apply at once. A call from any other thread (the
 // bootloader's worker) is queued to the window's thread and the caller waits until it has been applied,
@@ -47,7 +47,8 @@ public:
     // applying View calls until `busy` turns false, so that a running operation can finish its reaction.
     void stop(const std::function<bool()>& busy);
 
-    // --- app::View
+    // --- app::View (QWidget's own setVisible stays reachable beside the View's)
+    using QWidget::setVisible;
     void setEnabled(app::Control control, bool enabled) override;
     void setVisible(app::Control control, bool visible) override;
     void setText(app::Control control, const std::string& text) override;
@@ -103,8 +104,8 @@ private:
                           bool ticked = false);
     void remember(app::Control control, QWidget* widget);
     void call(Handler handler);
-    template <typename Work>
-    void onUiThread(Work&& work);
+    // Applies a View call on the window's thread (see ui/ui_thread.h).
+    void onUiThread(const std::function<void()>& work);
 
     app::WindowEvents* events_ = nullptr;
     std::map<app::Control, QWidget*> widgets_;

@@ -64,7 +64,7 @@ int panelShot(const char* file, std::optional<Control> panel) {
     app::ShellEvents events(window);
     window.start(events);
     if (panel == Control::pFirmUpdate) showSampleCatalogue(window);
-    if (panel) app::showDialogPanel(*panel, Control::gPanel);
+    if (panel) events.dialogPanels().show(*panel, Control::gPanel);
     window.show();
     int result = 1;
     QTimer::singleShot(300, &window, [&] {

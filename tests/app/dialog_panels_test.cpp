@@ -33,7 +33,7 @@ TEST_F(DialogPanelTest, ShowHidesAllThenCentresAndDisablesTheOwner) {
     };
     for (const Case& c : cases) {
         view.clearCalls();
-        showDialogPanel(c.panel, Control::gPanel);
+        panels.show(c.panel, Control::gPanel);
         const std::string name = c.name;
         EXPECT_EQ(view.calls(),
                   concat(kHideAll, {"moveTo(" + name + ", " + std::to_string(c.left) + ", " +
@@ -44,53 +44,53 @@ TEST_F(DialogPanelTest, ShowHidesAllThenCentresAndDisablesTheOwner) {
 }
 
 TEST_F(DialogPanelTest, OwnerStaysDisabledUntilTheShownPanelCloses) {
-    showDialogPanel(Control::pReg, Control::gPanel);
-    showDialogPanel(Control::pUpdate, Control::gPanel);
+    panels.show(Control::pReg, Control::gPanel);
+    panels.show(Control::pUpdate, Control::gPanel);
     EXPECT_EQ(view.visible(Control::pReg), false);
     EXPECT_EQ(view.visible(Control::pUpdate), true);
     EXPECT_EQ(view.enabled(Control::gPanel), false);
 
     view.clearCalls();
-    closeDialogPanel(Control::pUpdate);
+    panels.close(Control::pUpdate);
     EXPECT_EQ(view.calls(), (Calls{"setEnabled(gPanel, true)", "setVisible(pUpdate, false)", "refresh()"}));
 }
 
 TEST_F(DialogPanelTest, MissingPanelOrOwner) {
     view.clearCalls();
-    showDialogPanel(std::nullopt, std::nullopt);
+    panels.show(std::nullopt, std::nullopt);
     EXPECT_EQ(view.calls(), concat(kHideAll, {"refresh()"}));
 
     view.clearCalls();
-    closeDialogPanel(std::nullopt);
+    panels.close(std::nullopt);
     EXPECT_TRUE(view.calls().empty());
 
     // never shown: nothing remembered, nothing hidden
     view.clearCalls();
-    closeDialogPanel(Control::pRegOK);
+    panels.close(Control::pRegOK);
     EXPECT_EQ(view.calls(), Calls{"refresh()"});
 
     // shown without an owner: nothing is disabled, and closing does not hide it
     view.clearCalls();
-    showDialogPanel(Control::pUpdate, std::nullopt);
+    panels.show(Control::pUpdate, std::nullopt);
     EXPECT_EQ(view.calls(), concat(kHideAll, {"moveTo(pUpdate, 167, 98)", "setVisible(pUpdate, true)",
                                               "setEnabled(pUpdate, true)", "refresh()"}));
     view.clearCalls();
-    closeDialogPanel(Control::pUpdate);
+    panels.close(Control::pUpdate);
     EXPECT_EQ(view.calls(), Calls{"refresh()"});
 
     // a later show without an owner replaces the remembered one
-    showDialogPanel(Control::pReg, Control::gPanel);
-    showDialogPanel(Control::pReg, std::nullopt);
+    panels.show(Control::pReg, Control::gPanel);
+    panels.show(Control::pReg, std::nullopt);
     view.clearCalls();
-    closeDialogPanel(Control::pReg);
+    panels.close(Control::pReg);
     EXPECT_EQ(view.calls(), Calls{"refresh()"});
 }
 
 TEST_F(DialogPanelTest, RememberedOwnerIsKeptAfterClosing) {
-    showDialogPanel(Control::pRegOK, Control::gPanel);
-    closeDialogPanel(Control::pRegOK);
+    panels.show(Control::pRegOK, Control::gPanel);
+    panels.close(Control::pRegOK);
     view.clearCalls();
-    closeDialogPanel(Control::pRegOK);
+    panels.close(Control::pRegOK);
     EXPECT_EQ(view.calls(), (Calls{"setEnabled(gPanel, true)", "setVisible(pRegOK, false)", "refresh()"}));
 }
 

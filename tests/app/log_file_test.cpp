@@ -49,7 +49,7 @@ TEST_F(SaveLogTest, AnswersOfTheSaveDialog) {
         view.queueSaveAnswer(c.answer);
         view.clearCalls();
 
-        saveLogToDisk(view);
+        saveLogToDisk(view, log);
 
         EXPECT_EQ(view.calls().front(), "askSaveFile(Log (*.log)|*.log|All files (*.*)|*.*, )");
         auto expected = before;
@@ -64,9 +64,9 @@ TEST_F(SaveLogTest, AnswersOfTheSaveDialog) {
 }
 
 TEST_F(SaveLogTest, ErrorLinesAreWrittenAtLevelOne) {
-    logThreshold = 1;
+    log.setThreshold(1);
     view.queueSaveAnswer(std::string());
-    saveLogToDisk(view);
+    saveLogToDisk(view, log);
     EXPECT_EQ(view.logLines(), std::vector<std::string>{"Error creating file"});
 }
 

@@ -34,8 +34,8 @@ TEST_F(LogLineTest, FormatsAndThreshold) {
     };
     for (const Case& c : cases) {
         view.clearCalls();
-        logThreshold = c.threshold;
-        logLine(c.level, c.text, c.code, c.depth);
+        log.setThreshold(c.threshold);
+        log.line(c.level, c.text, c.code, c.depth);
         const auto calls = view.calls();
         if (c.entry) {
             EXPECT_EQ(calls, std::vector<std::string>{"appendLog(" + *c.entry + ")"}) << c.text;
@@ -45,11 +45,18 @@ TEST_F(LogLineTest, FormatsAndThreshold) {
     }
 }
 
-TEST_F(LogLineTest, NothingHappensBeforeTheWindowExists) {
-    mainForm = nullptr;
-    logLine(1, "lost", 0, 0);
-    selectProduct(2, true);
-    EXPECT_TRUE(view.calls().empty());
+TEST(WindowLog, EachLogWritesToItsOwnWindowOnly) {
+    RecordingView first;
+    RecordingView second;
+    Log firstLog(first);
+    Log secondLog(second);
+    secondLog.setThreshold(kDebugLogThreshold);
+    firstLog.line(4, "debug only", 0, 0);
+    secondLog.line(4, "debug only", 0, 0);
+    firstLog.selectProduct(2, true);
+    EXPECT_EQ(first.logLines(), splitLogEntry(Global::productTable[2].manualInfo));
+    EXPECT_EQ(second.logLines(), std::vector<std::string>{"debug only"});
+    EXPECT_EQ(firstLog.threshold(), kNormalLogThreshold);
 }
 
 TEST(SplitLogEntry, CrLfPairsMakeLines) {
@@ -77,7 +84,7 @@ TEST_F(LogLineTest, SelectProductClearsTheLogAndShowsTheRightText) {
     for (const Case& c : cases) {
         view.appendLog("old line");
         view.clearCalls();
-        selectProduct(c.index, c.operatorFlag);
+        log.selectProduct(c.index, c.operatorFlag);
         EXPECT_EQ(view.calls(), (std::vector<std::string>{"clearLog()", "appendLog(" + c.text + ")"}))
             << c.index;
         EXPECT_EQ(view.logLines(), splitLogEntry(c.text)) << c.index;

@@ -38,8 +38,8 @@ protected:
         EXPECT_EQ(window->bootLoader().getOptions(&value), 0);
         return value;
     }
-    bool fileExists(int index) const {
-        return std::filesystem::exists(tempImagePath[static_cast<std::size_t>(index)]);
+    bool fileExists(int index) {
+        return std::filesystem::exists(logic().tempImagePaths()[static_cast<std::size_t>(index)]);
     }
 
     const std::string imageA = simserver::sampleImage(SampleImageId::kAk03Target0).hexText;
@@ -53,8 +53,8 @@ TEST_F(Programming, BothImagesTheSecondNested) {
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     EXPECT_EQ(logic().containerKind(), 3);
     EXPECT_EQ(logic().pendingImages(), 0);
-    EXPECT_EQ(testsupport::readBytes(tempImagePath[0]), imageA);
-    EXPECT_EQ(testsupport::readBytes(tempImagePath[1]), imageB);
+    EXPECT_EQ(testsupport::readBytes(logic().tempImagePaths()[0]), imageA);
+    EXPECT_EQ(testsupport::readBytes(logic().tempImagePaths()[1]), imageB);
     EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
     EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target1, 1));
     const auto commands = commandsSent();
@@ -62,7 +62,7 @@ TEST_F(Programming, BothImagesTheSecondNested) {
     EXPECT_EQ(countOf(commands, 0x09), 1);
     EXPECT_TRUE(logged("Completed"));
     EXPECT_FALSE(logic().deviceConnected());
-    EXPECT_EQ(logDepth.load(), 0);  // the nested programming's end event undid its indentation
+    EXPECT_EQ(logic().log().depth(), 0);  // the nested programming's end event undid its indentation
 }
 
 TEST_F(Programming, OnlyImageBGoesToTarget1) {

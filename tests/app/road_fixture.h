@@ -37,10 +37,6 @@ protected:
         EXPECT_TRUE(waitIdle());
         window.reset();
         server.stop();
-        resetWindowState();
-        resetDialogPanels();
-        logThreshold = 3;
-        logDepth = 0;
         bootloader::resetTransferSettings();
     }
 
@@ -59,7 +55,7 @@ protected:
         window = buildUpdaterWindow(view, setup);
         logic().ActiveFormCreate();
         // tests run in parallel processes: each keeps its image files to itself
-        tempImagePath = {images.file("temp1.bin"), images.file("temp2.bin")};
+        logic().keepTempImagePaths({images.file("temp1.bin"), images.file("temp2.bin")});
     }
 
     WindowLogic& logic() { return window->logic(); }

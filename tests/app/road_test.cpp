@@ -111,7 +111,7 @@ TEST_F(RoadTest, NoVersionsShowNotAvailable) {
 TEST_F(RoadTest, DebugModeSelectsNoProduct) {
     plugIn("good");
     logic().Mododebug1Click();
-    EXPECT_EQ(logThreshold.load(), 8);
+    EXPECT_EQ(logic().log().threshold(), kDebugLogThreshold);
     EXPECT_EQ(view.checked(Control::Mododebug1), true);
     connectTick();
     EXPECT_EQ(view.text(Control::textBox_PID1), "AK02");
@@ -119,7 +119,7 @@ TEST_F(RoadTest, DebugModeSelectsNoProduct) {
     EXPECT_EQ(view.selectedIndex(Control::lbProducts), -1);
     EXPECT_FALSE(logged("Connected to device"));
     logic().Mododebug1Click();
-    EXPECT_EQ(logThreshold.load(), 3);
+    EXPECT_EQ(logic().log().threshold(), kNormalLogThreshold);
     EXPECT_FALSE(logic().debugMode());
 }
 
@@ -185,7 +185,7 @@ TEST_F(RoadTest, EventsBeforeTheFirstOperationAreIgnored) {
     window->bootLoader().postEvent(0, 3, 0, "Operation running", 0);
     EXPECT_FALSE(logged("Error (3): Operation running"));
     connectTick();
-    logDepth = 1;
+    logic().log().setDepth(1);
     window->bootLoader().postEvent(0, 3, 0, "Operation running", 0);
     EXPECT_TRUE(logged("  Error (3): Operation running"));
 }

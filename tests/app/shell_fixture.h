@@ -1,23 +1,19 @@
-// A recording view installed as the window, with the window state reset around each test.
+// A recording view with the log and dialog panels of a window over it.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "app/main_form.h"
-#include "app/startup.h"
+#include "app/dialog_panels.h"
+#include "app/log.h"
 #include "recording_view.h"
 
 namespace app::testing {
 
 class ShellTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        resetWindowState();
-        mainForm = &view;
-    }
-    void TearDown() override { resetWindowState(); }
-
     RecordingView view;
+    Log log{view};
+    DialogPanels panels{view};
 };
 
 }  // namespace app::testing

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/log.h"
+#include "app/server_log_bridge.h"
 #include "catalogue/banner.h"
 #include "server/log_hook.h"
 #include "shell_fixture.h"
@@ -22,7 +23,9 @@ public:
     void setServerDefaults(View&) override { note("setServerDefaults"); }
     void setDisconnected(View&) override { note("setDisconnected"); }
     void configureBootloader(View&) override { note("configureBootloader"); }
+    void keepTempImagePaths(const std::array<std::string, 2>& paths) override { tempImagePaths = paths; }
     std::vector<std::string> notes;
+    std::array<std::string, 2> tempImagePaths;
 
 private:
     void note(const std::string& duty) { notes.push_back(duty + "@" + std::to_string(view_.calls().size())); }
@@ -40,14 +43,11 @@ using StartupTest = ShellTest;
 TEST_F(StartupTest, CreateHandlerStepsInOrder) {
     testsupport::TempDir tmp;
     ASSERT_EQ(setenv("TMPDIR", tmp.path().c_str(), 1), 0);
-    mainForm = nullptr;
     RecordingDuties duties(view);
 
-    activeFormCreate(view, duties);
+    activeFormCreate(view, log, duties);
     unsetenv("TMPDIR");
 
-    EXPECT_EQ(mainForm.load(), &view);
-    EXPECT_EQ(ArvexClient::logHook, &logLine);
     const std::vector<std::string> expected = {
         "setText(lbVersion, v1.2.7)",        "appendLog(" + Global::welcomeBanner + ")",
         "setItems(lbProducts, 11)",          "setSelectedIndex(lbProducts, -1)",
@@ -57,6 +57,12 @@ TEST_F(StartupTest, CreateHandlerStepsInOrder) {
         "setText(lConnected, Disconnected)",
     };
     EXPECT_EQ(view.calls(), expected);
+
+    view.clearCalls();
+    ArvexClient::logError("server line");  // the server client's lines reach this window's log
+    EXPECT_EQ(view.calls(), std::vector<std::string>{"appendLog(server line)"});
+    stopRoutingServerLogTo(log);
+    EXPECT_EQ(ArvexClient::logHook, nullptr);
     EXPECT_EQ(duties.notes, (std::vector<std::string>{"setServerDefaults@4", "setDisconnected@11",
                                                       "configureBootloader@11"}));
 
@@ -66,8 +72,8 @@ TEST_F(StartupTest, CreateHandlerStepsInOrder) {
     EXPECT_EQ(view.items(Control::cbCountries).back(), "Zimbabwe");
 
     const std::string folder = tmp.path() + "/arvex-updater-" + std::to_string(geteuid()) + "/";
-    EXPECT_EQ(tempImagePath[0], folder + "temp1.bin");
-    EXPECT_EQ(tempImagePath[1], folder + "temp2.bin");
+    EXPECT_EQ(duties.tempImagePaths[0], folder + "temp1.bin");
+    EXPECT_EQ(duties.tempImagePaths[1], folder + "temp2.bin");
     EXPECT_EQ(modeOf(folder), 0700u);
 }
 

@@ -1,12 +1,10 @@
-// What a test of the whole updater (window logic, box, server) starts from: the process-wide state cleared
+// What a test of the whole updater (window logic, box, server) starts from: the process-wide state that is
+// not yet the window's own cleared
 // and the flows' pauses shortened.
 #pragma once
 
 #include <chrono>
 
-#include "app/dialog_panels.h"
-#include "app/log.h"
-#include "app/startup.h"
 #include "app/window_logic.h"
 #include "bootloader/tables.h"
 #include "server/documents.h"
@@ -23,12 +21,8 @@ inline app::LogicSettings fastLogicSettings() {
 }
 
 inline void resetUpdaterState() {
-    app::resetWindowState();
-    app::resetDialogPanels();
     ArvexClient::resetSession();
     bootloader::resetProcessState();
-    app::logThreshold = 3;
-    app::logDepth = 0;
 }
 
 }  // namespace testsupport

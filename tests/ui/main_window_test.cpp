@@ -19,7 +19,6 @@
 
 #include "app/dialog_panels.h"
 #include "app/log.h"
-#include "app/main_form.h"
 #include "app/shell_events.h"
 #include "app/startup.h"
 #include "catalogue/banner.h"
@@ -70,15 +69,11 @@ public:
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app::resetWindowState();
         window = std::make_unique<ui::TKTRF>();
         events = std::make_unique<RecordingEvents>(*window);
         window->start(*events);
     }
-    void TearDown() override {
-        window.reset();
-        app::resetWindowState();
-    }
+    void TearDown() override { window.reset(); }
     template <typename T = QWidget>
     T* find(const char* name) {
         T* found = window->findChild<T*>(name);
@@ -95,7 +90,6 @@ TEST_F(MainWindowTest, FixedClientSizeAndCaption) {
     EXPECT_EQ(window->minimumSize(), QSize(670, 380));
     EXPECT_EQ(window->maximumSize(), QSize(670, 380));
     EXPECT_EQ(window->windowTitle(), " ZEK Updater v1.2.7");
-    EXPECT_EQ(app::mainForm.load(), window.get());
 }
 
 TEST_F(MainWindowTest, StateAfterStart) {
@@ -318,24 +312,24 @@ TEST_F(MainWindowTest, TimersCallTheirHandlers) {
 }
 
 TEST_F(MainWindowTest, DialogPanelOverTheDisabledMainPanel) {
-    app::showDialogPanel(Control::pReg, Control::gPanel);
+    events->dialogPanels().show(Control::pReg, Control::gPanel);
     QWidget* reg = find("pReg");
     EXPECT_TRUE(reg->isVisibleTo(window.get()));
     EXPECT_EQ(reg->geometry(), QRect(167, 78, 335, 224));
     EXPECT_FALSE(find("gPanel")->isEnabled());
     EXPECT_TRUE(find("edRegName")->isEnabled());
 
-    app::showDialogPanel(Control::pUpdate, Control::gPanel);
+    events->dialogPanels().show(Control::pUpdate, Control::gPanel);
     EXPECT_FALSE(reg->isVisibleTo(window.get()));
     EXPECT_TRUE(find("pUpdate")->isVisibleTo(window.get()));
-    app::closeDialogPanel(Control::pUpdate);
+    events->dialogPanels().close(Control::pUpdate);
     EXPECT_FALSE(find("pUpdate")->isVisibleTo(window.get()));
     EXPECT_TRUE(find("gPanel")->isEnabled());
 }
 
 TEST_F(MainWindowTest, DraggingStopsAtTheOuterEdges) {
     window->show();
-    app::showDialogPanel(Control::pRegOK, Control::gPanel);
+    events->dialogPanels().show(Control::pRegOK, Control::gPanel);
     QWidget* panel = find("pRegOK");
     QWidget* bar = find("Panel5");
     const int right = window->frameGeometry().width() - 336;
@@ -427,7 +421,7 @@ TEST_F(MainWindowTest, WorkerLinesArriveInOrderWhileTheWorkerWaits) {
     std::vector<std::string> failures;
     std::thread worker([&] {
         for (int i = 0; i < kLines; ++i) {
-            app::logLine(1, "line " + std::to_string(i), 0, 0);
+            events->log().line(1, "line " + std::to_string(i), 0, 0);
             // The call returned: the line must be in the pane already.
             if (appliedBlocks.load() != i + 1)
                 failures.push_back("not applied before return: " + std::to_string(i));

@@ -47,9 +47,6 @@ protected:
         updater.reset();
         window.reset();
         server.stop();
-        app::resetWindowState();
-        app::resetDialogPanels();
-        app::logThreshold = 3;
     }
 
     // The window wired to the logic with the preset's box plugged in; the connect timer runs fast.
@@ -64,7 +61,7 @@ protected:
         window = std::make_unique<ui::TKTRF>();
         updater = app::buildUpdaterWindow(*window, setup);
         window->start(updater->events());
-        app::tempImagePath = {images.file("temp1.bin"), images.file("temp2.bin")};
+        logic().keepTempImagePaths({images.file("temp1.bin"), images.file("temp2.bin")});
         window->setTimerInterval(Control::tmConnect, 10);
         window->show();
     }
