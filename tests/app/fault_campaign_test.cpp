@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "bootloader/settings.h"
@@ -28,6 +29,11 @@ struct Fault {
     std::string line;                                      // the line the road ends with
     bool programmedBeforeFault = false;                    // the images were complete when the fault hit
 };
+
+// Test listings name the case, not its bytes.
+void PrintTo(const Fault& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 // Host reports of the AK03 road from the download on: 1-2 erase and 3 query of target 0, 4-89 its data,
 // 90 its end; 91-237 the same for target 1 (nested); 238-241 the final commands (0x29, 0x09, 0x32, 0x12).
