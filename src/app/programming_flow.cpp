@@ -8,6 +8,7 @@
 #include "app/dialog_panels.h"
 #include "app/firmware_container.h"
 #include "app/identity_check.h"
+#include "app/image_check.h"
 #include "app/log.h"
 #include "app/startup.h"
 #include "app/window_logic.h"
@@ -33,6 +34,31 @@ bool writeFile(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
+// The one line for a loaded image that must not be programmed, its cause at debug level. True: refused.
+// Reader errors keep the specified "Error reading firmware", with the reader's result as code when asked.
+bool refuseImage(const bootloader::HexLoadReport& report, bool localFile, bool withCode) {
+    const auto cause = bootloader::imageRefusal(report, localFile);
+    if (report.code != bootloader::kHexLoaded) {
+        log_.line(1, Global::getMessage(kMsgErrorReadingFirmware), withCode ? report.code : 0, 0);
+    } else if (const auto line = imageRefusalLine(report, localFile)) {
+        log_.line(1, *line, 0, 0);
+    } else {
+        return false;
+    }
+    if (cause) log_.line(kCauseLogLevel, *cause, 0, 0);
+    return true;
+}
+
+// A path that is not a regular readable file (a folder opens as an empty text) gets the line of a file
+// that cannot be opened. True: refused.
+bool refusePath(const std::string& path) {
+    const auto refusal = bootloader::imageFileRefusal(path);
+    if (!refusal) return false;
+    log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+    log_.line(kCauseLogLevel, path + ": " + *refusal, 0, 0);
+    return true;
+}
+
 }  // namespace
 
 std::int32_t WindowLogic::programContainer(const std::string& text) {
@@ -55,6 +81,10 @@ std::int32_t WindowLogic::programContainer(const std::string& text) {
             return kContainerNoMemory;
         }
     }
+    // Every image of the container is checked before the first one is started: programming image A and then
+    // refusing image B would leave the box half updated.
+    for (const auto* image : {&split.imageA, &split.imageB})
+        if (*image && refuseImage(dryLoad(**image), false, true)) return kContainerSplit;
     const std::int32_t kind = split.kind();
     pendingImages_ = kind;
     containerKind_ = kind;
@@ -82,7 +112,8 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
         log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
         return kImageNoPath;
     }
-    int loaded = 0;
+    if (refusePath(path)) return kImageOpenFailed;
+    bootloader::HexLoadReport loaded;
     {
         bootloader::FileLineReader reader(path);
         if (!reader.isOpen()) {
@@ -93,12 +124,10 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
             log_.line(1, "Error: Firmware u[]", 0, 0);
             return kImageTargetRefused;
         }
-        loaded = bootloader::loadHexImage(reader);
+        loaded = bootloader::loadHexImageWithReport(reader);
     }
-    if (loaded != 0) {
-        log_.line(1, Global::getMessage(kMsgErrorReadingFirmware), loaded, 0);
-        return kImageHexFailed;
-    }
+    if (refuseImage(loaded, false, true))
+        return loaded.code != bootloader::kHexLoaded ? kImageHexFailed : kImageRefused;
     eventsEnabled_ = true;
     if (boot_.selectTarget(index) != 0) {
         log_.line(1, "Error: Firmware u[]", 0, 0);
@@ -174,21 +203,22 @@ void WindowLogic::Loadfirmware1Click() {
     }
     const auto chosen = view_.askOpenFile("Hex files (*.hex)|*.hex|All files (*.*)|*.*");
     if (!chosen) return;
-    int loaded = 0;
+    if (chosen->empty()) {
+        log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+        return;
+    }
+    if (refusePath(*chosen)) return;
+    bootloader::HexLoadReport loaded;
     {
-        std::optional<bootloader::FileLineReader> reader;
-        if (!chosen->empty()) reader.emplace(*chosen);
-        if (!reader || !reader->isOpen()) {
+        bootloader::FileLineReader reader(*chosen);
+        if (!reader.isOpen()) {
             log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
             return;
         }
         boot_.selectTarget(0);
-        loaded = bootloader::loadHexImage(*reader);
+        loaded = bootloader::loadHexImageWithReport(reader);
     }
-    if (loaded != 0) {
-        log_.line(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);
-        return;
-    }
+    if (refuseImage(loaded, true, false)) return;
     eventsEnabled_ = true;
     boot_.selectTarget(0);
     boot_.startOperation(kOpProgram);

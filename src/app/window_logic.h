@@ -55,6 +55,7 @@ enum ProgramImageResult : std::int32_t {
     kImageHexFailed = 21,
     kImageTargetRefusedAfterLoad = 22,
     kImageNotStarted = 23,
+    kImageRefused = 24,  // loaded, but it must not be programmed (no data for this box, records left behind)
 };
 
 // The bar positions of the animation at the end of programming: from, from + 5, ... while not above 100.

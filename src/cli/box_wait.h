@@ -7,10 +7,9 @@
 
 namespace cli {
 
-inline constexpr int kDefaultWaitSeconds = 5;
-
 // Connects the session, trying again every 200 ms until a box answers or waitSeconds have passed
-// (0: wait for ever). Says once on `say` what it waits for. True when connected.
+// (0: wait for ever; the default is GlobalOptions::waitSeconds). Says once on `say` what it waits for.
+// True when connected.
 [[nodiscard]] bool waitForBox(bootloader::BootLoader& session, int waitSeconds, std::FILE* say = stderr);
 
 }  // namespace cli

@@ -15,7 +15,9 @@
 #include "app/firmware_container.h"
 #include "app/updater_window.h"
 #include "cli/backend_choice.h"
+#include "cli/box_wait.h"
 #include "cli/commands.h"
+#include "cli/run_folder.h"
 #include "cli/server_endpoint.h"
 #include "server/documents.h"
 #include "sim/server/support_server.h"
@@ -108,14 +110,14 @@ std::string errorsSince(app::ConsoleView& view, std::size_t from) {
     return cause.empty() ? "no cause was logged" : cause;
 }
 
-std::string waitText(int seconds) {
-    return seconds == 0 ? std::string("without a time limit") : "up to " + std::to_string(seconds) + " s";
-}
-
 int runUpdate(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     if (arguments.size() > 1) return say("usage: arvex-cli update [FILE_ID]", 2);
     std::optional<std::string> fileId =
         arguments.empty() ? std::nullopt : std::optional<std::string>(arguments[0]);
+
+    // Image files and the stand-in's catalogue go into a folder of this run, removed however the run ends.
+    const RunFolder runFolder;
+    if (!runFolder.ok()) return say("no temporary folder can be made", 1);
 
     // The same rules as every command: --server picks the server, --simulate the box. The stand-in server
     // runs only for a simulated box without a server of its own; otherwise the configured server is used.
@@ -148,15 +150,12 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
                     static_cast<int>(ArvexClient::server.port));
     TimerDriver timers(logic);
 
-    std::printf("Waiting %s for a box (USB 2E4B:0001)...\n", waitText(options.waitSeconds).c_str());
     std::fflush(stdout);
-    const std::optional<std::chrono::milliseconds> waitLimit =
-        options.waitSeconds == 0
-            ? std::nullopt
-            : std::optional<std::chrono::milliseconds>(std::chrono::seconds(options.waitSeconds));
-    if (!timers.runUntil([&] { return logic.deviceConnected(); }, waitLimit))
+    if (!waitForBox(window->bootLoader(), options.waitSeconds))
         return say(
             "no box found within " + std::to_string(options.waitSeconds) + " s (see arvex-cli devices)", 1);
+    if (!timers.runUntil([&] { return logic.deviceConnected(); }))
+        return say("the box went away before it was connected", 1);
     const auto identifiedAndLoggedIn = [&] { return loggedIn(logic); };
     if (!timers.runUntil(identifiedAndLoggedIn)) return say("the identity read and login did not end", 1);
     if (int outcome = loginOutcome(view); outcome != 0) return outcome;

@@ -1,11 +1,18 @@
 // arvex-cli update: the whole road on a terminal, as a user runs it without a server of their own.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "sim/server/sample_catalogue.h"
 #include "sim/server/support_server.h"
@@ -48,6 +55,24 @@ TEST(CliUpdate, WalksTheRoadAndLogsInAgain) {
     }
 }
 
+// Both packet layouts (48-byte packets from byte 7, 56-byte ones right-aligned) and a box whose erase takes
+// longer than a plain answer may.
+TEST(CliUpdate, WalksTheRoadOnEveryPacketLayoutAndASlowErase) {
+    const char* const presets[] = {"good56", "slowerase"};
+    std::vector<std::future<CliRun>> runs;  // side by side: each road waits out the 3 s after programming
+    for (const char* preset : presets)
+        runs.push_back(std::async(std::launch::async, [preset] {
+            return runCli(std::string("--simulate=") + preset + " update");
+        }));
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const char* preset = presets[i];
+        const CliRun run = runs[i].get();
+        EXPECT_EQ(run.status, 0) << preset << "\n" << run.output;
+        EXPECT_TRUE(has(run, "Firmware has been updated successfully")) << preset << "\n" << run.output;
+        EXPECT_TRUE(has(run, "done:")) << preset << "\n" << run.output;
+    }
+}
+
 TEST(CliUpdate, StopsWhereTheWindowWould) {
     const std::tuple<const char*, int, const char*> cases[] = {
         {"--simulate=unregistered update", 3, "register it first"},
@@ -74,7 +99,7 @@ TEST(CliUpdate, BoxAndServerFollowTheGlobalOptions) {
         bool standIn;
     };
     const Case cases[] = {
-        {"--wait 1 update", 1, "Waiting up to 1 s for a box", false},
+        {"--wait 1 update", 1, "waiting up to 1 s for an Arvex box", false},
         {"--wait 1 " + at + " update", 1, "no box found within 1 s", false},
         {"--simulate " + at + " update", 0, "done:", false},
     };
@@ -107,7 +132,8 @@ TEST(CliUpdate, FileIdOfAFileOrAFolder) {
     EXPECT_TRUE(has(folder, "Chosen: ak02_fw_1.2.hex")) << folder.output;
 }
 
-// A programming that fails ends the run at once with its cause, not after the step's time limit.
+// A container that must not be programmed ends the run at once with its cause, not after the step's time
+// limit; its bad second image is found before the first one is started.
 TEST(CliUpdate, AFailedProgrammingEndsAtOnceWithItsCause) {
     testsupport::TempDir catalogue;
     std::string badB = simserver::sampleImage(simserver::SampleImageId::kAk03Target1).hexText;
@@ -125,7 +151,46 @@ TEST(CliUpdate, AFailedProgrammingEndsAtOnceWithItsCause) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_TRUE(has(run, "programming failed: ")) << run.output;
-    EXPECT_TRUE(has(run, "Error programming [Dual]")) << run.output;
+    EXPECT_TRUE(has(run, "Error reading firmware [32]")) << run.output;
+    EXPECT_FALSE(has(run, "[dialog: updating firmware]")) << run.output;
+}
+
+// An interrupted run removes the temporary folders it made: the image files' and the stand-in server's.
+TEST(CliUpdate, SignalsRemoveTheTemporaryFolders) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        testsupport::TempDir temp;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int devNull = ::open("/dev/null", O_WRONLY);
+            dup2(devNull, 1);
+            dup2(devNull, 2);
+            ::setenv("TMPDIR", temp.path().c_str(), 1);
+            execl(ARVEX_CLI, ARVEX_CLI, "--simulate=unplugged", "--wait", "0", "update",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // It waits for the box for ever once the window logic and the stand-in server are set up.
+        const auto entries = [&] {
+            std::size_t count = 0;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(temp.path())) {
+                (void)entry;
+                ++count;
+            }
+            return count;
+        };
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (entries() < 3 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_GE(entries(), 3u) << "the run's folder, its image folder and the catalogue";
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ASSERT_EQ(kill(child, signal), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 130) << "signal " << signal;
+        EXPECT_EQ(entries(), 0u) << "signal " << signal;
+    }
 }
 
 }  // namespace

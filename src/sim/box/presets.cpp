@@ -42,6 +42,11 @@ void prepareBlocked(SimBackend& box) {
     seed(box, withSerial(66666, "AK03"));
 }
 void prepareErased(SimBackend&) {}
+// Longer than the 3 s that bounds a plain answer: only the erase answer's own bound lets it through.
+void prepareSlowErase(SimBackend& box) {
+    prepareGood(box);
+    box.setEraseMs(3500);
+}
 
 // The default box with 56-byte packets, whose read answers and program frames are right-aligned.
 BoxConfig rightAlignedConfig() {
@@ -61,6 +66,7 @@ const std::vector<Preset>& presets() {
         {"good", "AK02 serial 00012345, reseller Arvex, firmware 1.0, hardware 2 (the default)", prepareGood},
         {"good56", "as good, with 56-byte packets right-aligned in the frame", prepareGood,
          rightAlignedConfig},
+        {"slowerase", "as good, its flash erase takes 3.5 s", prepareSlowErase},
         {"ak03", "AK03 serial 00023456", prepareAk03},
         {"noversions", "AK02 serial 00034567 without firmware and hardware version", prepareNoVersions},
         {"damaged", "reference \"AK\" serial 00045678: fails the identity check", prepareDamaged},

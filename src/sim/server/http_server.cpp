@@ -133,6 +133,24 @@ void ResponseWriter::pause(int delayMs) {
     ::poll(&entry, 1, delayMs);
 }
 
+namespace {
+
+void listenAgain(int fd, std::uint16_t port) {
+    const int fresh = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fresh < 0) return;
+    const int yes = 1;
+    ::setsockopt(fresh, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fresh, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(fresh, 64) == 0)
+        ::dup3(fresh, fd, O_CLOEXEC);
+    ::close(fresh);
+}
+
+}  // namespace
+
 HttpServer::HttpServer(RequestHandler handler, HttpServerLimits limits)
     : handler_(std::move(handler)), limits_(limits) {}
 
@@ -188,11 +206,12 @@ void HttpServer::setRefuseConnections(bool refuse) {
     if (refuse == refuse_) return;
     refuse_ = refuse;
     if (listenFd_ < 0) return;
-    // On Linux a shut-down listening socket refuses connections and listen() opens it again.
+    // On Linux a shut-down listening socket refuses connections; it does not listen again, so a fresh
+    // socket on the same port takes its descriptor.
     if (refuse)
         ::shutdown(listenFd_, SHUT_RD);
     else
-        ::listen(listenFd_, 64);
+        listenAgain(listenFd_, port_);
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(kickPipe_[1], &byte, 1);
 }
