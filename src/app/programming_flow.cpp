@@ -36,26 +36,26 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 
 // The one line for a loaded image that must not be programmed, its cause at debug level. True: refused.
 // Reader errors keep the specified "Error reading firmware", with the reader's result as code when asked.
-bool refuseImage(const bootloader::HexLoadReport& report, bool localFile, bool withCode) {
+bool refuseImage(Log& log, const bootloader::HexLoadReport& report, bool localFile, bool withCode) {
     const auto cause = bootloader::imageRefusal(report, localFile);
     if (report.code != bootloader::kHexLoaded) {
-        log_.line(1, Global::getMessage(kMsgErrorReadingFirmware), withCode ? report.code : 0, 0);
+        log.line(1, Global::getMessage(kMsgErrorReadingFirmware), withCode ? report.code : 0, 0);
     } else if (const auto line = imageRefusalLine(report, localFile)) {
-        log_.line(1, *line, 0, 0);
+        log.line(1, *line, 0, 0);
     } else {
         return false;
     }
-    if (cause) log_.line(kCauseLogLevel, *cause, 0, 0);
+    if (cause) log.line(kCauseLogLevel, *cause, 0, 0);
     return true;
 }
 
 // A path that is not a regular readable file (a folder opens as an empty text) gets the line of a file
 // that cannot be opened. True: refused.
-bool refusePath(const std::string& path) {
+bool refusePath(Log& log, const std::string& path) {
     const auto refusal = bootloader::imageFileRefusal(path);
     if (!refusal) return false;
-    log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
-    log_.line(kCauseLogLevel, path + ": " + *refusal, 0, 0);
+    log.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+    log.line(kCauseLogLevel, path + ": " + *refusal, 0, 0);
     return true;
 }
 
@@ -84,7 +84,7 @@ std::int32_t WindowLogic::programContainer(const std::string& text) {
     // Every image of the container is checked before the first one is started: programming image A and then
     // refusing image B would leave the box half updated.
     for (const auto* image : {&split.imageA, &split.imageB})
-        if (*image && refuseImage(dryLoad(**image), false, true)) return kContainerSplit;
+        if (*image && refuseImage(log_, dryLoad(**image), false, true)) return kContainerSplit;
     const std::int32_t kind = split.kind();
     pendingImages_ = kind;
     containerKind_ = kind;
@@ -112,7 +112,7 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
         log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
         return kImageNoPath;
     }
-    if (refusePath(path)) return kImageOpenFailed;
+    if (refusePath(log_, path)) return kImageOpenFailed;
     bootloader::HexLoadReport loaded;
     {
         bootloader::FileLineReader reader(path);
@@ -126,7 +126,7 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
         }
         loaded = bootloader::loadHexImageWithReport(reader);
     }
-    if (refuseImage(loaded, false, true))
+    if (refuseImage(log_, loaded, false, true))
         return loaded.code != bootloader::kHexLoaded ? kImageHexFailed : kImageRefused;
     eventsEnabled_ = true;
     if (boot_.selectTarget(index) != 0) {
@@ -207,7 +207,7 @@ void WindowLogic::Loadfirmware1Click() {
         log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
         return;
     }
-    if (refusePath(*chosen)) return;
+    if (refusePath(log_, *chosen)) return;
     bootloader::HexLoadReport loaded;
     {
         bootloader::FileLineReader reader(*chosen);
@@ -218,7 +218,7 @@ void WindowLogic::Loadfirmware1Click() {
         boot_.selectTarget(0);
         loaded = bootloader::loadHexImageWithReport(reader);
     }
-    if (refuseImage(loaded, true, false)) return;
+    if (refuseImage(log_, loaded, true, false)) return;
     eventsEnabled_ = true;
     boot_.selectTarget(0);
     boot_.startOperation(kOpProgram);

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
         const auto updater = app::buildUpdaterWindow(window, setup);
         window.start(updater->events());
         if (!config.error.empty()) updater->logic().log().line(1, config.error, 0, 0);
-        if (arvex::config::kExampleKeys) updater->logic().log().line(1, arvex::config::kExampleKeysWarning, 0, 0);
+        if (arvex::config::kExampleKeys)
+            updater->logic().log().line(1, arvex::config::kExampleKeysWarning, 0, 0);
         QApplication::setApplicationName("Arvex Updater");
         window.show();
         QApplication::exec();

@@ -42,7 +42,7 @@ protected:
         ASSERT_TRUE(logic().deviceConnected());
         box->clearHostFrames();
         view.clearCalls();
-        logThreshold = 8;
+        logic().log().setThreshold(kDebugLogThreshold);
     }
 
     const simserver::SampleImage image = simserver::sampleImage(SampleImageId::kAk03Target0);

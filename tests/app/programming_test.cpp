@@ -114,7 +114,7 @@ TEST_F(Programming, RefusedContainers) {
 TEST_F(Programming, SecondImageThatFailsIsReported) {
     box->setEraseMs(300);  // image A is still being programmed when its file goes
     ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA + ":0000000bff\n" + imageB), 0);
-    ASSERT_TRUE(std::filesystem::remove(tempImagePath[1]));
+    ASSERT_TRUE(std::filesystem::remove(logic().tempImagePaths()[1]));
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     const auto calls = view.calls();
     const auto errorLine = std::find(calls.begin(), calls.end(), "appendLog(Error opening file)");
