@@ -19,7 +19,6 @@
 #include "catalogue/countries.h"
 #include "catalogue/messages.h"
 #include "catalogue/products.h"
-#include "server/log_hook.h"
 
 namespace app {
 namespace {
@@ -83,7 +82,6 @@ void seedRandomGenerator() {
 void activeFormCreate(View& view, StartupDuties& duties) {
     mainForm = &view;
     requestHighPriority();
-    ArvexClient::logHook = &logLine;
     view.setText(Control::lbVersion, std::string("v") + arvex::config::kProgramVersion);
     logLine(3, Global::welcomeBanner, 0, 0);
 
@@ -112,7 +110,6 @@ void resetWindowState() {
     logThreshold = 3;
     logDepth = 0;
     tempImagePath = {};
-    ArvexClient::logHook = nullptr;
     resetDialogPanels();
 }
 

@@ -69,15 +69,15 @@ private:
     int fd_ = -1;
 };
 
-int exchange(const std::string& host, int port, const std::string& path, const std::string& targetFile,
+int exchange(const Endpoint& endpoint, const RawDownloadSettings& settings, const std::string& targetFile,
              const std::vector<std::uint8_t>& payload, const ProgressSink& sink) {
-    const RawDownloadSettings& settings = rawDownloadSettings;
     SocketStream connection;
-    if (!connection.connect(host, static_cast<std::uint16_t>(port), settings.connectTimeoutMs))
+    if (!connection.connect(endpoint.host, static_cast<std::uint16_t>(endpoint.port),
+                            settings.connectTimeoutMs))
         return kRawConnectFailed;
 
     const std::string head =
-        rawRequestHead(path, static_cast<std::int64_t>(payload.size()), server.hostHeader);
+        rawRequestHead(endpoint.requestPath, static_cast<std::int64_t>(payload.size()), endpoint.hostHeader);
     const std::string bodyHead = rawBodyHead();
     const std::string bodyTail = rawBodyTail();
     const int writeTimeout = settings.headTimeoutMs;
@@ -147,11 +147,12 @@ std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, co
            "\r\n\r\n";
 }
 
-int rawPostToFile(const std::string& host, int port, const std::string& path, const std::string& targetFile,
-                  const std::vector<std::uint8_t>* payload, const ProgressSink* sink) {
+int rawPostToFile(const Endpoint& endpoint, const RawDownloadSettings& settings,
+                  const std::string& targetFile, const std::vector<std::uint8_t>* payload,
+                  const ProgressSink* sink) {
     if (payload == nullptr || sink == nullptr) return kRawNoPayload;
     try {
-        return exchange(host, port, path, targetFile, *payload, *sink);
+        return exchange(endpoint, settings, targetFile, *payload, *sink);
     } catch (...) {
         return kRawConnectFailed;
     }

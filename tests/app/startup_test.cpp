@@ -8,7 +8,6 @@
 
 #include "app/log.h"
 #include "catalogue/banner.h"
-#include "server/log_hook.h"
 #include "shell_fixture.h"
 #include "support/temp_dir.h"
 
@@ -47,7 +46,6 @@ TEST_F(StartupTest, CreateHandlerStepsInOrder) {
     unsetenv("TMPDIR");
 
     EXPECT_EQ(mainForm.load(), &view);
-    EXPECT_EQ(ArvexClient::logHook, &logLine);
     const std::vector<std::string> expected = {
         "setText(lbVersion, v1.2.7)",        "appendLog(" + Global::welcomeBanner + ")",
         "setItems(lbProducts, 11)",          "setSelectedIndex(lbProducts, -1)",

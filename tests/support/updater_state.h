@@ -9,7 +9,6 @@
 #include "app/startup.h"
 #include "app/window_logic.h"
 #include "bootloader/tables.h"
-#include "server/documents.h"
 
 namespace testsupport {
 
@@ -25,7 +24,6 @@ inline app::LogicSettings fastLogicSettings() {
 inline void resetUpdaterState() {
     app::resetWindowState();
     app::resetDialogPanels();
-    ArvexClient::resetSession();
     bootloader::resetProcessState();
     app::logThreshold = 3;
     app::logDepth = 0;

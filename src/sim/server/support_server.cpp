@@ -288,10 +288,13 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
         std::vector<std::uint8_t> document(answer.text.begin(), answer.text.end());
         std::vector<std::uint8_t> sealed;
         ArvexClient::EnvelopeState keyArea;
-        ArvexClient::wrapStream(&sealed, &document, keyArea);
-        if (faults.corruptEnvelope && sealed.size() > ArvexClient::kEnvelopeHeaderSize)
-            sealed[ArvexClient::kEnvelopeHeaderSize] ^= 0x01;
-        answer.text.assign(sealed.begin(), sealed.end());
+        if (ArvexClient::wrapStream(&sealed, &document, keyArea) != ArvexClient::kEnvelopeOk) {
+            answer.text = "EC06::Cannot seal the answer";
+        } else {
+            if (faults.corruptEnvelope && sealed.size() > ArvexClient::kEnvelopeHeaderSize)
+                sealed[ArvexClient::kEnvelopeHeaderSize] ^= 0x01;
+            answer.text.assign(sealed.begin(), sealed.end());
+        }
     }
     if (!faults.errorText.empty()) answer = Answer{faults.errorText};
     if (faults.replyBody) answer = Answer{*faults.replyBody};
