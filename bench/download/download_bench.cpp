@@ -147,7 +147,8 @@ int main() {
         ProgressSink sink;
         auto start = std::chrono::steady_clock::now();
         const int code =
-            rawPostToFile(client.endpoint, client.rawDownload, (work / "raw.bin").string(), &payload, &sink);
+            rawPostToFile(client.endpoint, client.rawDownload, (work / "raw.bin").string(), &payload, &sink)
+                .code;
         bestRaw = std::min(bestRaw, seconds(std::chrono::steady_clock::now() - start));
         start = std::chrono::steady_clock::now();
         const int curlStatus = std::system(curlCommand.c_str());

@@ -41,8 +41,15 @@ std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, co
 // POSTs payload to the endpoint's host, port and request path, with its Host header. The target file is
 // written through a temporary file beside it and replaced only on success; on any failure an existing
 // target is left untouched.
-[[nodiscard]] int rawPostToFile(const Endpoint& endpoint, const RawDownloadSettings& settings,
-                                const std::string& targetFile, const std::vector<std::uint8_t>* payload,
-                                const ProgressSink* sink);
+// How a download ended: its RawDownloadResult code and, for a failure, the cause as a sentence.
+struct [[nodiscard]] RawDownloadOutcome {
+    int code = kRawOk;
+    std::string cause;
+};
+
+[[nodiscard]] RawDownloadOutcome rawPostToFile(const Endpoint& endpoint, const RawDownloadSettings& settings,
+                                               const std::string& targetFile,
+                                               const std::vector<std::uint8_t>* payload,
+                                               const ProgressSink* sink);
 
 }  // namespace ArvexClient

@@ -105,7 +105,9 @@ int ServerClient::rawPath(const std::string& document, const std::string& target
         payload = seal(document, "Error (proc-data-1): ");
     else
         payload.assign(document.begin(), document.end());
-    return rawPostToFile(endpoint, rawDownload, targetFile, &payload, sink);
+    const RawDownloadOutcome outcome = rawPostToFile(endpoint, rawDownload, targetFile, &payload, sink);
+    if (outcome.code != kRawOk) logDebug(outcome.cause);
+    return outcome.code;
 }
 
 int ServerClient::libraryPath(const std::string& document, std::vector<std::uint8_t>* answerStream,

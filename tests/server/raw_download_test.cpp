@@ -25,7 +25,7 @@ protected:
     int download(const std::filesystem::path& target) {
         const std::string document = documentHead() + client.buildGetFileCommand() + documentTail();
         const std::vector<std::uint8_t> payload(document.begin(), document.end());
-        return rawPostToFile(client.endpoint, client.rawDownload, target.string(), &payload, &sink);
+        return rawPostToFile(client.endpoint, client.rawDownload, target.string(), &payload, &sink).code;
     }
 
     std::size_t filesInFolder() const {
@@ -54,8 +54,9 @@ TEST_F(RawDownloadTest, RequestPiecesAreByteExact) {
 TEST_F(RawDownloadTest, WhatReachesTheServer) {
     client.endpoint.hostHeader = "support.example";
     const std::vector<std::uint8_t> payload(200, 'p');
-    EXPECT_EQ(rawPostToFile(client.endpoint, client.rawDownload, (folder / "x").string(), &payload, &sink),
-              kRawProtocol);
+    EXPECT_EQ(
+        rawPostToFile(client.endpoint, client.rawDownload, (folder / "x").string(), &payload, &sink).code,
+        kRawProtocol);
     const simserver::HttpRequest request = standIn->lastRequest();
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.target, "//support/api_support.php?nocrypt=1");
@@ -178,16 +179,20 @@ TEST_F(RawDownloadTest, LocalAndConnectionFailures) {
     const std::vector<std::uint8_t> payload(10, 'x');
     Endpoint at = client.endpoint;
     at.requestPath = "/p";
-    EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), nullptr, &sink), kRawNoPayload);
-    EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), &payload, nullptr),
+    EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), nullptr, &sink).code,
+              kRawNoPayload);
+    EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), &payload, nullptr).code,
               kRawNoPayload);
     simserver::SupportServer closed;
     ASSERT_TRUE(closed.start(0));
     const int deadPort = closed.port();
     closed.stop();
     at.port = deadPort;
-    EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), &payload, &sink),
-              kRawConnectFailed);
+    const RawDownloadOutcome refused =
+        rawPostToFile(at, client.rawDownload, (folder / "a").string(), &payload, &sink);
+    EXPECT_EQ(refused.code, kRawConnectFailed);
+    EXPECT_EQ(refused.cause,
+              "cannot connect to 127.0.0.1:" + std::to_string(deadPort) + ": connection refused");
     EXPECT_EQ(filesInFolder(), 0u);
 }
 
