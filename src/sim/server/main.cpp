@@ -14,6 +14,7 @@
 
 namespace {
 
+// Process-wide by nature: the signal handler can reach nothing else.
 volatile std::sig_atomic_t stopRequested = 0;
 
 void onSignal(int) {
