@@ -15,7 +15,7 @@ namespace ArvexClient {
 
 namespace {
 
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = std::size_t{64} * 1024;
 
 using Clock = std::chrono::steady_clock;
 

@@ -15,7 +15,7 @@
 namespace {
 
 // Process-wide by nature: the signal handler can reach nothing else.
-volatile std::sig_atomic_t stopRequested = 0;
+volatile std::sig_atomic_t stopRequested = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 void onSignal(int) {
     stopRequested = 1;

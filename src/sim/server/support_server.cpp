@@ -210,7 +210,7 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
     };
     const std::string head = answerHead(faults, answer.text.size() + fileBytes);
     if (!response.write(head) || !send(answer.text.data(), answer.text.size())) return;
-    std::vector<char> chunk(64 * 1024);
+    std::vector<char> chunk(std::size_t{64} * 1024);
     while (fileBytes > 0 && file) {
         file.read(chunk.data(),
                   static_cast<std::streamsize>(std::min<std::uint64_t>(chunk.size(), fileBytes)));
