@@ -17,6 +17,7 @@
 
 #include "server/documents.h"
 #include "server/raw_download.h"
+#include "server/server_client.h"
 #include "server/transport.h"
 
 extern char** environ;
@@ -116,21 +117,22 @@ int main() {
     }
 
     // Plain documents, so that curl can send the same request bytes.
-    setServerDefaults();
-    session.cryptEnabled = false;
-    server.host = server.hostHeader = "127.0.0.1";
-    server.port = serverProcess.port;
-    server.requestPath = std::string(kDefaultRequestPath) + "?nocrypt=1";
-    deviceInfo = {"AK02", "00012345", "14-09-2010", "Arvex", ""};
+    ServerClient client;
+    client.session.cryptEnabled = false;
+    client.endpoint.host = client.endpoint.hostHeader = "127.0.0.1";
+    client.endpoint.port = serverProcess.port;
+    client.endpoint.requestPath = std::string(kDefaultRequestPath) + "?nocrypt=1";
+    client.device = {"AK02", "00012345", "14-09-2010", "Arvex", ""};
     std::string answer;
-    if (requestSimple(kRequestAuth, answer, nullptr, true) != 0 || parseAuthAnswer(answer) != kAuthOk) {
+    if (client.requestSimple(kRequestAuth, answer, nullptr, true) != 0 ||
+        client.parseAuthAnswer(answer) != kAuthOk) {
         std::fprintf(stderr, "login to the stand-in server failed\n");
         stopServer(serverProcess);
         return 1;
     }
-    session.selectedFileId = "1";
+    client.session.selectedFileId = "1";
     const fs::path document = work / "getfile.xml";
-    const std::string documentText = documentHead() + buildGetFileCommand() + documentTail();
+    const std::string documentText = documentHead() + client.buildGetFileCommand() + documentTail();
     std::ofstream(document, std::ios::binary) << documentText;
     const std::vector<std::uint8_t> payload(documentText.begin(), documentText.end());
 
@@ -144,8 +146,9 @@ int main() {
     for (int round = 0; round < kRounds && ok; ++round) {
         ProgressSink sink;
         auto start = std::chrono::steady_clock::now();
-        const int code = rawPostToFile(server.host, server.port, server.requestPath,
-                                       (work / "raw.bin").string(), &payload, &sink);
+        const int code =
+            rawPostToFile(client.endpoint, client.rawDownload, (work / "raw.bin").string(), &payload, &sink)
+                .code;
         bestRaw = std::min(bestRaw, seconds(std::chrono::steady_clock::now() - start));
         start = std::chrono::steady_clock::now();
         const int curlStatus = std::system(curlCommand.c_str());

@@ -32,12 +32,12 @@ int decimalOrZero(const std::string& text) {
 
 void WindowLogic::btUpdateClick() {
     if (operationRunning()) return;
-    if (!ArvexClient::session.authenticated) {
+    if (!server_.session.authenticated) {
         log_.line(1, "Error: Device not logged", 0, 0);
         return;
     }
     std::string answer;
-    const int code = ArvexClient::requestSimple(ArvexClient::kRequestFileList, answer, nullptr, true);
+    const int code = server_.requestSimple(ArvexClient::kRequestFileList, answer, nullptr, true);
     if (code != 0) {
         log_.line(1, "Error connecting to server", code, 0);
         return;
@@ -48,10 +48,10 @@ void WindowLogic::btUpdateClick() {
 void WindowLogic::showFileList(const std::string& answer) {
     clearFirmwareList();
     const int result =
-        ArvexClient::parseFileList(answer, [this](std::unique_ptr<ArvexClient::FileInfo> entry, int, void*) {
+        server_.parseFileList(answer, [this](std::unique_ptr<ArvexClient::FileInfo> entry, int, void*) {
             return addFileToList(std::move(entry));
         });
-    view_.setText(Control::txBrowserPath, "/" + ArvexClient::session.location);
+    view_.setText(Control::txBrowserPath, "/" + server_.session.location);
     if (result != ArvexClient::kFileListDone) return;
     if (rows_.empty()) {
         log_.line(3, "No new updates.", 0, 0);
@@ -62,8 +62,8 @@ void WindowLogic::showFileList(const std::string& answer) {
 }
 
 void WindowLogic::clearFirmwareList() {
-    if (ArvexClient::session.currentFolderId.empty())
-        ArvexClient::session.currentFolderId.assign(1, '0');  // not = "0": GCC 12 warns wrongly
+    if (server_.session.currentFolderId.empty())
+        server_.session.currentFolderId.assign(1, '0');  // not = "0": GCC 12 warns wrongly
     rows_.clear();
     view_.clearRows();
 }
@@ -73,7 +73,7 @@ int WindowLogic::addFileToList(std::unique_ptr<ArvexClient::FileInfo> entry) {
     const int fileClass = ArvexClient::classifyFileType(entry.get(), &linkKind);
     if (fileClass == ArvexClient::kFileClassUnknown) return 0;
     if (fileClass == ArvexClient::kFileClassLink &&
-        (linkKind != ArvexClient::kLinkUp || ArvexClient::session.currentFolderId == "0"))
+        (linkKind != ArvexClient::kLinkUp || server_.session.currentFolderId == "0"))
         return 1;
     ListRow row;
     row.caption = entry->name;
@@ -128,7 +128,7 @@ void WindowLogic::btSelectFirmwareClick() {
     }
     // The row's record goes when a folder is opened; keep what is needed.
     const ArvexClient::FileInfo entry = *rows_[static_cast<std::size_t>(selected)];
-    ArvexClient::session.selectedFileId = entry.fileId;
+    server_.session.selectedFileId = entry.fileId;
     ArvexClient::ProgressSink sink;
     sink.onWorkBegin = [this](std::int64_t) {
         view_.setProgress(0);
@@ -150,7 +150,7 @@ void WindowLogic::btSelectFirmwareClick() {
 
     const int fileClass = ArvexClient::classifyFileType(&entry);
     if (fileClass == ArvexClient::kFileClassFolder || fileClass == ArvexClient::kFileClassLink) {
-        ArvexClient::session.currentFolderId = entry.fileId;
+        server_.session.currentFolderId = entry.fileId;
         btUpdateClick();
         return;
     }
@@ -159,14 +159,14 @@ void WindowLogic::btSelectFirmwareClick() {
     int code = 0;
     if (container) {
         setFirmwareDialogBusy(true);
-        code = ArvexClient::requestSimple(ArvexClient::kRequestGetFile, downloaded, &sink, false);
+        code = server_.requestSimple(ArvexClient::kRequestGetFile, downloaded, &sink, false);
         // The server's status block in front of the bytes: a refusal or a short file is never programmed.
         if (code == 0) code = ArvexClient::takeDownloadedFile(downloaded);
     } else {
         const auto target = view_.askSaveFile("", savedFileName(entry.name));
         if (!target) return;
         setFirmwareDialogBusy(true);
-        code = ArvexClient::requestToFile(ArvexClient::kRequestGetFile2, *target, &sink, false);
+        code = server_.requestToFile(ArvexClient::kRequestGetFile2, *target, &sink, false);
     }
     setFirmwareDialogBusy(false);
     if (code != 0) {

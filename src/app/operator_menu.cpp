@@ -7,7 +7,7 @@
 namespace app {
 namespace {
 
-ArvexClient::stDeviceInfo virtualIdentity() {
+ArvexClient::DeviceInfo virtualIdentity() {
     return {"AK03", std::to_string(12345678), "14-09-2010", "Arvex", "1"};
 }
 
@@ -28,7 +28,7 @@ void WindowLogic::ckVirtualDeviceModeClick() {
     setConnected(false);
     virtualMode_ = !virtualMode_;
     view_.setChecked(Control::ckVirtualDeviceMode, virtualMode_);
-    if (virtualMode_) ArvexClient::deviceInfo = virtualIdentity();
+    if (virtualMode_) server_.device = virtualIdentity();
 }
 
 void WindowLogic::Real1Click() {
@@ -46,13 +46,13 @@ void WindowLogic::enterVirtualPreset() {
 void WindowLogic::Debug1Click() {
     serverDebugTicked_ = !serverDebugTicked_;
     view_.setChecked(Control::Debug1, serverDebugTicked_);
-    ArvexClient::server.requestPath = requestPathFor(serverDebugTicked_, ArvexClient::session.cryptEnabled);
+    server_.endpoint.requestPath = requestPathFor(serverDebugTicked_, server_.session.cryptEnabled);
 }
 
 void WindowLogic::ckCrypt1Click() {
     cryptTicked_ = !cryptTicked_;
     view_.setChecked(Control::ckCrypt1, cryptTicked_);
-    ArvexClient::session.cryptEnabled = cryptTicked_;
+    server_.session.cryptEnabled = cryptTicked_;
     // Recompute the path without changing the "Debug" tick: toggle it and let its handler toggle it back.
     serverDebugTicked_ = !serverDebugTicked_;
     Debug1Click();

@@ -227,7 +227,7 @@ void WindowLogic::Loadfirmware1Click() {
 
 void WindowLogic::btFactoryClick() {
     if (boxBusy()) return;
-    if (beginsWithFactoryReference(ArvexClient::deviceInfo.pid)) {
+    if (beginsWithFactoryReference(server_.device.pid)) {
         optionsUpdate(kOptionDual, 0);
     } else {
         optionsUpdate(0, kOptionDual);

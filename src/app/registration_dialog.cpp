@@ -30,15 +30,15 @@ void WindowLogic::btSendRegClick() {
         showFault(view_, panels_, Global::getMessage(kMsgInvalidData));
         return;
     }
-    ArvexClient::userInfo = {name, mail, password, Global::countryCodes[static_cast<std::size_t>(country)]};
+    server_.user = {name, mail, password, Global::countryCodes[static_cast<std::size_t>(country)]};
 
     std::string answer;
-    const int code = ArvexClient::requestSimple(ArvexClient::kRequestRegister, answer, nullptr, true);
+    const int code = server_.requestSimple(ArvexClient::kRequestRegister, answer, nullptr, true);
     if (code != 0) {
         log_.line(1, "Error connecting to server", code, 0);
         return;
     }
-    const int status = ArvexClient::parseAuthAnswer(answer);
+    const int status = server_.parseAuthAnswer(answer);
     panels_.close(Control::pReg);
     switch (status) {
         case ArvexClient::kRegisterOk:

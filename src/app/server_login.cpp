@@ -13,12 +13,12 @@ namespace app {
 void WindowLogic::loginToServer() {
     log_.line(3, "Connecting to server...", 0, 0);
     std::string answer;
-    const int code = ArvexClient::requestSimple(ArvexClient::kRequestAuth, answer, nullptr, true);
+    const int code = server_.requestSimple(ArvexClient::kRequestAuth, answer, nullptr, true);
     if (code != 0) {
         log_.line(1, "Error connecting to server", code, 0);
         return;
     }
-    switch (ArvexClient::parseAuthAnswer(answer)) {
+    switch (server_.parseAuthAnswer(answer)) {
         case ArvexClient::kAuthKo:
             log_.line(3, "Connected to server\r\n", 0, 0);
             panels_.show(Control::pReg, Control::gPanel);
@@ -28,7 +28,7 @@ void WindowLogic::loginToServer() {
             view_.setEnabled(Control::btUpdate, true);
             break;
         case ArvexClient::kAuthBlacklist:
-            if (!ArvexClient::session.blacklisted) break;
+            if (!server_.session.blacklisted) break;
             view_.setEnabled(Control::gPanel, false);
             view_.setEnabled(Control::btConnect, false);
             setStatus(kBlockedColour, "Device blocked");

@@ -28,7 +28,13 @@ using bootloader::kOptionWorkerThread;
 }  // namespace
 
 WindowLogic::WindowLogic(View& view, bootloader::BootLoader& bootLoader, LogicSettings settings)
-    : ShellEvents(view), view_(view), boot_(bootLoader), settings_(settings) {
+    : ShellEvents(view),
+      view_(view),
+      boot_(bootLoader),
+      settings_(settings),
+      server_([this](std::int32_t level, const std::string& text, std::int32_t code, std::uint32_t depth) {
+          log().line(level, text, code, depth);
+      }) {
     boot_.setEventCallback(
         [this](std::int32_t kind, std::int32_t code, std::int32_t operation, const std::string& text,
                std::int32_t extra) { onBootLoaderEvent(kind, code, operation, text, extra); });
@@ -43,13 +49,13 @@ void WindowLogic::setServerEndpoint(std::string host, std::int32_t port) {
 }
 
 void WindowLogic::setServerDefaults(View&) {
-    ArvexClient::setServerDefaults();
+    server_.setDefaults();
     if (endpoint_) {
-        ArvexClient::server.host = endpoint_->first;
-        ArvexClient::server.hostHeader = endpoint_->first;
-        ArvexClient::server.port = endpoint_->second;
+        server_.endpoint.host = endpoint_->first;
+        server_.endpoint.hostHeader = endpoint_->first;
+        server_.endpoint.port = endpoint_->second;
     }
-    ArvexClient::session.cryptEnabled = true;
+    server_.session.cryptEnabled = true;
     cryptTicked_ = true;
     serverDebugTicked_ = false;
     view_.setChecked(Control::ckCrypt1, true);
@@ -114,7 +120,7 @@ void WindowLogic::setConnected(bool connected) {
     for (Control field : {Control::textBox_PID1, Control::textBox_Serial1, Control::textBox_Date1,
                           Control::textBox_Reseller1, Control::textBox_fwversion, Control::textBox_hwversion})
         view_.setText(field, "");
-    ArvexClient::deviceInfo = {};
+    server_.device = {};
     boot_.clearIdentity();
     view_.setEnabled(Control::lbProducts, false);
     view_.setEnabled(Control::btUpdate, false);
@@ -141,8 +147,8 @@ void WindowLogic::btConnectClick() {
     failureToKeep_ = false;  // the operator asks for a fresh start
     setConnected(false);
     view_.clearLog();
-    ArvexClient::session.authenticated = false;
-    ArvexClient::session.blacklisted = false;
+    server_.session.authenticated = false;
+    server_.session.blacklisted = false;
     view_.setEnabled(Control::btUpdate, false);
     view_.setEnabled(Control::btFactory, false);
     log_.line(3, "Connecting to device...", 0, 0);
@@ -252,10 +258,10 @@ void WindowLogic::showIdentity() {
     view_.setText(Control::textBox_fwversion, id.shownFirmwareVersion);
     view_.setText(Control::textBox_hwversion, id.shownHardwareVersion);
     view_.setText(Control::textBox_Serial1, id.serial);
-    ArvexClient::deviceInfo = {id.reference, id.serial, id.date, id.reseller, id.firmwareVersion};
+    server_.device = {id.reference, id.serial, id.date, id.reseller, id.firmwareVersion};
 
     if (!debugMode_) {
-        if (auto index = Global::findProductByReference(ArvexClient::deviceInfo.pid)) {
+        if (auto index = Global::findProductByReference(server_.device.pid)) {
             view_.setEnabled(Control::lbProducts, false);
             view_.setSelectedIndex(Control::lbProducts, *index);
             log_.selectProduct(*index, false);
@@ -267,7 +273,7 @@ void WindowLogic::showIdentity() {
         loginToServer();
         loginPending_ = false;
     }
-    view_.setEnabled(Control::btFactory, beginsWithFactoryReference(ArvexClient::deviceInfo.pid));
+    view_.setEnabled(Control::btFactory, beginsWithFactoryReference(server_.device.pid));
 }
 
 }  // namespace app

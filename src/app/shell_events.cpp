@@ -2,13 +2,10 @@
 
 #include "app/log.h"
 #include "app/log_file.h"
-#include "app/server_log_bridge.h"
 
 namespace app {
 
-ShellEvents::~ShellEvents() {
-    stopRoutingServerLogTo(log_);
-}
+ShellEvents::~ShellEvents() = default;
 
 void ShellEvents::ActiveFormCreate() {
     activeFormCreate(view_, log_, *this);

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/server_log_bridge.h"
 #include "app/window_logic.h"
 #include "arvex/config.h"
 #include "catalogue/banner.h"
@@ -80,7 +79,6 @@ void seedRandomGenerator() {
 
 void activeFormCreate(View& view, Log& log, StartupDuties& duties) {
     requestHighPriority();
-    routeServerLogTo(log);
     view.setText(Control::lbVersion, std::string("v") + arvex::config::kProgramVersion);
     log.line(3, Global::welcomeBanner, 0, 0);
 

@@ -20,12 +20,10 @@
 #include "app/message_index.h"
 #include "app/shell_events.h"
 #include "app/view.h"
+#include "server/server_client.h"
 
 namespace bootloader {
 class BootLoader;
-}
-namespace ArvexClient {
-struct FileInfo;
 }
 
 namespace app {
@@ -149,6 +147,8 @@ public:
     // The records of the catalogue list's rows, in row order.
     std::size_t firmwareRowCount() const { return rows_.size(); }
     const ArvexClient::FileInfo& firmwareRow(std::size_t row) const { return *rows_.at(row); }
+    // This window's connection to the support server (used by one thread at a time, as the flows run).
+    ArvexClient::ServerClient& serverClient() { return server_; }
 
 private:
     void setStatus(Rgb colour, const std::string& caption);
@@ -171,6 +171,7 @@ private:
     View& view_;
     bootloader::BootLoader& boot_;
     LogicSettings settings_;
+    ArvexClient::ServerClient server_;  // endpoint, session values, the box's and the user's records
 
     // Shared by the UI thread and the worker; each written by one thread at a time.
     std::atomic<bool> deviceConnected_{false};

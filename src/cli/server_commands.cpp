@@ -18,8 +18,7 @@
 #include "cli/server_endpoint.h"
 #include "hid/discovery.h"
 #include "server/documents.h"
-#include "server/log_hook.h"
-#include "server/transport.h"
+#include "server/server_client.h"
 
 namespace cli {
 
@@ -70,29 +69,26 @@ Arguments parseArguments(const std::vector<std::string>& arguments, const std::v
 }
 
 // Points the client at --server HOST:PORT and switches sealing off for --no-crypt.
-bool configureServer(const GlobalOptions& options) {
-    setServerDefaults();
-    resetSession();
-    logHook = printError;
+bool configureServer(const GlobalOptions& options, ServerClient& client) {
     if (options.server) {
         const auto endpoint = parseServerEndpoint(*options.server);
         if (!endpoint) {
             std::fprintf(stderr, "arvex-cli: --server wants HOST:PORT, not '%s'\n", options.server->c_str());
             return false;
         }
-        server.host = endpoint->host;
-        server.hostHeader = server.host;
-        server.port = endpoint->port;
+        client.endpoint.host = endpoint->host;
+        client.endpoint.hostHeader = endpoint->host;
+        client.endpoint.port = endpoint->port;
     }
     if (options.noCrypt) {
-        session.cryptEnabled = false;
-        server.requestPath += "?nocrypt=1";
+        client.session.cryptEnabled = false;
+        client.endpoint.requestPath += "?nocrypt=1";
     }
     return true;
 }
 
 // The identity of the connected box (the simulated one with --simulate), checked as the window checks it.
-bool identityFromBox(const GlobalOptions& options) {
+bool identityFromBox(const GlobalOptions& options, ServerClient& client) {
     const BackendChoice choice(options);
     if (!choice.ok()) {
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
@@ -119,14 +115,15 @@ bool identityFromBox(const GlobalOptions& options) {
     const app::CheckedIdentity checked =
         app::checkIdentity({field.reference, field.serial, field.date, field.reseller, field.firmwareVersion,
                             field.hardwareVersion});
-    deviceInfo = {checked.reference, checked.serial, checked.date, checked.reseller, checked.firmwareVersion};
+    client.device = {checked.reference, checked.serial, checked.date, checked.reseller,
+                     checked.firmwareVersion};
     return true;
 }
 
 // --identity PID,SERIAL,DATE,RESELLER, or else the box's own.
-bool identityFrom(const GlobalOptions& options, const Arguments& arguments) {
+bool identityFrom(const GlobalOptions& options, const Arguments& arguments, ServerClient& client) {
     const auto found = arguments.values.find("--identity");
-    if (found == arguments.values.end()) return identityFromBox(options);
+    if (found == arguments.values.end()) return identityFromBox(options, client);
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (std::size_t comma; (comma = found->second.find(',', start)) != std::string::npos; start = comma + 1)
@@ -136,7 +133,7 @@ bool identityFrom(const GlobalOptions& options, const Arguments& arguments) {
         std::fputs("arvex-cli: --identity wants four fields: PID,SERIAL,DATE,RESELLER\n", stderr);
         return false;
     }
-    deviceInfo = {fields[0], fields[1], fields[2], fields[3], ""};
+    client.device = {fields[0], fields[1], fields[2], fields[3], ""};
     return true;
 }
 
@@ -162,24 +159,25 @@ const char* authOutcome(int status) {
 }
 
 // AUTH for the identity; returns the reader's status, or a negative value below -1 for a transport failure.
-int authenticate() {
+int authenticate(ServerClient& client) {
     std::string answer;
-    const int code = requestSimple(kRequestAuth, answer, nullptr, true);
+    const int code = client.requestSimple(kRequestAuth, answer, nullptr, true);
     if (code != kRequestOk) {
         std::fprintf(stderr, "Error connecting to server [%d]\n", code);
         return -2;
     }
-    return parseAuthAnswer(answer);
+    return client.parseAuthAnswer(answer);
 }
 
 // Sets up the client, the identity and the login that list and download need; false after a message.
-bool prepare(const GlobalOptions& options, const Arguments& arguments, bool needAccepted) {
+bool prepare(const GlobalOptions& options, const Arguments& arguments, bool needAccepted,
+             ServerClient& client) {
     if (!arguments.error.empty()) {
         std::fprintf(stderr, "arvex-cli: %s\n", arguments.error.c_str());
         return false;
     }
-    if (!configureServer(options) || !identityFrom(options, arguments)) return false;
-    const int status = authenticate();
+    if (!configureServer(options, client) || !identityFrom(options, arguments, client)) return false;
+    const int status = authenticate(client);
     if (status < -1) return false;
     if (needAccepted && status != kAuthOk) {
         std::printf("%s\n", authOutcome(status));
@@ -194,12 +192,13 @@ int runLogin(const GlobalOptions& options, const std::vector<std::string>& words
         std::fprintf(stderr, "arvex-cli: %s\n", arguments.error.c_str());
         return 2;
     }
-    if (!configureServer(options)) return 2;
-    if (!identityFrom(options, arguments)) return 1;
-    std::printf("box %s, serial %s: ", deviceInfo.pid.c_str(), deviceInfo.serial.c_str());
-    const int status = authenticate();
+    ServerClient client(printError);
+    if (!configureServer(options, client)) return 2;
+    if (!identityFrom(options, arguments, client)) return 1;
+    std::printf("box %s, serial %s: ", client.device.pid.c_str(), client.device.serial.c_str());
+    const int status = authenticate(client);
     if (status < -1) {
-        std::printf("no answer from %s:%d\n", server.host.c_str(), server.port);
+        std::printf("no answer from %s:%d\n", client.endpoint.host.c_str(), client.endpoint.port);
         return 1;
     }
     std::printf("%s\n", authOutcome(status));
@@ -222,22 +221,23 @@ const char* kindWord(const FileInfo& entry) {
 
 int runList(const GlobalOptions& options, const std::vector<std::string>& words) {
     const Arguments arguments = parseArguments(words, {"--identity", "--folder"});
-    if (!prepare(options, arguments, true)) return 1;
+    ServerClient client(printError);
+    if (!prepare(options, arguments, true, client)) return 1;
     const auto folder = arguments.values.find("--folder");
-    session.currentFolderId = folder != arguments.values.end() ? folder->second : "0";
+    client.session.currentFolderId = folder != arguments.values.end() ? folder->second : "0";
     std::string answer;
-    const int code = requestSimple(kRequestFileList, answer, nullptr, true);
+    const int code = client.requestSimple(kRequestFileList, answer, nullptr, true);
     if (code != kRequestOk) {
         std::fprintf(stderr, "Error connecting to server [%d]\n", code);
         return 1;
     }
     std::vector<FileInfo> rows;
-    const int result = parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
+    const int result = client.parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
         rows.push_back(*entry);
         return 1;
     });
     if (result != kFileListDone) return 1;
-    std::printf("/%s\n", session.location.c_str());
+    std::printf("/%s\n", client.session.location.c_str());
     if (rows.empty()) std::printf("No new updates.\n");
     for (const FileInfo& row : rows)
         std::printf("%6s  %-7s %-32s %10s  %s\n", row.fileId.c_str(), kindWord(row), row.name.c_str(),
@@ -246,16 +246,18 @@ int runList(const GlobalOptions& options, const std::vector<std::string>& words)
 }
 
 // The name the catalogue gives a file id, searched from the top folder; empty when it is not found.
-std::string catalogueName(const std::string& fileId) {
-    session.currentFolderId.assign(1, '0');
+std::string catalogueName(const std::string& fileId, ServerClient& client) {
+    client.session.currentFolderId.assign(1, '0');
     const std::vector<std::string> pattern(1);
     std::string answer, name;
-    if (requestText(kRequestSearch, answer, &pattern, nullptr, true) != kRequestOk) return {};
-    parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
-        if (entry->fileId != fileId) return 1;
-        name = entry->name;
-        return 0;
-    });
+    if (client.requestText(kRequestSearch, answer, &pattern, nullptr, true) != kRequestOk) return {};
+    // Only the name is wanted: a failed walk leaves it empty.
+    [[maybe_unused]] const int walked =
+        client.parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
+            if (entry->fileId != fileId) return 1;
+            name = entry->name;
+            return 0;
+        });
     return name.find('/') == std::string::npos && name != "." && name != ".." ? name : std::string();
 }
 
@@ -265,18 +267,19 @@ int runDownload(const GlobalOptions& options, const std::vector<std::string>& wo
         std::fputs("usage: arvex-cli download FILE_ID [-o FILE]\n", stderr);
         return 2;
     }
-    if (!prepare(options, arguments, true)) return 1;
+    ServerClient client(printError);
+    if (!prepare(options, arguments, true, client)) return 1;
     const std::string fileId = arguments.words.front();
     std::string target;
     if (const auto out = arguments.values.find("-o"); out != arguments.values.end()) target = out->second;
-    if (target.empty()) target = catalogueName(fileId);
+    if (target.empty()) target = catalogueName(fileId, client);
     if (target.empty()) target = "file-" + fileId + ".bin";
 
-    session.selectedFileId = fileId;
+    client.session.selectedFileId = fileId;
     std::int64_t received = 0;
     ProgressSink sink;
     sink.onWork = [&](std::int64_t count) { received = count; };
-    const int code = requestToFile(kRequestGetFile2, target, &sink, false);
+    const int code = client.requestToFile(kRequestGetFile2, target, &sink, false);
     if (code == 0)
         std::printf("%s: %lld bytes in %s\n", app::downloadOutcome(code), static_cast<long long>(received),
                     target.c_str());
@@ -319,15 +322,16 @@ int runRegister(const GlobalOptions& options, const std::vector<std::string>& wo
             return 2;
         }
     }
-    if (!prepare(options, arguments, false)) return 1;
-    userInfo = {value("--name"), value("--mail"), value("--password"), value("--country")};
+    ServerClient client(printError);
+    if (!prepare(options, arguments, false, client)) return 1;
+    client.user = {value("--name"), value("--mail"), value("--password"), value("--country")};
     std::string answer;
-    const int code = requestSimple(kRequestRegister, answer, nullptr, true);
+    const int code = client.requestSimple(kRequestRegister, answer, nullptr, true);
     if (code != kRequestOk) {
         std::fprintf(stderr, "Error connecting to server [%d]\n", code);
         return 1;
     }
-    const int status = parseAuthAnswer(answer);
+    const int status = client.parseAuthAnswer(answer);
     std::printf("%s\n", authOutcome(status));
     return status == kRegisterOk ? 0 : 1;
 }

@@ -73,7 +73,7 @@ std::optional<int> chooseRow(app::WindowLogic& logic, std::optional<std::string>
         }
         const bool seen = std::find(visited.begin(), visited.end(), entry.fileId) != visited.end();
         if (kind == ArvexClient::kFileClassFolder && !seen &&
-            (!folder || entry.name == ArvexClient::deviceInfo.pid))
+            (!folder || entry.name == logic.serverClient().device.pid))
             folder = static_cast<int>(row);
     }
     if (folder) visited.push_back(logic.firmwareRow(static_cast<std::size_t>(*folder)).fileId);
@@ -90,11 +90,11 @@ int say(const std::string& text, int code) {
 }
 
 // After a login the road goes on only with Update enabled.
-int loginOutcome(app::ConsoleView& view) {
+int loginOutcome(app::ConsoleView& view, app::WindowLogic& logic) {
     if (view.isEnabled(app::Control::btUpdate)) return 0;
     if (view.isVisible(app::Control::pReg))
         return say("the server does not know this box: register it first (arvex-cli register)", 3);
-    if (ArvexClient::session.blacklisted) return say("the server has blocked this box", 4);
+    if (logic.serverClient().session.blacklisted) return say("the server has blocked this box", 4);
     return say("the login failed", 1);
 }
 
@@ -146,8 +146,8 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     logic.ActiveFormCreate();
     if (options.noCrypt) logic.ckCrypt1Click();
     if (!standIn)
-        std::printf("Support server %s:%d\n", ArvexClient::server.host.c_str(),
-                    static_cast<int>(ArvexClient::server.port));
+        std::printf("Support server %s:%d\n", logic.serverClient().endpoint.host.c_str(),
+                    static_cast<int>(logic.serverClient().endpoint.port));
     TimerDriver timers(logic);
 
     std::fflush(stdout);
@@ -158,7 +158,7 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
         return say("the box went away before it was connected", 1);
     const auto identifiedAndLoggedIn = [&] { return loggedIn(logic); };
     if (!timers.runUntil(identifiedAndLoggedIn)) return say("the identity read and login did not end", 1);
-    if (int outcome = loginOutcome(view); outcome != 0) return outcome;
+    if (int outcome = loginOutcome(view, logic); outcome != 0) return outcome;
 
     // The catalogue: open folders until a container (or the given entry) is on screen, then take it.
     logic.btUpdateClick();
@@ -202,7 +202,7 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     if (!said("Firmware has been updated successfully") || !said("Completed"))
         return say("programming failed: " + errorsSince(view, actionFrom), 1);
     if (!timers.runUntil(identifiedAndLoggedIn)) return say("the box did not come back", 1);
-    if (int outcome = loginOutcome(view); outcome != 0) return outcome;
+    if (int outcome = loginOutcome(view, logic); outcome != 0) return outcome;
     return say("done: the box was updated and logged in again", 0);
 }
 

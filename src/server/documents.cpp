@@ -8,20 +8,17 @@
 
 #include "arvex/config.h"
 #include "server/answer_reader.h"
-#include "server/log_hook.h"
+#include "server/server_client.h"
 
 namespace ArvexClient {
 
-void setServerDefaults() {
-    server.host = arvex::config::kSupportHost;
-    server.hostHeader = arvex::config::kSupportHost;
-    server.port = arvex::config::kSupportPort;
-    server.requestPath = kDefaultRequestPath;
-    session.cryptEnabled = true;
-}
-
-void resetSession() {
-    session = SessionValues{};
+Endpoint defaultEndpoint() {
+    Endpoint endpoint;
+    endpoint.host = arvex::config::kSupportHost;
+    endpoint.hostHeader = arvex::config::kSupportHost;
+    endpoint.port = arvex::config::kSupportPort;
+    endpoint.requestPath = kDefaultRequestPath;
+    return endpoint;
 }
 
 std::string documentHead() {
@@ -37,8 +34,9 @@ namespace {
 std::uint32_t randomWord() {
     std::uint32_t value = 0;
     if (RAND_bytes(reinterpret_cast<unsigned char*>(&value), sizeof value) != 1) {
-        // Without the system generator a seeded engine still gives unpredictable-enough ids.
-        static std::mt19937 fallback{std::random_device{}()};
+        // Without OpenSSL's generator the system's still gives unpredictable-enough ids (and keeps no
+        // state that two clients on two threads would share).
+        std::random_device fallback;
         value = static_cast<std::uint32_t>(fallback());
     }
     return value;
@@ -70,7 +68,8 @@ std::string escapeAttributeImpl(const std::string& value) {
 // Builds "<cmd type=\"WORD\" a=\"1\" b=\"2\"" and leaves the closing to the caller.
 class CommandWriter {
 public:
-    explicit CommandWriter(const char* word) : text_(std::string("<cmd type=\"") + word + "\"") {}
+    CommandWriter(const char* word, SessionValues& session, const DeviceInfo& device)
+        : session_(session), device_(device), text_(std::string("<cmd type=\"") + word + "\"") {}
     CommandWriter& attribute(const char* name, const std::string& value) {
         text_ += ' ';
         text_ += name;
@@ -80,18 +79,20 @@ public:
         return *this;
     }
     CommandWriter& newId() {
-        session.requestId = makeRequestId();
-        return attribute("id", session.requestId);
+        session_.requestId = makeRequestId();
+        return attribute("id", session_.requestId);
     }
     CommandWriter& device() {
-        return attribute("pid", deviceInfo.pid)
-            .attribute("serial", deviceInfo.serial)
-            .attribute("reseller", deviceInfo.reseller)
-            .attribute("date", deviceInfo.date);
+        return attribute("pid", device_.pid)
+            .attribute("serial", device_.serial)
+            .attribute("reseller", device_.reseller)
+            .attribute("date", device_.date);
     }
     std::string close(const char* closing) { return text_ + closing + "</cmd>"; }
 
 private:
+    SessionValues& session_;
+    const DeviceInfo& device_;
     std::string text_;
 };
 
@@ -107,12 +108,12 @@ std::string makeRequestId() {
     return std::to_string(id);
 }
 
-std::string buildAuthCommand() {
-    return CommandWriter("AUTH").newId().device().close(">");
+std::string ServerClient::buildAuthCommand() {
+    return CommandWriter("AUTH", session, device).newId().device().close(">");
 }
 
-std::string buildGetFileCommand() {
-    return CommandWriter("GETFILE")
+std::string ServerClient::buildGetFileCommand() {
+    return CommandWriter("GETFILE", session, device)
         .newId()
         .attribute("serverkey", session.serverKey)
         .attribute("fileid", session.selectedFileId)
@@ -120,8 +121,8 @@ std::string buildGetFileCommand() {
         .close(">");
 }
 
-std::string buildFileListCommand() {
-    return CommandWriter("FILELIST")
+std::string ServerClient::buildFileListCommand() {
+    return CommandWriter("FILELIST", session, device)
         .newId()
         .attribute("serverkey", session.serverKey)
         .attribute("folderid", session.currentFolderId)
@@ -129,8 +130,8 @@ std::string buildFileListCommand() {
         .close(">");
 }
 
-std::string buildSearchCommand(const std::string& pattern) {
-    return CommandWriter("SEARCH")
+std::string ServerClient::buildSearchCommand(const std::string& pattern) {
+    return CommandWriter("SEARCH", session, device)
         .newId()
         .attribute("serverkey", session.serverKey)
         .attribute("folderid", session.currentFolderId)
@@ -139,18 +140,18 @@ std::string buildSearchCommand(const std::string& pattern) {
         .close(">");
 }
 
-std::string buildRegisterCommand() {
-    return CommandWriter("REGISTER")
+std::string ServerClient::buildRegisterCommand() {
+    return CommandWriter("REGISTER", session, device)
         .newId()
         .attribute("serverkey", session.serverKey)
-        .attribute("rname", userInfo.userName)
-        .attribute("rmail", userInfo.userMail)
-        .attribute("rpw", userInfo.userPassword)
-        .attribute("rcountry", userInfo.userCountry)
-        .attribute("rpid", deviceInfo.pid)
-        .attribute("rserial", deviceInfo.serial)
-        .attribute("rres", deviceInfo.reseller)
-        .attribute("rdate", deviceInfo.date)
+        .attribute("rname", user.userName)
+        .attribute("rmail", user.userMail)
+        .attribute("rpw", user.userPassword)
+        .attribute("rcountry", user.userCountry)
+        .attribute("rpid", device.pid)
+        .attribute("rserial", device.serial)
+        .attribute("rres", device.reseller)
+        .attribute("rdate", device.date)
         .close(" >");
 }
 
@@ -164,15 +165,15 @@ struct AnswerDocument {
 
 enum class RootCheck { kOk, kNoRoot, kNoResp };
 
-RootCheck openAnswer(const std::string& answer, AnswerDocument& out) {
+RootCheck openAnswer(const std::string& answer, AnswerDocument& out, const ServerClient& client) {
     const tinyxml2::XMLElement* root = readFirstZekCom(answer, out.document);
     if (root == nullptr) {
-        logError("Error loading data");
+        client.logError("Error loading data");
         return RootCheck::kNoRoot;
     }
     out.resp = root->FirstChildElement("resp");
     if (out.resp == nullptr) {
-        logError("Data error: Root node fault");
+        client.logError("Data error: Root node fault");
         return RootCheck::kNoResp;
     }
     return RootCheck::kOk;
@@ -187,10 +188,10 @@ std::string statusText(const tinyxml2::XMLElement* resp) {
 
 }  // namespace
 
-int parseAuthAnswer(const std::string& answer) {
+int ServerClient::parseAuthAnswer(const std::string& answer) {
     session.serverKey = "0";
     AnswerDocument doc;
-    if (openAnswer(answer, doc) != RootCheck::kOk) return kAuthUnknown;
+    if (openAnswer(answer, doc, *this) != RootCheck::kOk) return kAuthUnknown;
     const char* id = doc.resp->Attribute("id");
     if (id == nullptr) {
         logError("Error: data sync-i null");
@@ -226,10 +227,11 @@ int parseAuthAnswer(const std::string& answer) {
     return kAuthUnknown;
 }
 
-int parseFileList(const std::string& answer, const RowCallback& rowCallback, int mode, void* listView) {
+int ServerClient::parseFileList(const std::string& answer, const RowCallback& rowCallback, int mode,
+                                void* listView) {
     session.location.clear();
     AnswerDocument doc;
-    if (openAnswer(answer, doc) != RootCheck::kOk) return kFileListUnusable;
+    if (openAnswer(answer, doc, *this) != RootCheck::kOk) return kFileListUnusable;
     const char* id = doc.resp->Attribute("id");
     if (id == nullptr) {
         logError("Error: data sync null");

@@ -1,4 +1,6 @@
-// The records, session values and XML documents that the updater exchanges with the support server.
+// The records, session values and XML documents that the updater exchanges with the support server. The
+// values themselves live in a ServerClient (server/server_client.h); these are their types and the parts of
+// the documents that need no state.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +11,7 @@
 namespace ArvexClient {
 
 // The identity of the connected box as the window shows it and as every request sends it.
-struct stDeviceInfo {
+struct DeviceInfo {
     std::string pid;
     std::string serial;
     std::string date;
@@ -18,7 +20,7 @@ struct stDeviceInfo {
 };
 
 // What the user types into the registration dialog.
-struct stUserInfo {
+struct UserInfo {
     std::string userName;
     std::string userMail;
     std::string userPassword;
@@ -26,7 +28,7 @@ struct stUserInfo {
 };
 
 // The server endpoint.
-struct stServer {
+struct Endpoint {
     std::string host;
     std::int32_t port = 80;
     std::string requestPath;  // may carry a query ("?nocrypt=1", "&debugmode=1")
@@ -43,11 +45,7 @@ struct FileInfo {
     std::string path = "/";
 };
 
-inline stDeviceInfo deviceInfo;
-inline stUserInfo userInfo;
-inline stServer server;
-
-// Process-wide values that tie requests and answers together.
+// The values of one server connection that tie requests and answers together.
 struct SessionValues {
     std::string requestId = "0";
     std::string serverKey = "0";
@@ -60,12 +58,8 @@ struct SessionValues {
     bool cryptEnabled = true;
 };
 
-inline SessionValues session;
-
-// The server endpoint's defaults (support host, port, script path) and sealing on.
-void setServerDefaults();
-// Session values back to their initial state (tests).
-void resetSession();
+// The support server's endpoint: support host, port and script path.
+Endpoint defaultEndpoint();
 
 enum RequestKind : int {
     kRequestAuth = 1,
@@ -85,13 +79,6 @@ std::string documentTail();
 // A fresh four-digit request id (1000..9999; 2000..2999 twice as likely).
 std::string makeRequestId();
 
-// Each builder draws a fresh id, stores it in session.requestId and returns the command text.
-std::string buildAuthCommand();
-std::string buildGetFileCommand();
-std::string buildFileListCommand();
-std::string buildSearchCommand(const std::string& pattern);
-std::string buildRegisterCommand();
-
 // Attribute value with the five XML special characters replaced by their entities.
 std::string escapeAttribute(const std::string& value);
 
@@ -107,8 +94,6 @@ enum AuthAnswer : int {
     kRegisterAlready = 6,
 };
 
-int parseAuthAnswer(const std::string& answer);
-
 enum FileListResult : int {
     kFileListSyncError = -1,
     kFileListDone = 7,
@@ -119,10 +104,6 @@ enum FileListResult : int {
 // returns non-zero to go on, 0 to stop the walk.
 using RowCallback = std::function<int(std::unique_ptr<FileInfo> entry, int mode, void* listView)>;
 
-// An empty rowCallback is allowed: entries are then parsed and dropped.
-int parseFileList(const std::string& answer, const RowCallback& rowCallback, int mode = 0,
-                  void* listView = nullptr);
-
 enum FileClass : int {
     kFileClassUnknown = 0,
     kFileClassFile = 1,
@@ -131,6 +112,6 @@ enum FileClass : int {
 };
 enum LinkKind : int { kLinkNone = 0, kLinkKind4 = 4, kLinkUp = 5 };
 
-int classifyFileType(const FileInfo* entry, int* subKind = nullptr);
+[[nodiscard]] int classifyFileType(const FileInfo* entry, int* subKind = nullptr);
 
 }  // namespace ArvexClient

@@ -47,18 +47,6 @@ bool keySchedule(crypto::Des3Context& context, const EnvelopeState& keyArea) {
 
 }  // namespace
 
-void resetEnvelopeState() {
-    envelopeState = EnvelopeState{};
-}
-
-int wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in) {
-    return wrapStream(out, in, envelopeState);
-}
-
-int unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in) {
-    return unwrapStream(out, in, envelopeState);
-}
-
 int wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, EnvelopeState& keyArea) {
     if (out == nullptr || in == nullptr) return kEnvelopeMissingStream;
     crypto::crc32Table();

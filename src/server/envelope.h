@@ -24,24 +24,20 @@ enum EnvelopeResult : int {
     kUnwrapShortInput = 20,  // unwrapStream: shorter than the header, refused before any checksum
 };
 
-// The key of the last message sealed or opened, as six little-endian words.
+// The key of the last message sealed or opened, as six little-endian words. Each server client keeps its
+// own, and so does each exchange of the stand-in server.
 struct EnvelopeState {
     std::array<std::uint32_t, 6> key{};
 };
 
-inline EnvelopeState envelopeState;
-void resetEnvelopeState();
+// Seals in into out under a fresh key, kept in keyArea. in is changed: padded and encrypted in place, so
+// afterwards it holds the ciphertext.
+[[nodiscard]] int wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in,
+                             EnvelopeState& keyArea);
 
-// The same two operations on a key area of the caller's (the stand-in server keeps its own, so that it
-// never shares the process-wide one with a client running in the same process).
-int wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, EnvelopeState& keyArea);
-int unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, EnvelopeState& keyArea);
-
-// Seals in into out. in is changed: padded and encrypted in place, so afterwards it holds the ciphertext.
-int wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in);
-
-// Opens the envelope in into out (exactly the plain bytes). in is changed: decrypted in place. After a
-// failure out is empty.
-int unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in);
+// Opens the envelope in into out (exactly the plain bytes); the key found in it goes to keyArea. in is
+// changed: decrypted in place. After a failure out is empty.
+[[nodiscard]] int unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in,
+                               EnvelopeState& keyArea);
 
 }  // namespace ArvexClient

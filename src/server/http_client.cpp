@@ -1,8 +1,8 @@
 #include <curl/curl.h>
 
 #include <chrono>
-#include <mutex>
 
+#include "server/process_wide.h"
 #include "server/raw_download.h"
 #include "server/transport.h"
 
@@ -13,6 +13,7 @@ namespace {
 struct Exchange {
     std::vector<std::uint8_t>* answer;
     const ProgressSink* sink;
+    const TransportSettings* settings;
     std::int64_t lastCount = -1;
     std::chrono::steady_clock::time_point lastMove = std::chrono::steady_clock::now();
     bool stalled = false;
@@ -24,7 +25,7 @@ struct Exchange {
 std::size_t collect(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto* exchange = static_cast<Exchange*>(user);
     const std::size_t bytes = size * count;
-    if (exchange->answer->size() + bytes > transportSettings.maxAnswerBytes) {
+    if (exchange->answer->size() + bytes > exchange->settings->maxAnswerBytes) {
         exchange->tooLarge = true;
         return 0;  // aborts the transfer
     }
@@ -43,7 +44,7 @@ int progress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off
     const auto now = std::chrono::steady_clock::now();
     if (count == exchange->lastCount) {
         // The stall detector: only a connection on which nothing moves for the whole time is given up.
-        if (now - exchange->lastMove >= std::chrono::milliseconds(transportSettings.stallTimeoutMs)) {
+        if (now - exchange->lastMove >= std::chrono::milliseconds(exchange->settings->stallTimeoutMs)) {
             exchange->stalled = true;
             return 1;
         }
@@ -64,8 +65,7 @@ int progress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off
 }  // namespace
 
 std::unique_ptr<HttpClient> HttpClient::create() {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    initialiseNetworkLibrary();
     CURL* handle = curl_easy_init();
     if (handle == nullptr) return nullptr;
     return std::unique_ptr<HttpClient>(new HttpClient(handle));
@@ -76,17 +76,17 @@ HttpClient::~HttpClient() {
 }
 
 PostResult HttpClient::post(const std::string& url, const std::string& contentType, const std::string& body,
-                            std::vector<std::uint8_t>& answer, const ProgressSink* sink) {
+                            std::vector<std::uint8_t>& answer, const ProgressSink* sink,
+                            const TransportSettings& settings) {
     CURL* curl = static_cast<CURL*>(handle_);
     curl_easy_reset(curl);
-    Exchange exchange{&answer, sink};
+    Exchange exchange{&answer, sink, &settings};
     const std::string typeHeader = "Content-Type: " + contentType;
     curl_slist* headers = curl_slist_append(nullptr, typeHeader.c_str());
     if (headers == nullptr) return {false, "cannot build the request headers"};
     curl_slist* more = curl_slist_append(headers, "Expect:");  // no 100-continue round trip
     if (more != nullptr) headers = more;
 
-    const TransportSettings& settings = transportSettings;
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
@@ -103,6 +103,8 @@ PostResult HttpClient::post(const std::string& url, const std::string& contentTy
     // No total-time limit: a slow server that keeps sending is waited for; progress() detects a stall.
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // the exchange may run on a worker thread
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    char errorText[CURL_ERROR_SIZE] = {};  // libcurl's own sentence, more precise than the code's
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
 
     if (sink != nullptr) sink->begin(0);
     const CURLcode result = curl_easy_perform(curl);
@@ -110,6 +112,7 @@ PostResult HttpClient::post(const std::string& url, const std::string& contentTy
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_slist_free_all(headers);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);  // errorText ends here
 
     if (exchange.tooLarge)
         return {false, "the answer from " + url + " is larger than " +
@@ -117,7 +120,9 @@ PostResult HttpClient::post(const std::string& url, const std::string& contentTy
     if (exchange.stalled)
         return {false, url + " sent nothing for " + std::to_string(settings.stallTimeoutMs) + " ms"};
     if (exchange.outOfMemory) return {false, "no memory for the answer from " + url};
-    if (result != CURLE_OK) return {false, "cannot post to " + url + ": " + curl_easy_strerror(result)};
+    if (result != CURLE_OK)
+        return {false, "cannot post to " + url + ": " +
+                           (errorText[0] != '\0' ? std::string(errorText) : curl_easy_strerror(result))};
     if (status < 200 || status >= 300)
         return {false, url + " answered with HTTP status " + std::to_string(status)};
     return {true, {}};

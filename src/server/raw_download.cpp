@@ -8,6 +8,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <exception>
 #include <filesystem>
 
 #include "server/documents.h"
@@ -69,15 +71,17 @@ private:
     int fd_ = -1;
 };
 
-int exchange(const std::string& host, int port, const std::string& path, const std::string& targetFile,
-             const std::vector<std::uint8_t>& payload, const ProgressSink& sink) {
-    const RawDownloadSettings& settings = rawDownloadSettings;
+RawDownloadOutcome exchange(const Endpoint& endpoint, const RawDownloadSettings& settings,
+                            const std::string& targetFile, const std::vector<std::uint8_t>& payload,
+                            const ProgressSink& sink) {
+    const std::string where = endpoint.host + ":" + std::to_string(endpoint.port);
     SocketStream connection;
-    if (!connection.connect(host, static_cast<std::uint16_t>(port), settings.connectTimeoutMs))
-        return kRawConnectFailed;
+    if (!connection.connect(endpoint.host, static_cast<std::uint16_t>(endpoint.port),
+                            settings.connectTimeoutMs))
+        return {kRawConnectFailed, connection.failure()};
 
     const std::string head =
-        rawRequestHead(path, static_cast<std::int64_t>(payload.size()), server.hostHeader);
+        rawRequestHead(endpoint.requestPath, static_cast<std::int64_t>(payload.size()), endpoint.hostHeader);
     const std::string bodyHead = rawBodyHead();
     const std::string bodyTail = rawBodyTail();
     const int writeTimeout = settings.headTimeoutMs;
@@ -85,22 +89,28 @@ int exchange(const std::string& host, int port, const std::string& path, const s
         !connection.writeAll(bodyHead.data(), bodyHead.size(), writeTimeout) ||
         !connection.writeAll(payload.data(), payload.size(), writeTimeout) ||
         !connection.writeAll(bodyTail.data(), bodyTail.size(), writeTimeout))
-        return kRawProtocol;
+        return {kRawProtocol, "cannot send the request to " + where};
 
     std::string replyHead;
     if (!connection.readUntil("\r\n\r\n", settings.lineLimit, settings.headTimeoutMs, replyHead))
-        return kRawProtocol;
-    if (replyHead.find("HTTP/1.1 200 OK") == std::string::npos) return kRawProtocol;
+        return {kRawProtocol, "no complete reply head from " + where + " within " +
+                                  std::to_string(settings.headTimeoutMs) + " ms"};
+    if (replyHead.find("HTTP/1.1 200 OK") == std::string::npos)
+        return {kRawProtocol, where + " answered '" + replyHead.substr(0, replyHead.find("\r\n")) +
+                                  "', not 'HTTP/1.1 200 OK'"};
 
     std::string block;
     if (!connection.readUntil(std::string(kStatusBlockEnd), settings.lineLimit, settings.bodyTimeoutMs,
                               block))
-        return kRawProtocol;
+        return {kRawProtocol, "no status block from " + where};
     std::int32_t expected = 0;
-    if (const int code = readStatusBlock(block, expected); code != kRawOk) return code;
+    if (const int code = readStatusBlock(block, expected); code != kRawOk)
+        return {code,
+                code == kRawRefused ? where + " refused the file: " + block : "bad status block: " + block};
 
     TemporaryFile file(targetFile);
-    if (!file.isOpen()) return kRawCannotCreate;
+    if (!file.isOpen())
+        return {kRawCannotCreate, "cannot create a file beside " + targetFile + ": " + std::strerror(errno)};
 
     sink.begin(expected > 0 ? expected : 0);
     std::int64_t received = 0;
@@ -108,9 +118,16 @@ int exchange(const std::string& host, int port, const std::string& path, const s
     for (;;) {
         const SocketStream::ReadStatus status = connection.readSome(chunk, settings.bodyTimeoutMs);
         if (status == SocketStream::ReadStatus::kClosed) break;
-        if (status == SocketStream::ReadStatus::kFailed || !file.write(chunk.data(), chunk.size())) {
+        if (status == SocketStream::ReadStatus::kFailed) {
             sink.end();
-            return kRawReadFailed;
+            return {kRawReadFailed, "the file from " + where + " stopped after " + std::to_string(received) +
+                                        " bytes (nothing for " + std::to_string(settings.bodyTimeoutMs) +
+                                        " ms)"};
+        }
+        if (!file.write(chunk.data(), chunk.size())) {
+            const std::string error = std::strerror(errno);
+            sink.end();
+            return {kRawReadFailed, "cannot write " + targetFile + ": " + error};
         }
         received += static_cast<std::int64_t>(chunk.size());
         sink.work(received);
@@ -118,8 +135,11 @@ int exchange(const std::string& host, int port, const std::string& path, const s
     sink.end();
     connection.close();
 
-    if (expected == 0 || received != expected) return kRawSizeMismatch;
-    return file.commit() ? kRawOk : kRawCannotCreate;
+    if (expected == 0 || received != expected)
+        return {kRawSizeMismatch, "received " + std::to_string(received) + " bytes, the server announced " +
+                                      std::to_string(expected)};
+    if (!file.commit()) return {kRawCannotCreate, "cannot save " + targetFile + ": " + std::strerror(errno)};
+    return {};
 }
 
 }  // namespace
@@ -147,13 +167,16 @@ std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, co
            "\r\n\r\n";
 }
 
-int rawPostToFile(const std::string& host, int port, const std::string& path, const std::string& targetFile,
-                  const std::vector<std::uint8_t>* payload, const ProgressSink* sink) {
-    if (payload == nullptr || sink == nullptr) return kRawNoPayload;
+RawDownloadOutcome rawPostToFile(const Endpoint& endpoint, const RawDownloadSettings& settings,
+                                 const std::string& targetFile, const std::vector<std::uint8_t>* payload,
+                                 const ProgressSink* sink) {
+    if (payload == nullptr || sink == nullptr) return {kRawNoPayload, "no payload or no progress sink"};
     try {
-        return exchange(host, port, path, targetFile, *payload, *sink);
+        return exchange(endpoint, settings, targetFile, *payload, *sink);
+    } catch (const std::exception& error) {
+        return {kRawConnectFailed, std::string("download failed: ") + error.what()};
     } catch (...) {
-        return kRawConnectFailed;
+        return {kRawConnectFailed, "download failed"};
     }
 }
 

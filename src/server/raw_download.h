@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "server/documents.h"
 #include "server/progress_sink.h"
 
 namespace ArvexClient {
@@ -28,8 +29,6 @@ struct RawDownloadSettings {
     std::size_t lineLimit = 2048;
 };
 
-inline RawDownloadSettings rawDownloadSettings;
-
 // The User-Agent of every request, hand-built or not.
 inline constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; qOS 1.0)";
 
@@ -39,9 +38,18 @@ std::string rawBodyHead();  // 211 bytes
 std::string rawBodyTail();  // 39 bytes
 std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, const std::string& hostHeader);
 
-// The target file is written through a temporary file beside it and replaced only on success; on any
-// failure an existing target is left untouched.
-int rawPostToFile(const std::string& host, int port, const std::string& path, const std::string& targetFile,
-                  const std::vector<std::uint8_t>* payload, const ProgressSink* sink);
+// POSTs payload to the endpoint's host, port and request path, with its Host header. The target file is
+// written through a temporary file beside it and replaced only on success; on any failure an existing
+// target is left untouched.
+// How a download ended: its RawDownloadResult code and, for a failure, the cause as a sentence.
+struct [[nodiscard]] RawDownloadOutcome {
+    int code = kRawOk;
+    std::string cause;
+};
+
+[[nodiscard]] RawDownloadOutcome rawPostToFile(const Endpoint& endpoint, const RawDownloadSettings& settings,
+                                               const std::string& targetFile,
+                                               const std::vector<std::uint8_t>* payload,
+                                               const ProgressSink* sink);
 
 }  // namespace ArvexClient

@@ -15,7 +15,7 @@ namespace ArvexClient {
 
 namespace {
 
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = std::size_t{64} * 1024;
 
 using Clock = std::chrono::steady_clock;
 
@@ -35,6 +35,15 @@ bool waitUntil(int fd, short events, Clock::time_point deadline) {
         if (ready < 0 && errno != EINTR) return false;
         if (ready == 0 && Clock::now() >= deadline) return false;
     }
+}
+
+// "Connection refused" as the middle of a sentence.
+std::string lowerFirst(const char* text) {
+    std::string out = text != nullptr ? text : "";
+    if (!out.empty() && out[0] >= 'A' && out[0] <= 'Z' &&
+        (out.size() < 2 || !(out[1] >= 'A' && out[1] <= 'Z')))
+        out[0] = static_cast<char>(out[0] - 'A' + 'a');
+    return out;
 }
 
 bool waitFor(int fd, short events, int timeoutMs) {
@@ -57,15 +66,18 @@ int connectAddress(const ResolvedAddress& address, Clock::time_point deadline) {
     if (fd < 0) return -1;
     const int flags = ::fcntl(fd, F_GETFL, 0);
     bool connected = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+    int error = 0;
     if (connected &&
         ::connect(fd, reinterpret_cast<const sockaddr*>(&address.address), address.length) != 0) {
-        int error = 0;
         socklen_t length = sizeof error;
         connected = errno == EINPROGRESS && waitUntil(fd, POLLOUT, deadline) &&
                     ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
     }
     if (connected) return fd;
+    // errno tells the caller why: the socket's own error, or a time-out when the wait ran out.
+    const int cause = error != 0 ? error : (errno == EINPROGRESS || errno == 0 ? ETIMEDOUT : errno);
     ::close(fd);
+    errno = cause;
     return -1;
 }
 
@@ -86,7 +98,12 @@ bool SocketStream::connect(const std::string& host, std::uint16_t port, int time
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
+    const std::string where = host + ":" + std::to_string(port);
+    if (const int code = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+        code != 0) {
+        failure_ = "cannot resolve " + host + ": " + lowerFirst(::gai_strerror(code));
+        return false;
+    }
     std::vector<ResolvedAddress> addresses;
     for (addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
         if (entry->ai_addrlen > sizeof(sockaddr_storage)) continue;
@@ -98,7 +115,9 @@ bool SocketStream::connect(const std::string& host, std::uint16_t port, int time
         address.protocol = entry->ai_protocol;
     }
     ::freeaddrinfo(found);
+    errno = ETIMEDOUT;  // what is left when the budget is spent before any attempt
     fd_ = connectWithinBudget(addresses, deadline, connectAddress);
+    if (fd_ < 0) failure_ = "cannot connect to " + where + ": " + lowerFirst(std::strerror(errno));
     return fd_ >= 0;
 }
 

@@ -30,7 +30,7 @@ using ConnectAttempt =
 int connectWithinBudget(const std::vector<ResolvedAddress>& addresses,
                         std::chrono::steady_clock::time_point deadline, const ConnectAttempt& attempt);
 
-// A non-blocking connect to one address, waited for until the deadline.
+// A non-blocking connect to one address, waited for until the deadline; after a failure errno says why.
 int connectAddress(const ResolvedAddress& address, std::chrono::steady_clock::time_point deadline);
 
 class SocketStream {
@@ -40,8 +40,10 @@ public:
     SocketStream(const SocketStream&) = delete;
     SocketStream& operator=(const SocketStream&) = delete;
 
-    // timeoutMs is the budget for the whole connect: name look-up aside, all addresses share it.
-    bool connect(const std::string& host, std::uint16_t port, int timeoutMs);
+    // timeoutMs is the budget for the whole connect: name look-up aside, all addresses share it. After a
+    // failure, failure() says why ("cannot connect to 127.0.0.1:1: connection refused").
+    [[nodiscard]] bool connect(const std::string& host, std::uint16_t port, int timeoutMs);
+    [[nodiscard]] const std::string& failure() const { return failure_; }
     bool writeAll(const void* data, std::size_t size, int timeoutMs);
 
     // Reads up to and including the first terminator; out gets the text before it. Fails on time-out,
@@ -58,6 +60,7 @@ private:
     ReadStatus fill(std::chrono::steady_clock::time_point deadline);
 
     int fd_ = -1;
+    std::string failure_;
     std::vector<std::uint8_t> buffer_;
     std::size_t start_ = 0;  // first unread byte in buffer_
 };

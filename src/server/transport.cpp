@@ -7,8 +7,8 @@
 
 #include "server/documents.h"
 #include "server/envelope.h"
-#include "server/log_hook.h"
 #include "server/raw_download.h"
+#include "server/server_client.h"
 
 namespace ArvexClient {
 
@@ -24,39 +24,31 @@ bool isDownload(int kind) {
 }
 
 // The document for a kind, or false for a kind that has none (no request id is drawn then).
-bool composeDocument(int kind, const std::string& parameter, std::string& document) {
+bool composeDocument(ServerClient& client, int kind, const std::string& parameter, std::string& document) {
     std::string command;
     switch (kind) {
         case kRequestAuth:
-            command = buildAuthCommand();
+            command = client.buildAuthCommand();
             break;
         case kRequestRegister:
-            command = buildRegisterCommand();
+            command = client.buildRegisterCommand();
             break;
         case kRequestFileList:
         case kRequestFileList2:
-            command = buildFileListCommand();
+            command = client.buildFileListCommand();
             break;
         case kRequestGetFile:
         case kRequestGetFile2:
-            command = buildGetFileCommand();
+            command = client.buildGetFileCommand();
             break;
         case kRequestSearch:
-            command = buildSearchCommand(parameter);
+            command = client.buildSearchCommand(parameter);
             break;
         default:
             return false;
     }
     document = documentHead() + command + documentTail();
     return true;
-}
-
-std::vector<std::uint8_t> seal(const std::string& document, const char* failureText) {
-    std::vector<std::uint8_t> plain(document.begin(), document.end());
-    std::vector<std::uint8_t> sealed;
-    const int code = wrapStream(&sealed, &plain);
-    if (code != kEnvelopeOk) logError(failureText + std::to_string(code));
-    return sealed;
 }
 
 // A server error text: "EC", then ':' at positions 3 and 4 or at 4 and 5 ("EC1::...", "EC12::...").
@@ -89,24 +81,37 @@ std::string multipartBody(const std::string& boundary, const std::string& conten
     return body;
 }
 
-int postFailed(const std::string& cause, std::vector<std::uint8_t>& answerStream) {
+}  // namespace
+
+std::vector<std::uint8_t> ServerClient::seal(const std::string& document, const char* failureText) {
+    std::vector<std::uint8_t> plain(document.begin(), document.end());
+    std::vector<std::uint8_t> sealed;
+    const int code = wrapStream(&sealed, &plain, keyArea_);
+    if (code != kEnvelopeOk) logError(failureText + std::to_string(code));
+    return sealed;
+}
+
+int ServerClient::postFailed(const std::string& cause, std::vector<std::uint8_t>& answerStream) const {
     answerStream.clear();
     logError("Error (data-post)");
     logDebug(cause);
     return kRequestPostFailed;
 }
 
-int rawPath(const std::string& document, const std::string& targetFile, const ProgressSink* sink) {
+int ServerClient::rawPath(const std::string& document, const std::string& targetFile,
+                          const ProgressSink* sink) {
     std::vector<std::uint8_t> payload;
     if (session.cryptEnabled)
         payload = seal(document, "Error (proc-data-1): ");
     else
         payload.assign(document.begin(), document.end());
-    return rawPostToFile(server.host, server.port, server.requestPath, targetFile, &payload, sink);
+    const RawDownloadOutcome outcome = rawPostToFile(endpoint, rawDownload, targetFile, &payload, sink);
+    if (outcome.code != kRawOk) logDebug(outcome.cause);
+    return outcome.code;
 }
 
-int libraryPath(const std::string& document, std::vector<std::uint8_t>* answerStream,
-                const ProgressSink* sink, bool decryptAnswer, HttpClient* callerClient) {
+int ServerClient::libraryPath(const std::string& document, std::vector<std::uint8_t>* answerStream,
+                              const ProgressSink* sink, bool decryptAnswer, HttpClient* callerClient) {
     if (answerStream == nullptr) {
         logError("Error connecting (2)");
         return kRequestNoAnswerStream;
@@ -134,24 +139,24 @@ int libraryPath(const std::string& document, std::vector<std::uint8_t>* answerSt
     if (requestBody.empty()) return kRequestEmptyBody;
 
     const std::string body = multipartBody(boundary, contentType, requestBody);
-    const std::string url = buildServerUrl();
+    const std::string url = serverUrl();
     // A failed POST (no answer, a non-2xx status, a redirect, an oversized answer) fails the request in
     // every mode: an error page must never pass for an answer or for a downloaded file.
     if (!session.cryptEnabled || !decryptAnswer) {
         // The answer is taken as it comes.
-        const PostResult posted = client->post(url, contentType, body, *answerStream, sink);
+        const PostResult posted = client->post(url, contentType, body, *answerStream, sink, transport);
         if (!posted.ok) return postFailed(posted.cause, *answerStream);
         return kRequestOk;
     }
 
     std::vector<std::uint8_t> answerCopy;
-    const PostResult posted = client->post(url, contentType, body, answerCopy, sink);
+    const PostResult posted = client->post(url, contentType, body, answerCopy, sink, transport);
     if (!posted.ok) return postFailed(posted.cause, *answerStream);
     if (answerCopy.size() < 6 || isServerErrorText(answerCopy)) {
         logError("Error (data-resp)");
         return kRequestBadAnswer;
     }
-    const int code = unwrapStream(answerStream, &answerCopy);
+    const int code = unwrapStream(answerStream, &answerCopy, keyArea_);
     if (code != kEnvelopeOk) {
         logError("Error (proc-data 2): " + std::to_string(code));
         answerStream->clear();
@@ -159,18 +164,17 @@ int libraryPath(const std::string& document, std::vector<std::uint8_t>* answerSt
     return kRequestOk;
 }
 
-}  // namespace
-
-std::string buildServerUrl() {
-    return "http://" + server.host + ":" + std::to_string(server.port) + "/" + server.requestPath;
+std::string ServerClient::serverUrl() const {
+    return "http://" + endpoint.host + ":" + std::to_string(endpoint.port) + "/" + endpoint.requestPath;
 }
 
-int runRequest(int kind, std::vector<std::uint8_t>* answerStream, const std::vector<std::string>* parameters,
-               const ProgressSink* sink, bool decryptAnswer, HttpClient* client) {
+int ServerClient::runRequest(int kind, std::vector<std::uint8_t>* answerStream,
+                             const std::vector<std::string>* parameters, const ProgressSink* sink,
+                             bool decryptAnswer, HttpClient* client) {
     try {
         const std::string parameter = firstLine(parameters);
         std::string document;
-        if (!composeDocument(kind, parameter, document)) return kRequestUnknownKind;
+        if (!composeDocument(*this, kind, parameter, document)) return kRequestUnknownKind;
         if (isDownload(kind) && !parameter.empty()) return rawPath(document, parameter, sink);
         return libraryPath(document, answerStream, sink, decryptAnswer, client);
     } catch (const std::exception& error) {
@@ -186,8 +190,8 @@ int runRequest(int kind, std::vector<std::uint8_t>* answerStream, const std::vec
     }
 }
 
-int requestText(int kind, std::string& answer, const std::vector<std::string>* parameters,
-                const ProgressSink* sink, bool decryptAnswer, HttpClient* client) {
+int ServerClient::requestText(int kind, std::string& answer, const std::vector<std::string>* parameters,
+                              const ProgressSink* sink, bool decryptAnswer, HttpClient* client) {
     answer.clear();
     std::vector<std::uint8_t> stream;
     const int code = runRequest(kind, &stream, parameters, sink, decryptAnswer, client);
@@ -200,13 +204,13 @@ int requestText(int kind, std::string& answer, const std::vector<std::string>* p
     return kRequestOk;
 }
 
-int requestSimple(int kind, std::string& answer, const ProgressSink* sink, bool decryptAnswer,
-                  HttpClient* client) {
+int ServerClient::requestSimple(int kind, std::string& answer, const ProgressSink* sink, bool decryptAnswer,
+                                HttpClient* client) {
     return requestText(kind, answer, nullptr, sink, decryptAnswer, client);
 }
 
-int requestToFile(int kind, const std::string& parameterText, const ProgressSink* sink, bool decryptAnswer,
-                  HttpClient* client) {
+int ServerClient::requestToFile(int kind, const std::string& parameterText, const ProgressSink* sink,
+                                bool decryptAnswer, HttpClient* client) {
     std::vector<std::string> lines;
     std::vector<std::uint8_t> throwAway;
     try {

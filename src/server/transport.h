@@ -1,5 +1,6 @@
-// Carries one request document to the support server and brings the answer back: the library path (a
-// multipart POST through libcurl, answer in memory) and the raw path (the hand-built download to a file).
+// How a ServerClient carries one request document to the support server and brings the answer back: the
+// library path (a multipart POST through libcurl, answer in memory) and the raw path (the hand-built download
+// to a file).
 #pragma once
 
 #include <cstdint>
@@ -41,8 +42,6 @@ struct PostResult {
     std::string cause;
 };
 
-inline TransportSettings transportSettings;
-
 // The HTTP client of the library path; a caller may keep one across exchanges.
 class HttpClient {
 public:
@@ -54,28 +53,11 @@ public:
     // POSTs body with the given content type. Redirects are not followed (a 3xx is a failure).
     [[nodiscard]] PostResult post(const std::string& url, const std::string& contentType,
                                   const std::string& body, std::vector<std::uint8_t>& answer,
-                                  const ProgressSink* sink);
+                                  const ProgressSink* sink, const TransportSettings& settings);
 
 private:
     explicit HttpClient(void* handle) : handle_(handle) {}
     void* handle_;
 };
-
-// "http://" + host + ":" + port + "/" + requestPath.
-std::string buildServerUrl();
-
-// Only the first line of parameters is read: the target file (kinds 4 and 6) or the search pattern (7).
-int runRequest(int kind, std::vector<std::uint8_t>* answerStream, const std::vector<std::string>* parameters,
-               const ProgressSink* sink, bool decryptAnswer, HttpClient* client = nullptr);
-
-int requestText(int kind, std::string& answer, const std::vector<std::string>* parameters,
-                const ProgressSink* sink, bool decryptAnswer, HttpClient* client = nullptr);
-
-int requestSimple(int kind, std::string& answer, const ProgressSink* sink, bool decryptAnswer,
-                  HttpClient* client = nullptr);
-
-// parameterText is split into lines; the first names the target file.
-int requestToFile(int kind, const std::string& parameterText, const ProgressSink* sink, bool decryptAnswer,
-                  HttpClient* client = nullptr);
 
 }  // namespace ArvexClient

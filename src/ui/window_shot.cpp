@@ -90,6 +90,7 @@ public:
     bool enabled(Control control) const { return window_.widget(control)->isEnabled(); }
     bool idle() const { return !logic_.operationRunning(); }
     bool loggedIn() const { return idle() && logic_.deviceConnected() && !logic_.loginPending(); }
+    std::string boxReference() { return logic_.serverClient().device.pid; }
 
     // Selects the catalogue row whose entry passes `wanted`; false when there is none.
     bool selectRow(const std::function<bool(const ArvexClient::FileInfo&)>& wanted) {
@@ -174,8 +175,8 @@ std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTR
     steps.push_back({"the catalogue", [] { return true; }, [&] { drive.click("btUpdate"); }});
     steps.push_back({"the box's folder", [&] { return drive.visible(Control::pFirmUpdate); },
                      [&] {
-                         drive.selectRow([](const ArvexClient::FileInfo& entry) {
-                             return entry.name == ArvexClient::deviceInfo.pid;
+                         drive.selectRow([pid = drive.boxReference()](const ArvexClient::FileInfo& entry) {
+                             return entry.name == pid;
                          });
                          drive.click("btSelectFirmware");
                      }});

@@ -12,13 +12,6 @@
 namespace app::testing {
 namespace {
 
-// A FILELIST answer for the request id in use.
-std::string listAnswer(const std::string& entries, const std::string& location = "") {
-    ArvexClient::session.requestId = "4321";
-    return "<zekCom><resp id=\"4321\" serverkey=\"77\" cred=\"5\"><loc p=\"" + location + "\"/>" + entries +
-           "</resp></zekCom>";
-}
-
 std::string file(const std::string& id, const std::string& name, const std::string& type,
                  const std::string& size = "100") {
     return "<file fileid=\"" + id + "\" name=\"" + name + "\" type=\"" + type + "\" size=\"" + size +
@@ -38,6 +31,15 @@ protected:
         plugIn("good");
         connectTick();
         ASSERT_TRUE(enabled(Control::btUpdate));
+    }
+
+    ArvexClient::SessionValues& session() { return logic().serverClient().session; }
+
+    // A FILELIST answer for the request id in use.
+    std::string listAnswer(const std::string& entries, const std::string& location = "") {
+        session().requestId = "4321";
+        return "<zekCom><resp id=\"4321\" serverkey=\"77\" cred=\"5\"><loc p=\"" + location + "\"/>" +
+               entries + "</resp></zekCom>";
     }
 };
 
@@ -62,7 +64,7 @@ TEST_F(Catalogue, WhichEntriesAreListed) {
         {"oneCharacterTypeEndsTheList", "0", file("1", "a.hex", "10") + file("2", "b.hex", "1"), {"a.hex"}},
     };
     for (const Case& c : cases) {
-        ArvexClient::session.currentFolderId = c.folder;
+        session().currentFolderId = c.folder;
         logic().showFileList(listAnswer(c.entries));
         EXPECT_EQ(captions(view.rows()), c.listed) << c.name;
         EXPECT_TRUE(visible(Control::pFirmUpdate)) << c.name;
@@ -71,7 +73,7 @@ TEST_F(Catalogue, WhichEntriesAreListed) {
     EXPECT_EQ(rows[0].icon, 1);
     EXPECT_EQ(rows[0].subItems, (std::vector<std::string>{"100", "3"}));
     EXPECT_TRUE(called("setColumnWidths(270, 80)"));
-    EXPECT_EQ(ArvexClient::session.credit, "5");
+    EXPECT_EQ(session().credit, "5");
 }
 
 TEST_F(Catalogue, NothingToListSaysNoNewUpdates) {
@@ -114,7 +116,7 @@ TEST_F(Catalogue, FoldersAreRememberedAfterCancel) {
     ASSERT_TRUE(visible(Control::pFirmUpdate));
     EXPECT_EQ(captions(view.rows()), (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
     choose("AK02");
-    const std::string folder = ArvexClient::session.currentFolderId;
+    const std::string folder = session().currentFolderId;
     EXPECT_EQ(folder, server.idOf("AK02"));
     EXPECT_EQ(view.rows()[0].icon, 0);  // the link back up, below the top folder
     logic().btFirmUpdateCancelClick();
@@ -219,7 +221,7 @@ TEST_F(Catalogue, NothingStartsWhileADownloadRuns) {
 }
 
 TEST_F(Catalogue, UpdateNeedsALoginAndNoOperation) {
-    ArvexClient::session.authenticated = false;
+    session().authenticated = false;
     logic().btUpdateClick();
     EXPECT_TRUE(logged("Error: Device not logged"));
     EXPECT_FALSE(visible(Control::pFirmUpdate));

@@ -36,7 +36,7 @@ TEST_F(Registration, UnknownBoxOpensTheFormAndRegistersWithoutASecondLogin) {
     EXPECT_EQ(server.requestCount(), requests + 1);
     EXPECT_NE(server.lastDocument().find("type=\"REGISTER\""), std::string::npos);
     EXPECT_NE(server.lastDocument().find("rserial=\"00077777\""), std::string::npos);
-    EXPECT_EQ(ArvexClient::userInfo.userCountry.size(), 2u);
+    EXPECT_EQ(logic().serverClient().user.userCountry.size(), 2u);
     EXPECT_FALSE(visible(Control::pReg));
     EXPECT_TRUE(visible(Control::pRegOK));
     EXPECT_EQ(view.text(Control::mmRegOkMsg), "Product successfully registered.");
@@ -78,13 +78,13 @@ TEST_F(Registration, RefusalsAndTheirTexts) {
     EXPECT_EQ(server.requestCount(), requests);  // nothing was sent
 
     // REG_ERROR keeps the text of the previous refusal
-    const std::string serial = ArvexClient::deviceInfo.serial;
-    ArvexClient::deviceInfo.serial = "";
+    const std::string serial = logic().serverClient().device.serial;
+    logic().serverClient().device.serial = "";
     fill("Ana", "ana@example.com", "pw", 3);
     logic().btSendRegClick();
     EXPECT_TRUE(visible(Control::pRegFault));
     EXPECT_EQ(view.text(Control::mmRegFaultMsg), kInvalid);
-    ArvexClient::deviceInfo.serial = serial;
+    logic().serverClient().device.serial = serial;
     logic().btRegFaultOKClick();
 
     logic().btSendRegClick();
@@ -92,7 +92,7 @@ TEST_F(Registration, RefusalsAndTheirTexts) {
     logic().btRegOKOKClick();
 
     // the same e-mail address again
-    ArvexClient::deviceInfo.serial = "00088888";
+    logic().serverClient().device.serial = "00088888";
     logic().btRegFaultOKClick();
     logic().btSendRegClick();
     EXPECT_TRUE(visible(Control::pRegFault));
@@ -127,7 +127,7 @@ TEST_F(RoadTest, BlacklistedBoxIsBlockedUntilUnplugged) {
     EXPECT_EQ(view.text(Control::lConnected), "Disconnected");
     EXPECT_TRUE(enabled(Control::gPanel));
     EXPECT_FALSE(enabled(Control::btConnect));
-    EXPECT_TRUE(ArvexClient::session.blacklisted);
+    EXPECT_TRUE(logic().serverClient().session.blacklisted);
 }
 
 }  // namespace

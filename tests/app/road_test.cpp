@@ -79,8 +79,8 @@ TEST_F(RoadTest, IdentityShownAndProductSelected) {
     EXPECT_EQ(view.selectedIndex(Control::lbProducts), 2);
     EXPECT_TRUE(enabled(Control::btFactory));
     EXPECT_TRUE(logged("Connected to device"));
-    EXPECT_EQ(ArvexClient::deviceInfo.pid, "AK02");
-    EXPECT_EQ(ArvexClient::deviceInfo.fwVersion, "1.0");
+    EXPECT_EQ(logic().serverClient().device.pid, "AK02");
+    EXPECT_EQ(logic().serverClient().device.fwVersion, "1.0");
 
     // a later read refreshes the identity without a new login
     const std::size_t requests = server.requestCount();
@@ -96,7 +96,7 @@ TEST_F(RoadTest, DamagedIdentity) {
     EXPECT_EQ(view.text(Control::textBox_PID1), "_FIX");
     EXPECT_EQ(view.selectedIndex(Control::lbProducts), 10);
     EXPECT_FALSE(enabled(Control::btFactory));
-    EXPECT_EQ(ArvexClient::deviceInfo.pid, "_FIX");
+    EXPECT_EQ(logic().serverClient().device.pid, "_FIX");
     EXPECT_NE(server.lastDocument().find("pid=\"_FIX\""), std::string::npos);  // the login goes on
 }
 
@@ -105,7 +105,7 @@ TEST_F(RoadTest, NoVersionsShowNotAvailable) {
     connectTick();
     EXPECT_EQ(view.text(Control::textBox_fwversion), "N/A");
     EXPECT_EQ(view.text(Control::textBox_hwversion), "N/A");
-    EXPECT_EQ(ArvexClient::deviceInfo.fwVersion, "");
+    EXPECT_EQ(logic().serverClient().device.fwVersion, "");
 }
 
 TEST_F(RoadTest, DebugModeSelectsNoProduct) {
@@ -115,7 +115,7 @@ TEST_F(RoadTest, DebugModeSelectsNoProduct) {
     EXPECT_EQ(view.checked(Control::Mododebug1), true);
     connectTick();
     EXPECT_EQ(view.text(Control::textBox_PID1), "AK02");
-    EXPECT_EQ(ArvexClient::deviceInfo.pid, "AK02");
+    EXPECT_EQ(logic().serverClient().device.pid, "AK02");
     EXPECT_EQ(view.selectedIndex(Control::lbProducts), -1);
     EXPECT_FALSE(logged("Connected to device"));
     logic().Mododebug1Click();
@@ -157,7 +157,7 @@ TEST_F(RoadTest, UnpluggedBoxDisconnectsAndReconnectSaysNotFound) {
     EXPECT_EQ(view.colour(Control::lConnected), kGrey);
     EXPECT_EQ(view.text(Control::textBox_Serial1), "");
     EXPECT_FALSE(enabled(Control::btUpdate));
-    EXPECT_EQ(ArvexClient::deviceInfo.serial, "");
+    EXPECT_EQ(logic().serverClient().device.serial, "");
     logic().btConnectClick();
     EXPECT_EQ(view.logLines().back(), "Device not found");
     logic().Read1Click();
@@ -196,23 +196,23 @@ TEST_F(RoadTest, VirtualMode) {
     logic().ckVirtualDeviceModeClick();
     EXPECT_FALSE(logic().deviceConnected());
     EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), true);
-    EXPECT_EQ(ArvexClient::deviceInfo.pid, "AK03");
-    EXPECT_EQ(ArvexClient::deviceInfo.serial, "12345678");
-    EXPECT_EQ(ArvexClient::deviceInfo.date, "14-09-2010");
-    EXPECT_EQ(ArvexClient::deviceInfo.reseller, "Arvex");
-    EXPECT_EQ(ArvexClient::deviceInfo.fwVersion, "1");
+    EXPECT_EQ(logic().serverClient().device.pid, "AK03");
+    EXPECT_EQ(logic().serverClient().device.serial, "12345678");
+    EXPECT_EQ(logic().serverClient().device.date, "14-09-2010");
+    EXPECT_EQ(logic().serverClient().device.reseller, "Arvex");
+    EXPECT_EQ(logic().serverClient().device.fwVersion, "1");
     EXPECT_EQ(view.text(Control::textBox_PID1), "");  // the fields are not changed
 
     connectTick();  // the box's own identity replaces it
-    EXPECT_EQ(ArvexClient::deviceInfo.pid, "AK02");
+    EXPECT_EQ(logic().serverClient().device.pid, "AK02");
 
     logic().ckVirtualDeviceModeClick();  // a second time: disconnects and removes the tick
     EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), false);
-    EXPECT_EQ(ArvexClient::deviceInfo.pid, "");  // emptied by the disconnect, not replaced
+    EXPECT_EQ(logic().serverClient().device.pid, "");  // emptied by the disconnect, not replaced
 
     logic().OK1Click();  // "AK02": ticks, leaves the identity alone
     EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), true);
-    EXPECT_EQ(ArvexClient::deviceInfo.pid, "");
+    EXPECT_EQ(logic().serverClient().device.pid, "");
     logic().Real1Click();
     EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), false);
 }
@@ -251,10 +251,10 @@ TEST_F(RoadTest, RequestPathsAndPlainTraffic) {
     };
     for (const Step& step : steps) {
         (logic().*step.click)();
-        EXPECT_EQ(ArvexClient::server.requestPath, step.path);
+        EXPECT_EQ(logic().serverClient().endpoint.requestPath, step.path);
         EXPECT_EQ(view.checked(Control::Debug1).value_or(false), step.debug) << step.path;
         EXPECT_EQ(view.checked(Control::ckCrypt1), step.crypt) << step.path;
-        EXPECT_EQ(ArvexClient::session.cryptEnabled, step.crypt);
+        EXPECT_EQ(logic().serverClient().session.cryptEnabled, step.crypt);
     }
     connectTick();  // a plain login is accepted too
     // the URL is host, port, "/" and the path, so the request line carries a double slash

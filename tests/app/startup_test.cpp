@@ -7,9 +7,7 @@
 #include <cstdlib>
 
 #include "app/log.h"
-#include "app/server_log_bridge.h"
 #include "catalogue/banner.h"
-#include "server/log_hook.h"
 #include "shell_fixture.h"
 #include "support/temp_dir.h"
 
@@ -58,11 +56,6 @@ TEST_F(StartupTest, CreateHandlerStepsInOrder) {
     };
     EXPECT_EQ(view.calls(), expected);
 
-    view.clearCalls();
-    ArvexClient::logError("server line");  // the server client's lines reach this window's log
-    EXPECT_EQ(view.calls(), std::vector<std::string>{"appendLog(server line)"});
-    stopRoutingServerLogTo(log);
-    EXPECT_EQ(ArvexClient::logHook, nullptr);
     EXPECT_EQ(duties.notes, (std::vector<std::string>{"setServerDefaults@4", "setDisconnected@11",
                                                       "configureBootloader@11"}));
 

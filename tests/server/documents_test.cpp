@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "server/log_hook.h"
+#include "server/server_client.h"
 
 namespace {
 
@@ -20,24 +20,23 @@ void recordLine(std::int32_t, const std::string& text, std::int32_t, std::uint32
 class DocumentsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetSession();
-        deviceInfo = {"AK01", "1234567", "14-09-2010", "Arvex", "3"};
-        userInfo = {"Ana", "ana@example.com", "secret", "ES"};
+        client.device = {"AK01", "1234567", "14-09-2010", "Arvex", "3"};
+        client.user = {"Ana", "ana@example.com", "secret", "ES"};
         loggedLines.clear();
-        logHook = recordLine;
     }
-    void TearDown() override { logHook = nullptr; }
+
+    ServerClient client{recordLine};
 
     // The command text with the drawn id replaced by a known one, so whole documents can be compared.
-    static std::string withId(std::string command, const std::string& id) {
-        const std::string drawn = "id=\"" + session.requestId + "\"";
+    std::string withId(std::string command, const std::string& id) {
+        const std::string drawn = "id=\"" + client.session.requestId + "\"";
         command.replace(command.find(drawn), drawn.size(), "id=\"" + id + "\"");
         return command;
     }
 };
 
 TEST_F(DocumentsTest, AuthDocumentMatchesTheExampleByteForByte) {
-    const std::string document = documentHead() + withId(buildAuthCommand(), "4821") + documentTail();
+    const std::string document = documentHead() + withId(client.buildAuthCommand(), "4821") + documentTail();
     EXPECT_EQ(document,
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?><zekCom><cmd type=\"AUTH\" id=\"4821\" pid=\"AK01\" "
               "serial=\"1234567\" reseller=\"Arvex\" date=\"14-09-2010\"></cmd></zekCom>");
@@ -45,18 +44,18 @@ TEST_F(DocumentsTest, AuthDocumentMatchesTheExampleByteForByte) {
 }
 
 TEST_F(DocumentsTest, BuildersWriteTheirAttributesInOrder) {
-    session.serverKey = "K9";
-    session.selectedFileId = "17";
-    session.currentFolderId = "3";
+    client.session.serverKey = "K9";
+    client.session.selectedFileId = "17";
+    client.session.currentFolderId = "3";
     const std::string device = " pid=\"AK01\" serial=\"1234567\" reseller=\"Arvex\" date=\"14-09-2010\"";
-    EXPECT_EQ(withId(buildGetFileCommand(), "1"),
+    EXPECT_EQ(withId(client.buildGetFileCommand(), "1"),
               "<cmd type=\"GETFILE\" id=\"1\" serverkey=\"K9\" fileid=\"17\"" + device + "></cmd>");
-    EXPECT_EQ(withId(buildFileListCommand(), "1"),
+    EXPECT_EQ(withId(client.buildFileListCommand(), "1"),
               "<cmd type=\"FILELIST\" id=\"1\" serverkey=\"K9\" folderid=\"3\"" + device + "></cmd>");
     EXPECT_EQ(
-        withId(buildSearchCommand("ak0"), "1"),
+        withId(client.buildSearchCommand("ak0"), "1"),
         "<cmd type=\"SEARCH\" id=\"1\" serverkey=\"K9\" folderid=\"3\" pattern=\"ak0\"" + device + "></cmd>");
-    EXPECT_EQ(withId(buildRegisterCommand(), "1"),
+    EXPECT_EQ(withId(client.buildRegisterCommand(), "1"),
               "<cmd type=\"REGISTER\" id=\"1\" serverkey=\"K9\" rname=\"Ana\" rmail=\"ana@example.com\" "
               "rpw=\"secret\" rcountry=\"ES\" rpid=\"AK01\" rserial=\"1234567\" rres=\"Arvex\" "
               "rdate=\"14-09-2010\" ></cmd>");
@@ -70,8 +69,8 @@ TEST_F(DocumentsTest, OnlyAmpersandLessThanAndQuoteAreEscaped) {
         {"&amp;", "&amp;amp;"},
     };
     for (const auto& [value, escaped] : cases) EXPECT_EQ(escapeAttribute(value), escaped) << value;
-    deviceInfo.reseller = "O'Neil > Co & \"Sons\"";
-    EXPECT_EQ(withId(buildAuthCommand(), "4821"),
+    client.device.reseller = "O'Neil > Co & \"Sons\"";
+    EXPECT_EQ(withId(client.buildAuthCommand(), "4821"),
               "<cmd type=\"AUTH\" id=\"4821\" pid=\"AK01\" serial=\"1234567\" "
               "reseller=\"O'Neil > Co &amp; &quot;Sons&quot;\" date=\"14-09-2010\"></cmd>");
 }
@@ -79,11 +78,11 @@ TEST_F(DocumentsTest, OnlyAmpersandLessThanAndQuoteAreEscaped) {
 TEST_F(DocumentsTest, EveryBuilderDrawsAFreshIdInRange) {
     std::map<int, int> counts;
     for (int i = 0; i < 4000; ++i) {
-        buildAuthCommand();
-        const int id = std::stoi(session.requestId);
+        client.buildAuthCommand();
+        const int id = std::stoi(client.session.requestId);
         ASSERT_GE(id, 1000);
         ASSERT_LE(id, 9999);
-        ASSERT_EQ(session.requestId.size(), 4u);
+        ASSERT_EQ(client.session.requestId.size(), 4u);
         ++counts[id / 1000];
     }
     // 2000..2999 take the ids below 1000 as well: about twice as often as any other thousand.
@@ -124,14 +123,14 @@ TEST_F(DocumentsTest, AuthAnswers) {
     };
     for (const AuthCase& c : cases) {
         SCOPED_TRACE(c.answer);
-        resetSession();
-        session.serverKey = "old";
-        session.requestId = "4821";
+        client.session = SessionValues{};
+        client.session.serverKey = "old";
+        client.session.requestId = "4821";
         loggedLines.clear();
-        EXPECT_EQ(parseAuthAnswer(c.answer), c.result);
-        EXPECT_EQ(session.serverKey, c.key);
-        EXPECT_EQ(session.authenticated, c.result == kAuthOk || c.result == kRegisterOk);
-        EXPECT_EQ(session.blacklisted, c.result == kAuthBlacklist);
+        EXPECT_EQ(client.parseAuthAnswer(c.answer), c.result);
+        EXPECT_EQ(client.session.serverKey, c.key);
+        EXPECT_EQ(client.session.authenticated, c.result == kAuthOk || c.result == kRegisterOk);
+        EXPECT_EQ(client.session.blacklisted, c.result == kAuthBlacklist);
         if (c.logLine == nullptr)
             EXPECT_TRUE(loggedLines.empty());
         else
@@ -165,28 +164,30 @@ TEST_F(DocumentsTest, AnswersAroundDebugOutputAreRead) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
-        session.requestId = "4821";
+        client.session.requestId = "4821";
         loggedLines.clear();
-        EXPECT_EQ(parseAuthAnswer(c.answer), c.result);
-        EXPECT_EQ(session.serverKey, c.result == kAuthOk ? "K" : "0");
+        EXPECT_EQ(client.parseAuthAnswer(c.answer), c.result);
+        EXPECT_EQ(client.session.serverKey, c.result == kAuthOk ? "K" : "0");
     }
-    session.requestId = "7000";
+    client.session.requestId = "7000";
     int rows = 0;
-    EXPECT_EQ(parseFileList("<?xml version=\"1.0\"?><zekCom><resp id=\"7000\"><file fileid=\"5\"/></resp>"
-                            "</zekCom>\nPHP Notice: done",
-                            [&](std::unique_ptr<FileInfo>, int, void*) { return ++rows; }),
-              kFileListDone);
+    EXPECT_EQ(
+        client.parseFileList("<?xml version=\"1.0\"?><zekCom><resp id=\"7000\"><file fileid=\"5\"/></resp>"
+                             "</zekCom>\nPHP Notice: done",
+                             [&](std::unique_ptr<FileInfo>, int, void*) { return ++rows; }),
+        kFileListDone);
     EXPECT_EQ(rows, 1);
 }
 
 TEST_F(DocumentsTest, AnAnswerToAnOlderRequestIsRejected) {
-    buildAuthCommand();
-    const std::string oldId = session.requestId;
-    for (int i = 0; i < 100 && session.requestId == oldId; ++i) buildAuthCommand();
-    ASSERT_NE(session.requestId, oldId);
-    EXPECT_EQ(parseAuthAnswer("<zekCom><resp id=\"" + oldId + "\" serverkey=\"K\">AUTH_OK</resp></zekCom>"),
-              kAuthSyncError);
-    EXPECT_FALSE(session.authenticated);
+    client.buildAuthCommand();
+    const std::string oldId = client.session.requestId;
+    for (int i = 0; i < 100 && client.session.requestId == oldId; ++i) client.buildAuthCommand();
+    ASSERT_NE(client.session.requestId, oldId);
+    EXPECT_EQ(
+        client.parseAuthAnswer("<zekCom><resp id=\"" + oldId + "\" serverkey=\"K\">AUTH_OK</resp></zekCom>"),
+        kAuthSyncError);
+    EXPECT_FALSE(client.session.authenticated);
 }
 
 struct Row {
@@ -196,8 +197,8 @@ struct Row {
 };
 
 TEST_F(DocumentsTest, FileListDeliversEveryEntryWithDefaults) {
-    session.requestId = "7000";
-    session.serverKey = "K";
+    client.session.requestId = "7000";
+    client.session.serverKey = "K";
     const std::string answer =
         "<zekCom><resp id=\"7000\" serverkey=\"K2\" cred=\"12\"><loc p=\"AK02/Older\"/>"
         "<file fileid=\"5\" name=\"a.hex\" size=\"300\" type=\"10\" price=\"9.90\" path=\"/AK02\"/>"
@@ -207,7 +208,7 @@ TEST_F(DocumentsTest, FileListDeliversEveryEntryWithDefaults) {
         "</resp></zekCom>";
     std::vector<Row> rows;
     int marker = 0;
-    const int result = parseFileList(
+    const int result = client.parseFileList(
         answer,
         [&](std::unique_ptr<FileInfo> entry, int mode, void* view) {
             rows.push_back({*entry, mode, view});
@@ -215,9 +216,9 @@ TEST_F(DocumentsTest, FileListDeliversEveryEntryWithDefaults) {
         },
         3, &marker);
     EXPECT_EQ(result, kFileListDone);
-    EXPECT_EQ(session.serverKey, "K2");
-    EXPECT_EQ(session.credit, "12");
-    EXPECT_EQ(session.location, "AK02/Older");
+    EXPECT_EQ(client.session.serverKey, "K2");
+    EXPECT_EQ(client.session.credit, "12");
+    EXPECT_EQ(client.session.location, "AK02/Older");
     ASSERT_EQ(rows.size(), 3u);
     const FileInfo& full = rows[0].info;
     EXPECT_EQ(std::vector<std::string>({full.fileId, full.name, full.size, full.type, full.price, full.path}),
@@ -231,16 +232,16 @@ TEST_F(DocumentsTest, FileListDeliversEveryEntryWithDefaults) {
 }
 
 TEST_F(DocumentsTest, FileListStopsWhenTheCallbackSaysSo) {
-    session.requestId = "7000";
+    client.session.requestId = "7000";
     const std::string answer =
         "<zekCom><resp id=\"7000\"><file fileid=\"1\"/><file fileid=\"2\"/><file "
         "fileid=\"3\"/></resp></zekCom>";
     int calls = 0;
-    EXPECT_EQ(
-        parseFileList(answer, [&](std::unique_ptr<FileInfo>, int, void*) { return ++calls == 2 ? 0 : 1; }),
-        kFileListDone);
+    EXPECT_EQ(client.parseFileList(
+                  answer, [&](std::unique_ptr<FileInfo>, int, void*) { return ++calls == 2 ? 0 : 1; }),
+              kFileListDone);
     EXPECT_EQ(calls, 2);
-    EXPECT_EQ(parseFileList(answer, nullptr), kFileListDone);  // no callback: parsed and dropped
+    EXPECT_EQ(client.parseFileList(answer, nullptr), kFileListDone);  // no callback: parsed and dropped
 }
 
 TEST_F(DocumentsTest, FileListFailures) {
@@ -253,21 +254,22 @@ TEST_F(DocumentsTest, FileListFailures) {
     const char* lines[] = {"Error loading data", "Data error: Root node fault", "Error: data sync null",
                            "Error: data sync"};
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        session.requestId = "7000";
-        session.serverKey = "keep";
-        session.location = "stale";
+        client.session.requestId = "7000";
+        client.session.serverKey = "keep";
+        client.session.location = "stale";
         loggedLines.clear();
         int calls = 0;
-        EXPECT_EQ(
-            parseFileList(cases[i].first, [&](std::unique_ptr<FileInfo>, int, void*) { return ++calls; }),
-            cases[i].second);
+        EXPECT_EQ(client.parseFileList(cases[i].first,
+                                       [&](std::unique_ptr<FileInfo>, int, void*) { return ++calls; }),
+                  cases[i].second);
         EXPECT_EQ(calls, 0);
-        EXPECT_EQ(session.serverKey, "keep");
-        EXPECT_EQ(session.location, "");
+        EXPECT_EQ(client.session.serverKey, "keep");
+        EXPECT_EQ(client.session.location, "");
         EXPECT_EQ(loggedLines, std::vector<std::string>{lines[i]});
     }
-    session.requestId = "7000";
-    EXPECT_EQ(parseFileList("<zekCom><resp id=\"7000\"/></zekCom>", nullptr), kFileListDone);  // no entries
+    client.session.requestId = "7000";
+    EXPECT_EQ(client.parseFileList("<zekCom><resp id=\"7000\"/></zekCom>", nullptr),
+              kFileListDone);  // no entries
 }
 
 TEST_F(DocumentsTest, ClassifiesTypeCodes) {

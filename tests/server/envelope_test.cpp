@@ -18,10 +18,16 @@ Bytes bytesOf(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
 
-Bytes seal(const Bytes& plain) {
+// Seals under a fresh key that is kept in keyArea.
+Bytes seal(const Bytes& plain, EnvelopeState& keyArea) {
     Bytes in = plain, out;
-    EXPECT_EQ(wrapStream(&out, &in), kEnvelopeOk);
+    EXPECT_EQ(wrapStream(&out, &in, keyArea), kEnvelopeOk);
     return out;
+}
+
+Bytes seal(const Bytes& plain) {
+    EnvelopeState keyArea;
+    return seal(plain, keyArea);
 }
 
 std::uint32_t word(const Bytes& envelope, std::size_t offset) {
@@ -41,8 +47,13 @@ void setHeader(Bytes& envelope, std::uint32_t plainLength) {
     putWord(envelope, 10, r ^ arvex::config::kCrcMask ^ crc);
 }
 
+int open(Bytes envelope, Bytes& out, EnvelopeState& keyArea) {
+    return unwrapStream(&out, &envelope, keyArea);
+}
+
 int open(Bytes envelope, Bytes& out) {
-    return unwrapStream(&out, &envelope);
+    EnvelopeState keyArea;
+    return open(std::move(envelope), out, keyArea);
 }
 
 TEST(EnvelopeTest, SizesFollowThePadding) {
@@ -50,7 +61,8 @@ TEST(EnvelopeTest, SizesFollowThePadding) {
                                                          {1, 62},    {7, 62},    {8, 70}};
     for (const auto& [plain, sealed] : cases) {
         Bytes in(plain, 'x'), out;
-        ASSERT_EQ(wrapStream(&out, &in), kEnvelopeOk);
+        EnvelopeState keyArea;
+        ASSERT_EQ(wrapStream(&out, &in, keyArea), kEnvelopeOk);
         EXPECT_EQ(out.size(), sealed) << plain;
         EXPECT_EQ(in.size(), sealed - 54) << "the input holds the ciphertext afterwards";
         EXPECT_EQ(word(out, 6) ^ word(out, 2) ^ arvex::config::kSizeMask, plain);
@@ -63,7 +75,8 @@ TEST(EnvelopeTest, SizesFollowThePadding) {
 // triple DES: the ciphertext is the padded document, block by block.
 TEST(EnvelopeTest, CiphertextIsTripleDesEcbUnderTheHeaderKey) {
     const Bytes plain = bytesOf("<?xml version=\"1.0\"?><zekCom>x</zekCom>");
-    const Bytes sealed = seal(plain);
+    EnvelopeState envelopeState;
+    const Bytes sealed = seal(plain, envelopeState);
     const std::uint32_t r = word(sealed, 2);
     unsigned char key[24];
     for (int i = 0; i < 6; ++i) {
@@ -99,15 +112,16 @@ TEST(EnvelopeTest, RoundTripsAnyDocument) {
 }
 
 TEST(EnvelopeTest, EveryMessageGetsItsOwnKey) {
-    const Bytes first = seal(bytesOf("same document"));
+    EnvelopeState envelopeState;
+    const Bytes first = seal(bytesOf("same document"), envelopeState);
     const auto firstKey = envelopeState.key;
-    const Bytes second = seal(bytesOf("same document"));
+    const Bytes second = seal(bytesOf("same document"), envelopeState);
     EXPECT_NE(firstKey, envelopeState.key);
     EXPECT_NE(word(first, 2), word(second, 2));
     EXPECT_NE(Bytes(first.begin() + 38, first.begin() + 54), Bytes(second.begin() + 38, second.begin() + 54));
     EXPECT_NE(Bytes(first.begin() + 54, first.end()), Bytes(second.begin() + 54, second.end()));
     Bytes out;
-    ASSERT_EQ(open(first, out), kEnvelopeOk);
+    ASSERT_EQ(open(first, out, envelopeState), kEnvelopeOk);
     EXPECT_EQ(envelopeState.key, firstKey) << "opening leaves the message's key in the key area";
 }
 
@@ -149,16 +163,17 @@ TEST(EnvelopeTest, DeclaredLengthsAreChecked) {
 
 TEST(EnvelopeTest, MissingShortAndEmptyInputs) {
     Bytes in, out;
-    EXPECT_EQ(wrapStream(nullptr, &in), kEnvelopeMissingStream);
-    EXPECT_EQ(unwrapStream(&out, nullptr), kEnvelopeMissingStream);
-    EXPECT_EQ(unwrapStream(&out, &in), kUnwrapEmpty);
+    EnvelopeState keyArea;
+    EXPECT_EQ(wrapStream(nullptr, &in, keyArea), kEnvelopeMissingStream);
+    EXPECT_EQ(unwrapStream(&out, nullptr, keyArea), kEnvelopeMissingStream);
+    EXPECT_EQ(unwrapStream(&out, &in, keyArea), kUnwrapEmpty);
     for (std::size_t size : {1u, 6u, 53u}) {
         Bytes shortInput(size, 0);
-        EXPECT_EQ(unwrapStream(&out, &shortInput), kUnwrapShortInput) << size;
+        EXPECT_EQ(unwrapStream(&out, &shortInput, keyArea), kUnwrapShortInput) << size;
     }
     Bytes headerOnly = seal(bytesOf("x"));
     headerOnly.resize(54);
-    EXPECT_NE(unwrapStream(&out, &headerOnly), kEnvelopeOk);
+    EXPECT_NE(unwrapStream(&out, &headerOnly, keyArea), kEnvelopeOk);
 }
 
 }  // namespace

@@ -17,16 +17,15 @@ protected:
         StandInTest::SetUp();
         setPlain();
         login();
-        session.selectedFileId = standIn->idOf(simserver::kSampleAk02Current);
+        client.session.selectedFileId = standIn->idOf(simserver::kSampleAk02Current);
         expected =
             readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk02Current);
     }
 
     int download(const std::filesystem::path& target) {
-        const std::string document = documentHead() + buildGetFileCommand() + documentTail();
+        const std::string document = documentHead() + client.buildGetFileCommand() + documentTail();
         const std::vector<std::uint8_t> payload(document.begin(), document.end());
-        return rawPostToFile("127.0.0.1", standIn->port(), server.requestPath, target.string(), &payload,
-                             &sink);
+        return rawPostToFile(client.endpoint, client.rawDownload, target.string(), &payload, &sink).code;
     }
 
     std::size_t filesInFolder() const {
@@ -53,9 +52,11 @@ TEST_F(RawDownloadTest, RequestPiecesAreByteExact) {
 }
 
 TEST_F(RawDownloadTest, WhatReachesTheServer) {
-    server.hostHeader = "support.example";
+    client.endpoint.hostHeader = "support.example";
     const std::vector<std::uint8_t> payload(200, 'p');
-    rawPostToFile("127.0.0.1", standIn->port(), server.requestPath, (folder / "x").string(), &payload, &sink);
+    EXPECT_EQ(
+        rawPostToFile(client.endpoint, client.rawDownload, (folder / "x").string(), &payload, &sink).code,
+        kRawProtocol);
     const simserver::HttpRequest request = standIn->lastRequest();
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.target, "//support/api_support.php?nocrypt=1");
@@ -80,14 +81,14 @@ TEST_F(RawDownloadTest, StoresTheFileAndReportsProgress) {
 }
 
 TEST_F(RawDownloadTest, SealedRequestThroughTheDriver) {
-    setServerDefaults();
-    server.host = "127.0.0.1";
-    server.hostHeader = "127.0.0.1";
-    server.port = standIn->port();
+    client.setDefaults();
+    client.endpoint.host = "127.0.0.1";
+    client.endpoint.hostHeader = "127.0.0.1";
+    client.endpoint.port = standIn->port();
     const std::vector<std::string> parameters = {(folder / "sealed.hex").string()};
-    EXPECT_EQ(runRequest(kRequestGetFile2, nullptr, &parameters, &sink, false), kRawOk);
+    EXPECT_EQ(client.runRequest(kRequestGetFile2, nullptr, &parameters, &sink, false), kRawOk);
     EXPECT_EQ(readFile(folder / "sealed.hex"), expected);
-    EXPECT_EQ(runRequest(kRequestGetFile2, nullptr, &parameters, nullptr, false), kRawNoPayload);
+    EXPECT_EQ(client.runRequest(kRequestGetFile2, nullptr, &parameters, nullptr, false), kRawNoPayload);
 }
 
 TEST_F(RawDownloadTest, RepliesThatAreRefused) {
@@ -139,7 +140,7 @@ TEST_F(RawDownloadTest, KeptOpenConnectionWaitsForTheBodyTimeOut) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(download(folder / "out.bin"), kRawReadFailed);
     const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, std::chrono::milliseconds(rawDownloadSettings.bodyTimeoutMs));
+    EXPECT_GE(waited, std::chrono::milliseconds(client.rawDownload.bodyTimeoutMs));
     EXPECT_LT(waited, std::chrono::milliseconds(2500));
 }
 
@@ -176,16 +177,22 @@ TEST_F(RawDownloadTest, FailuresLeaveAnExistingTargetUntouched) {
 TEST_F(RawDownloadTest, LocalAndConnectionFailures) {
     EXPECT_EQ(download(folder / "missing-folder" / "out.bin"), kRawCannotCreate);
     const std::vector<std::uint8_t> payload(10, 'x');
-    EXPECT_EQ(rawPostToFile("127.0.0.1", standIn->port(), "/p", (folder / "a").string(), nullptr, &sink),
+    Endpoint at = client.endpoint;
+    at.requestPath = "/p";
+    EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), nullptr, &sink).code,
               kRawNoPayload);
-    EXPECT_EQ(rawPostToFile("127.0.0.1", standIn->port(), "/p", (folder / "a").string(), &payload, nullptr),
+    EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), &payload, nullptr).code,
               kRawNoPayload);
     simserver::SupportServer closed;
     ASSERT_TRUE(closed.start(0));
     const int deadPort = closed.port();
     closed.stop();
-    EXPECT_EQ(rawPostToFile("127.0.0.1", deadPort, "/p", (folder / "a").string(), &payload, &sink),
-              kRawConnectFailed);
+    at.port = deadPort;
+    const RawDownloadOutcome refused =
+        rawPostToFile(at, client.rawDownload, (folder / "a").string(), &payload, &sink);
+    EXPECT_EQ(refused.code, kRawConnectFailed);
+    EXPECT_EQ(refused.cause,
+              "cannot connect to 127.0.0.1:" + std::to_string(deadPort) + ": connection refused");
     EXPECT_EQ(filesInFolder(), 0u);
 }
 

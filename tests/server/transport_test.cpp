@@ -9,16 +9,14 @@
 namespace {
 
 using namespace ArvexClient;
-using testing_support::debugLines;
-using testing_support::loggedLines;
 
 class TransportTest : public testing_support::StandInTest {};
 
 TEST_F(TransportTest, UrlCarriesHostPortAndTheDoubleSlash) {
-    server.host = "support.example";
-    server.port = 80;
-    server.requestPath = "/support/api_support.php?nocrypt=1";
-    EXPECT_EQ(buildServerUrl(), "http://support.example:80//support/api_support.php?nocrypt=1");
+    client.endpoint.host = "support.example";
+    client.endpoint.port = 80;
+    client.endpoint.requestPath = "/support/api_support.php?nocrypt=1";
+    EXPECT_EQ(client.serverUrl(), "http://support.example:80//support/api_support.php?nocrypt=1");
 }
 
 TEST_F(TransportTest, LoginSealedAndPlain) {
@@ -30,14 +28,15 @@ TEST_F(TransportTest, LoginSealedAndPlain) {
     };
     for (const auto& [sealed, path] : cases) {
         SCOPED_TRACE(path);
-        session.cryptEnabled = sealed;
-        server.requestPath = path;
+        client.session.cryptEnabled = sealed;
+        client.endpoint.requestPath = path;
         std::string answer;
-        ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
-        EXPECT_EQ(parseAuthAnswer(answer), kAuthOk);
-        EXPECT_NE(session.serverKey, "0");
+        ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+        EXPECT_EQ(client.parseAuthAnswer(answer), kAuthOk);
+        EXPECT_NE(client.session.serverKey, "0");
         // The stand-in read exactly the document that was built.
-        EXPECT_EQ(standIn->lastDocument(), documentHead() + "<cmd type=\"AUTH\" id=\"" + session.requestId +
+        EXPECT_EQ(standIn->lastDocument(), documentHead() + "<cmd type=\"AUTH\" id=\"" +
+                                               client.session.requestId +
                                                "\" pid=\"AK02\" serial=\"00012345\" reseller=\"Arvex\" "
                                                "date=\"14-09-2010\"></cmd>" +
                                                documentTail());
@@ -46,9 +45,9 @@ TEST_F(TransportTest, LoginSealedAndPlain) {
 }
 
 TEST_F(TransportTest, BodyIsOneDataPartTypedLikeTheBody) {
-    deviceInfo = {"AK01", "1234567", "14-09-2010", "Arvex", ""};  // a 151-byte AUTH document
+    client.device = {"AK01", "1234567", "14-09-2010", "Arvex", ""};  // a 151-byte AUTH document
     std::string answer;
-    ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
     const simserver::HttpRequest request = standIn->lastRequest();
     EXPECT_EQ(request.target, "//support/api_support.php");
     const std::string contentType = request.header("Content-Type");
@@ -78,7 +77,7 @@ TEST_F(TransportTest, ServerErrorTextsAndShortAnswersAreRefused) {
         standIn->setFaults(faults);
         loggedLines.clear();
         std::string answer = "stale";
-        EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestBadAnswer);
+        EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestBadAnswer);
         EXPECT_EQ(answer, "");
         EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-resp)"});
     }
@@ -89,7 +88,7 @@ TEST_F(TransportTest, DamagedEnvelopeGivesAnEmptyAnswer) {
     faults.corruptEnvelope = true;
     standIn->setFaults(faults);
     std::string answer;
-    EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
     EXPECT_EQ(answer, "");
     EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (proc-data 2): 16"});
 }
@@ -99,16 +98,16 @@ TEST_F(TransportTest, WrongRequestIdIsCaughtByTheReader) {
     faults.wrongRequestId = true;
     standIn->setFaults(faults);
     std::string answer;
-    ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
-    EXPECT_EQ(parseAuthAnswer(answer), kAuthSyncError);
+    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    EXPECT_EQ(client.parseAuthAnswer(answer), kAuthSyncError);
 }
 
 TEST_F(TransportTest, UnknownKindsSendNothing) {
     for (int kind : {0, 8, -1}) {
-        session.requestId = "1234";
+        client.session.requestId = "1234";
         std::string answer;
-        EXPECT_EQ(requestSimple(kind, answer, nullptr, true), kRequestUnknownKind);
-        EXPECT_EQ(session.requestId, "1234") << "no request id drawn";
+        EXPECT_EQ(client.requestSimple(kind, answer, nullptr, true), kRequestUnknownKind);
+        EXPECT_EQ(client.session.requestId, "1234") << "no request id drawn";
     }
     EXPECT_EQ(standIn->requestCount(), 0u);
 }
@@ -132,17 +131,17 @@ TEST_F(TransportTest, FailedPostsBySealingMode) {
     for (const Case& c : cases) {
         for (const std::string how : {"unreachable", "refused", "not found"}) {
             SCOPED_TRACE(std::string(c.name) + " " + how);
-            setServerDefaults();
-            server.host = "127.0.0.1";
-            server.port = how == "unreachable" ? deadPort : standIn->port();
+            client.setDefaults();
+            client.endpoint.host = "127.0.0.1";
+            client.endpoint.port = how == "unreachable" ? deadPort : standIn->port();
             if (!c.sealed) setPlain();
-            if (how == "not found") server.requestPath = "/elsewhere.php";
+            if (how == "not found") client.endpoint.requestPath = "/elsewhere.php";
             simserver::ServerFaults faults;
             faults.refuseConnections = how == "refused";
             standIn->setFaults(faults);
             loggedLines.clear();
             std::string answer = "stale";
-            EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), c.result);
+            EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), c.result);
             EXPECT_EQ(answer, "");
             EXPECT_EQ(loggedLines, c.lines);
         }
@@ -150,17 +149,17 @@ TEST_F(TransportTest, FailedPostsBySealingMode) {
 }
 
 TEST_F(TransportTest, CatalogueRequestsNeedAnIssuedKey) {
-    session.serverKey = "NOT-ISSUED";
+    client.session.serverKey = "NOT-ISSUED";
     std::string answer;
-    EXPECT_EQ(requestSimple(kRequestFileList, answer, nullptr, true), kRequestBadAnswer);
+    EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestBadAnswer);
     login();
-    ASSERT_EQ(requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
+    ASSERT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
     std::vector<std::string> names;
-    EXPECT_EQ(parseFileList(answer,
-                            [&](std::unique_ptr<FileInfo> entry, int, void*) {
-                                names.push_back(entry->name);
-                                return 1;
-                            }),
+    EXPECT_EQ(client.parseFileList(answer,
+                                   [&](std::unique_ptr<FileInfo> entry, int, void*) {
+                                       names.push_back(entry->name);
+                                       return 1;
+                                   }),
               kFileListDone);
     EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
 }
@@ -169,12 +168,14 @@ TEST_F(TransportTest, SearchSendsThePatternFromTheFirstLine) {
     login();
     const std::vector<std::string> parameters = {"fw_1.", "ignored"};
     std::string answer;
-    ASSERT_EQ(requestText(kRequestSearch, answer, &parameters, nullptr, true), kRequestOk);
+    ASSERT_EQ(client.requestText(kRequestSearch, answer, &parameters, nullptr, true), kRequestOk);
     std::vector<std::string> names;
-    parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
-        names.push_back(entry->name);
-        return 1;
-    });
+    EXPECT_EQ(client.parseFileList(answer,
+                                   [&](std::unique_ptr<FileInfo> entry, int, void*) {
+                                       names.push_back(entry->name);
+                                       return 1;
+                                   }),
+              kFileListDone);
     EXPECT_EQ(names, (std::vector<std::string>{"ak02_fw_1.3.hex", "ak02_fw_1.2.hex"}));
     EXPECT_NE(standIn->lastDocument().find("pattern=\"fw_1.\""), std::string::npos);
 }
@@ -187,26 +188,26 @@ TEST_F(TransportTest, DebugModeAnswersAreRead) {
     };
     for (const auto& [sealed, path] : cases) {
         SCOPED_TRACE(path);
-        resetSession();
-        session.cryptEnabled = sealed;
-        server.requestPath = path;
+        client.session = SessionValues{};
+        client.session.cryptEnabled = sealed;
+        client.endpoint.requestPath = path;
         std::string answer;
-        ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+        ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
         EXPECT_NE(answer.find("<b>Notice</b>"), std::string::npos) << "the stand-in printed its notice";
-        EXPECT_EQ(parseAuthAnswer(answer), kAuthOk);
+        EXPECT_EQ(client.parseAuthAnswer(answer), kAuthOk);
 
-        ASSERT_EQ(requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
+        ASSERT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
         std::vector<std::string> names;
-        EXPECT_EQ(parseFileList(answer,
-                                [&](std::unique_ptr<FileInfo> entry, int, void*) {
-                                    names.push_back(entry->name);
-                                    return 1;
-                                }),
+        EXPECT_EQ(client.parseFileList(answer,
+                                       [&](std::unique_ptr<FileInfo> entry, int, void*) {
+                                           names.push_back(entry->name);
+                                           return 1;
+                                       }),
                   kFileListDone);
         EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
 
-        session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
-        ASSERT_EQ(requestSimple(kRequestGetFile, answer, nullptr, false), kRequestOk);
+        client.session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
+        ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), kRequestOk);
         const std::string file =
             readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk03Dual);
         EXPECT_EQ(answer, simserver::fileStatusBlock(file.size()) + file);
@@ -243,12 +244,12 @@ TEST_F(TransportTest, NonSuccessAnswersFailEveryRequest) {
         for (const Answer& reply : answers) {
             SCOPED_TRACE(std::string(mode.name) + ", " + reply.name);
             standIn->setFaults({});
-            setServerDefaults();
-            server.host = "127.0.0.1";
-            server.port = standIn->port();
+            client.setDefaults();
+            client.endpoint.host = "127.0.0.1";
+            client.endpoint.port = standIn->port();
             if (!mode.sealed) setPlain();
             login();
-            session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
+            client.session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
             simserver::ServerFaults faults;
             faults.httpStatus = reply.status;
             faults.redirectTo = reply.redirect;
@@ -257,7 +258,7 @@ TEST_F(TransportTest, NonSuccessAnswersFailEveryRequest) {
             debugLines.clear();
             const std::size_t before = standIn->requestCount();
             std::string answer = "stale";
-            EXPECT_EQ(requestSimple(mode.kind, answer, nullptr, mode.decrypt), kRequestPostFailed);
+            EXPECT_EQ(client.requestSimple(mode.kind, answer, nullptr, mode.decrypt), kRequestPostFailed);
             EXPECT_EQ(answer, "");
             EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});
             ASSERT_EQ(debugLines.size(), 1u);
@@ -269,22 +270,22 @@ TEST_F(TransportTest, NonSuccessAnswersFailEveryRequest) {
 
 TEST_F(TransportTest, AnswersAreCappedAtSixtyFourMebibytes) {
     setPlain();
-    EXPECT_EQ(transportSettings.maxAnswerBytes, std::size_t{64} << 20);
+    EXPECT_EQ(client.transport.maxAnswerBytes, std::size_t{64} << 20);
     simserver::ServerFaults faults;
     faults.replyBody = std::string((std::size_t{64} << 20) + 1, 'x');
     standIn->setFaults(faults);
     std::string answer;
-    EXPECT_EQ(requestSimple(kRequestGetFile, answer, nullptr, false), kRequestPostFailed);
+    EXPECT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), kRequestPostFailed);
     EXPECT_EQ(answer, "");
     ASSERT_EQ(debugLines.size(), 1u);
     EXPECT_NE(debugLines[0].find("larger than 67108864 bytes"), std::string::npos) << debugLines[0];
 
     // The limit itself is still an answer.
-    transportSettings.maxAnswerBytes = 1000;
+    client.transport.maxAnswerBytes = 1000;
     for (const auto& [size, result] : {std::pair{1000u, kRequestOk}, std::pair{1001u, kRequestPostFailed}}) {
         faults.replyBody = std::string(size, 'y');
         standIn->setFaults(faults);
-        EXPECT_EQ(requestSimple(kRequestGetFile, answer, nullptr, false), result) << size;
+        EXPECT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), result) << size;
     }
 }
 
@@ -299,7 +300,7 @@ TEST_F(TransportTest, FailuresInsideTheDriverAreNeverOk) {
             throwing.onWorkBegin = [](std::int64_t) { throw std::runtime_error("progress handler failed"); };
         loggedLines.clear();
         std::string answer = "stale";
-        EXPECT_EQ(requestSimple(kRequestAuth, answer, &throwing, true), kRequestPostFailed);
+        EXPECT_EQ(client.requestSimple(kRequestAuth, answer, &throwing, true), kRequestPostFailed);
         EXPECT_EQ(answer, "");
         EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});
     }
@@ -307,7 +308,7 @@ TEST_F(TransportTest, FailuresInsideTheDriverAreNeverOk) {
 
 TEST_F(TransportTest, LibraryPathSendsTheUserAgentOfTheRawPath) {
     std::string answer;
-    ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
     EXPECT_EQ(standIn->lastRequest().header("User-Agent"), "Mozilla/3.0 (compatible; qOS 1.0)");
     EXPECT_NE(rawRequestHead("/p", 0, "h").find("\r\nUser-Agent: Mozilla/3.0 (compatible; qOS 1.0)\r\n"),
               std::string::npos);
@@ -315,28 +316,28 @@ TEST_F(TransportTest, LibraryPathSendsTheUserAgentOfTheRawPath) {
 
 // A slow server that keeps sending is waited for, however long the whole answer takes.
 TEST_F(TransportTest, SlowButSteadyAnswersAreWaitedFor) {
-    transportSettings.stallTimeoutMs = 1000;
+    client.transport.stallTimeoutMs = 1000;
     simserver::ServerFaults faults;
     faults.trickleMs = 250;
     faults.trickleBytes = 24;  // a sealed login answer of about 130 bytes: five pauses or more
     standIn->setFaults(faults);
     const auto start = std::chrono::steady_clock::now();
     std::string answer;
-    ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
-    EXPECT_EQ(parseAuthAnswer(answer), kAuthOk);
+    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    EXPECT_EQ(client.parseAuthAnswer(answer), kAuthOk);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1250))
         << "longer than the stall detector's time";
 }
 
 TEST_F(TransportTest, GetFileIntoMemoryIsTakenAsItComes) {
     login();
-    session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
+    client.session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
     int begins = 0, ends = 0;
     std::int64_t lastCount = 0;
     ProgressSink sink{[&](std::int64_t) { ++begins; }, [&](std::int64_t count) { lastCount = count; },
                       [&] { ++ends; }};
     std::string answer;
-    ASSERT_EQ(requestSimple(kRequestGetFile, answer, &sink, false), kRequestOk);
+    ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, &sink, false), kRequestOk);
     const std::string file =
         readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk03Dual);
     EXPECT_EQ(answer, simserver::fileStatusBlock(file.size()) + file);
@@ -348,11 +349,11 @@ TEST_F(TransportTest, GetFileIntoMemoryIsTakenAsItComes) {
 
 TEST_F(TransportTest, RequestToFileUsesTheFirstLineOnly) {
     login();
-    session.selectedFileId = standIn->idOf(simserver::kSampleReleaseNotes);
+    client.session.selectedFileId = standIn->idOf(simserver::kSampleReleaseNotes);
     const std::filesystem::path target = folder / "notes.txt";
     const std::string parameters = target.string() + "\r\n" + (folder / "second.txt").string() + "\nthird";
     ProgressSink sink;
-    EXPECT_EQ(requestToFile(kRequestGetFile2, parameters, &sink, false), kRawOk);
+    EXPECT_EQ(client.requestToFile(kRequestGetFile2, parameters, &sink, false), kRawOk);
     EXPECT_EQ(readFile(target),
               readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleReleaseNotes));
     EXPECT_FALSE(std::filesystem::exists(folder / "second.txt"));
@@ -362,7 +363,7 @@ TEST_F(TransportTest, RequestToFileUsesTheFirstLineOnly) {
 TEST_F(TransportTest, RegistrationOutcomes) {
     login();  // AUTH_OK; REGISTER needs the key it brings
     struct Case {
-        stUserInfo user;
+        UserInfo user;
         const char* serial;
         int result;
     };
@@ -372,11 +373,11 @@ TEST_F(TransportTest, RegistrationOutcomes) {
         {{"", "bob@example.com", "pw", "ES"}, "00077779", kRegisterError},
     };
     for (const Case& c : cases) {
-        userInfo = c.user;
-        deviceInfo.serial = c.serial;
+        client.user = c.user;
+        client.device.serial = c.serial;
         std::string answer;
-        ASSERT_EQ(requestSimple(kRequestRegister, answer, nullptr, true), kRequestOk);
-        EXPECT_EQ(parseAuthAnswer(answer), c.result) << c.serial;
+        ASSERT_EQ(client.requestSimple(kRequestRegister, answer, nullptr, true), kRequestOk);
+        EXPECT_EQ(client.parseAuthAnswer(answer), c.result) << c.serial;
     }
     EXPECT_TRUE(standIn->isRegistered("00077777"));
     EXPECT_FALSE(standIn->isRegistered("00077779"));
@@ -388,14 +389,14 @@ TEST_F(TransportTest, SlowServersRunIntoTheTimeOuts) {
     simserver::ServerFaults faults;
     faults.delayMs = 2500;
     standIn->setFaults(faults);
-    transportSettings.stallTimeoutMs = 300;  // a server that sends nothing for this long has stalled
+    client.transport.stallTimeoutMs = 300;  // a server that sends nothing for this long has stalled
     std::string answer;
-    EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), kRequestPostFailed);
+    EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestPostFailed);
     EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});
 
-    rawDownloadSettings.headTimeoutMs = 150;
-    session.selectedFileId = "3";
+    client.rawDownload.headTimeoutMs = 150;
+    client.session.selectedFileId = "3";
     const std::vector<std::string> parameters = {(folder / "slow.bin").string()};
-    EXPECT_EQ(runRequest(kRequestGetFile2, nullptr, &parameters, &testing_support::noProgress, false),
+    EXPECT_EQ(client.runRequest(kRequestGetFile2, nullptr, &parameters, &testing_support::noProgress, false),
               kRawProtocol);
 }

@@ -94,21 +94,21 @@ protected:
         setPlain();
     }
     int auth(const std::string& serial) {
-        deviceInfo.serial = serial;
+        client.device.serial = serial;
         std::string answer;
-        EXPECT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), 0);
-        return parseAuthAnswer(answer);
+        EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), 0);
+        return client.parseAuthAnswer(answer);
     }
     std::vector<FileInfo> list(const std::string& folderId) {
-        session.currentFolderId = folderId;
+        client.session.currentFolderId = folderId;
         std::string answer;
-        EXPECT_EQ(requestSimple(kRequestFileList, answer, nullptr, true), 0);
+        EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), 0);
         std::vector<FileInfo> rows;
-        EXPECT_EQ(parseFileList(answer,
-                                [&](std::unique_ptr<FileInfo> entry, int, void*) {
-                                    rows.push_back(*entry);
-                                    return 1;
-                                }),
+        EXPECT_EQ(client.parseFileList(answer,
+                                       [&](std::unique_ptr<FileInfo> entry, int, void*) {
+                                           rows.push_back(*entry);
+                                           return 1;
+                                       }),
                   kFileListDone);
         return rows;
     }
@@ -122,7 +122,7 @@ TEST_F(SupportServerTest, AuthAnswersFromTheRegistryWithFreshKeys) {
     std::set<std::string> keys;
     for (const auto& [serial, result] : cases) {
         EXPECT_EQ(auth(serial), result) << serial;
-        keys.insert(session.serverKey);
+        keys.insert(client.session.serverKey);
     }
     EXPECT_EQ(keys.size(), std::size(cases));
 }
@@ -131,13 +131,13 @@ TEST_F(SupportServerTest, FoldersListTheirEntriesAndTheWayUp) {
     login();
     const std::vector<FileInfo> top = list("0");
     ASSERT_EQ(top.size(), 3u);
-    EXPECT_EQ(session.location, "");
+    EXPECT_EQ(client.session.location, "");
     EXPECT_EQ(top[0].type, "00");
     EXPECT_EQ(top[2].name, "release_notes.txt");
     EXPECT_EQ(top[2].type, "10");
 
     const std::vector<FileInfo> ak02 = list(top[0].fileId);
-    EXPECT_EQ(session.location, "AK02");
+    EXPECT_EQ(client.session.location, "AK02");
     ASSERT_EQ(ak02.size(), 3u);
     EXPECT_EQ(ak02[0].type, "L1");
     EXPECT_EQ(ak02[0].fileId, "0");
@@ -150,7 +150,7 @@ TEST_F(SupportServerTest, FoldersListTheirEntriesAndTheWayUp) {
                                                         simserver::kSampleAk02Current)));
 
     const std::vector<FileInfo> older = list(ak02[1].fileId);
-    EXPECT_EQ(session.location, "AK02/Older");
+    EXPECT_EQ(client.session.location, "AK02/Older");
     ASSERT_EQ(older.size(), 2u);
     EXPECT_EQ(older[0].type, "L1");
     EXPECT_EQ(older[0].fileId, top[0].fileId);
@@ -159,9 +159,9 @@ TEST_F(SupportServerTest, FoldersListTheirEntriesAndTheWayUp) {
 TEST_F(SupportServerTest, GetFileRefusals) {
     login();
     for (const std::string id : {"999", "1", ""}) {  // unknown, a folder, none
-        session.selectedFileId = id;
+        client.session.selectedFileId = id;
         std::string answer;
-        ASSERT_EQ(requestSimple(kRequestGetFile, answer, nullptr, false), 0);
+        ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), 0);
         EXPECT_EQ(answer.substr(0, 1), "0") << id;
     }
 }
@@ -170,22 +170,21 @@ TEST(SupportServerStateTest, RegistrationsOutliveTheServer) {
     const testsupport::TempDir folder;
     simserver::SupportServerOptions options;
     options.stateFile = folder.file("registrations.txt");
-    resetSession();
-    setServerDefaults();
-    session.cryptEnabled = false;
-    server.requestPath = std::string(kDefaultRequestPath) + "?nocrypt=1";
-    server.host = "127.0.0.1";
-    deviceInfo = {"AK02", "00088888", "01-01-2020", "Arvex", ""};
-    userInfo = {"Ana", "ana@example.com", "pw", "ES"};
+    ServerClient client;
+    client.session.cryptEnabled = false;
+    client.endpoint.requestPath = std::string(kDefaultRequestPath) + "?nocrypt=1";
+    client.endpoint.host = "127.0.0.1";
+    client.device = {"AK02", "00088888", "01-01-2020", "Arvex", ""};
+    client.user = {"Ana", "ana@example.com", "pw", "ES"};
     for (int round = 0; round < 2; ++round) {
         simserver::SupportServer standIn(options);
         ASSERT_TRUE(standIn.start(0));
-        server.port = standIn.port();
+        client.endpoint.port = standIn.port();
         std::string answer;
-        ASSERT_EQ(requestSimple(kRequestAuth, answer, nullptr, true), 0);
-        EXPECT_EQ(parseAuthAnswer(answer), round == 0 ? kAuthKo : kAuthOk);
-        ASSERT_EQ(requestSimple(kRequestRegister, answer, nullptr, true), 0);
-        EXPECT_EQ(parseAuthAnswer(answer), round == 0 ? kRegisterOk : kRegisterAlready);
+        ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), 0);
+        EXPECT_EQ(client.parseAuthAnswer(answer), round == 0 ? kAuthKo : kAuthOk);
+        ASSERT_EQ(client.requestSimple(kRequestRegister, answer, nullptr, true), 0);
+        EXPECT_EQ(client.parseAuthAnswer(answer), round == 0 ? kRegisterOk : kRegisterAlready);
     }
 }
 

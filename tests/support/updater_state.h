@@ -7,7 +7,6 @@
 
 #include "app/window_logic.h"
 #include "bootloader/tables.h"
-#include "server/documents.h"
 
 namespace testsupport {
 
@@ -21,7 +20,6 @@ inline app::LogicSettings fastLogicSettings() {
 }
 
 inline void resetUpdaterState() {
-    ArvexClient::resetSession();
     bootloader::resetProcessState();
 }
 

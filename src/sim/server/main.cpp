@@ -14,7 +14,8 @@
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
+// Process-wide by nature: the signal handler can reach nothing else.
+volatile std::sig_atomic_t stopRequested = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 void onSignal(int) {
     stopRequested = 1;

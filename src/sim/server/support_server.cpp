@@ -1,18 +1,16 @@
 #include "sim/server/support_server.h"
 
-#include <openssl/rand.h>
 #include <tinyxml2.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "server/documents.h"
 #include "server/envelope.h"
+#include "sim/server/multipart.h"
 #include "sim/server/sample_catalogue.h"
 
 namespace simserver {
@@ -21,54 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kMaxIssuedKeys = 256;
 constexpr const char* kScriptPath = "/support/api_support.php";
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::string attribute(const tinyxml2::XMLElement* element, const char* name) {
     const char* value = element->Attribute(name);
     return value != nullptr ? value : "";
-}
-
-// The contents of the multipart part named "data", or nothing when the body has no such part.
-std::optional<std::string> dataPart(const HttpRequest& request) {
-    const std::string type = request.header("Content-Type");
-    const std::size_t at = type.find("boundary=");
-    if (at == std::string::npos) return std::nullopt;
-    std::string boundary = type.substr(at + 9);
-    if (const std::size_t end = boundary.find(';'); end != std::string::npos) boundary.resize(end);
-    if (boundary.size() >= 2 && boundary.front() == '"') boundary = boundary.substr(1, boundary.size() - 2);
-    const std::string delimiter = "--" + boundary;
-    const std::string& body = request.body;
-    std::size_t partStart = body.find(delimiter);
-    while (partStart != std::string::npos) {
-        const std::size_t headStart = partStart + delimiter.size() + 2;
-        const std::size_t headEnd = body.find("\r\n\r\n", headStart);
-        if (headEnd == std::string::npos) return std::nullopt;
-        const std::size_t next = body.find("\r\n" + delimiter, headEnd + 4);
-        if (next == std::string::npos) return std::nullopt;
-        if (body.substr(headStart, headEnd - headStart).find("name=\"data\"") != std::string::npos)
-            return body.substr(headEnd + 4, next - headEnd - 4);
-        partStart = next + 2;
-    }
-    return std::nullopt;
-}
-
-std::string hexKey() {
-    unsigned char random[8] = {};
-    RAND_bytes(random, sizeof random);
-    std::string key;
-    char digits[3];
-    for (unsigned char byte : random) {
-        std::snprintf(digits, sizeof digits, "%02X", byte);
-        key += digits;
-    }
-    return key;
 }
 
 std::string makeTemporaryFolder() {
@@ -98,27 +53,8 @@ std::string debugOutputAround(const std::string& document) {
            document + "\n<!-- debug: 3 queries, 0.004 s -->\ndebug: done <zekCom\n";
 }
 
-std::vector<BoxRecord> defaultRegistry() {
-    return {
-        {"00012345", "AK02", "owner.ak02@example.com", false},
-        {"00023456", "AK03", "owner.ak03@example.com", false},
-        {"00034567", "AK02", "", false},
-        {"00045678", "", "", false},
-        {"00066666", "", "", true},
-    };
-}
-
-std::string fileStatusBlock(std::uint64_t size) {
-    return "1\r\n" + std::to_string(size) + "||\r\n";
-}
-
-struct SupportServer::Answer {
-    std::string text;                      // the answer document, a status block or an error text
-    bool seal = false;                     // an XML document is sealed when the request was
-    const CatalogueEntry* file = nullptr;  // a file answer: text is its status block, the file follows
-};
-
-SupportServer::SupportServer(SupportServerOptions options) : options_(std::move(options)) {}
+SupportServer::SupportServer(SupportServerOptions options)
+    : options_(std::move(options)), registry_(options_.registry, options_.stateFile) {}
 
 SupportServer::~SupportServer() {
     stop();
@@ -136,7 +72,7 @@ bool SupportServer::start(std::uint16_t port) {
         if (!ownsCatalogue_ || !writeSampleCatalogue(options_.catalogueFolder)) return false;
     }
     if (!catalogue_.load(options_.catalogueFolder)) return false;
-    loadState();
+    registry_.loadState();
     http_ = std::make_unique<HttpServer>(
         [this](const HttpRequest& request, ResponseWriter& response) { handle(request, response); });
     http_->setRefuseConnections(faults().refuseConnections);
@@ -183,9 +119,7 @@ std::string SupportServer::idOf(const std::string& relativePath) const {
 }
 
 bool SupportServer::isRegistered(const std::string& serial) const {
-    std::lock_guard lock(mutex_);
-    return std::any_of(options_.registry.begin(), options_.registry.end(),
-                       [&](const BoxRecord& box) { return box.serial == serial && !box.blacklisted; });
+    return registry_.isRegistered(serial);
 }
 
 HttpRequest SupportServer::lastRequest() const {
@@ -201,47 +135,6 @@ std::string SupportServer::lastDocument() const {
 std::size_t SupportServer::requestCount() const {
     std::lock_guard lock(mutex_);
     return requestCount_;
-}
-
-std::string SupportServer::issueKey() {
-    std::lock_guard lock(mutex_);
-    issuedKeys_.push_back(hexKey());
-    if (issuedKeys_.size() > kMaxIssuedKeys) issuedKeys_.pop_front();
-    return issuedKeys_.back();
-}
-
-bool SupportServer::keyIssued(const std::string& key) const {
-    std::lock_guard lock(mutex_);
-    return std::find(issuedKeys_.begin(), issuedKeys_.end(), key) != issuedKeys_.end();
-}
-
-void SupportServer::loadState() {
-    if (options_.stateFile.empty()) return;
-    std::ifstream in(options_.stateFile);
-    std::string line;
-    std::lock_guard lock(mutex_);
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        BoxRecord box;
-        if (!std::getline(fields, box.serial, '\t') || !std::getline(fields, box.pid, '\t') ||
-            !std::getline(fields, box.mail, '\t'))
-            continue;
-        options_.registry.push_back(box);
-    }
-}
-
-void SupportServer::saveRegistration(const BoxRecord& box, const std::string& name,
-                                     const std::string& country) {
-    if (options_.stateFile.empty()) return;
-    std::ofstream out(options_.stateFile, std::ios::app);
-    // Tabs and line breaks inside a field would split the record: they are stored as blanks.
-    auto clean = [](std::string text) {
-        std::replace_if(
-            text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
-        return text;
-    };
-    out << clean(box.serial) << '\t' << clean(box.pid) << '\t' << clean(box.mail) << '\t' << clean(name)
-        << '\t' << clean(country) << '\n';
 }
 
 void SupportServer::handle(const HttpRequest& request, ResponseWriter& response) {
@@ -264,7 +157,7 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
     const bool debug = ("&" + query + "&").find("&debugmode=1&") != std::string::npos;
 
     Answer answer;
-    std::optional<std::string> part = dataPart(request);
+    std::optional<std::string> part = readDataPart(request);
     if (!part) {
         answer.text = "EC01::No data part";
     } else if (plain) {
@@ -288,10 +181,13 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
         std::vector<std::uint8_t> document(answer.text.begin(), answer.text.end());
         std::vector<std::uint8_t> sealed;
         ArvexClient::EnvelopeState keyArea;
-        ArvexClient::wrapStream(&sealed, &document, keyArea);
-        if (faults.corruptEnvelope && sealed.size() > ArvexClient::kEnvelopeHeaderSize)
-            sealed[ArvexClient::kEnvelopeHeaderSize] ^= 0x01;
-        answer.text.assign(sealed.begin(), sealed.end());
+        if (ArvexClient::wrapStream(&sealed, &document, keyArea) != ArvexClient::kEnvelopeOk) {
+            answer.text = "EC06::Cannot seal the answer";
+        } else {
+            if (faults.corruptEnvelope && sealed.size() > ArvexClient::kEnvelopeHeaderSize)
+                sealed[ArvexClient::kEnvelopeHeaderSize] ^= 0x01;
+            answer.text.assign(sealed.begin(), sealed.end());
+        }
     }
     if (!faults.errorText.empty()) answer = Answer{faults.errorText};
     if (faults.replyBody) answer = Answer{*faults.replyBody};
@@ -314,7 +210,7 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
     };
     const std::string head = answerHead(faults, answer.text.size() + fileBytes);
     if (!response.write(head) || !send(answer.text.data(), answer.text.size())) return;
-    std::vector<char> chunk(64 * 1024);
+    std::vector<char> chunk(std::size_t{64} * 1024);
     while (fileBytes > 0 && file) {
         file.read(chunk.data(),
                   static_cast<std::streamsize>(std::min<std::uint64_t>(chunk.size(), fileBytes)));
@@ -325,7 +221,7 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
     if (faults.keepOpen) response.holdOpen(options_.keepOpenMs);
 }
 
-SupportServer::Answer SupportServer::answerDocument(const std::string& document) {
+Answer SupportServer::answerDocument(const std::string& document) {
     {
         std::lock_guard lock(mutex_);
         lastDocument_ = document;
@@ -342,102 +238,26 @@ SupportServer::Answer SupportServer::answerDocument(const std::string& document)
     if (faults().wrongRequestId) id = std::to_string(std::atoi(id.c_str()) + 1);
     const std::string type = attribute(command, "type");
     const std::string key = attribute(command, "serverkey");
-    if (type == "AUTH") return answerAuth(id, attribute(command, "serial"));
+    if (type == "AUTH")
+        return statusAnswer(id, keys_.issue(), registry_.authStatus(attribute(command, "serial")));
     if (type != "REGISTER" && type != "FILELIST" && type != "SEARCH" && type != "GETFILE")
         return Answer{"EC04::Unknown command"};
-    if (!keyIssued(key)) {
+    if (!keys_.contains(key)) {
         if (type == "GETFILE") return Answer{"0\r\nInvalid server key||\r\n"};
         return Answer{"EC05::Invalid server key"};
     }
     if (type == "REGISTER") return answerRegister(id, command);
-    if (type == "GETFILE") return answerGetFile(attribute(command, "fileid"));
+    if (type == "GETFILE") return fileAnswer(catalogue_, attribute(command, "fileid"));
     const std::string pattern = attribute(command, "pattern");
-    return answerList(id, attribute(command, "folderid"), type == "SEARCH" ? &pattern : nullptr);
+    return listAnswer(catalogue_, id, attribute(command, "folderid"), type == "SEARCH" ? &pattern : nullptr);
 }
 
-namespace {
-
-std::string statusAnswer(const std::string& id, const std::string& key, const std::string& status) {
-    using ArvexClient::escapeAttribute;
-    return "<zekCom><resp id=\"" + escapeAttribute(id) + "\" serverkey=\"" + escapeAttribute(key) + "\">" +
-           status + "</resp></zekCom>";
-}
-
-}  // namespace
-
-SupportServer::Answer SupportServer::answerAuth(const std::string& id, const std::string& serial) {
-    std::string status = "AUTH_KO";
-    {
-        std::lock_guard lock(mutex_);
-        for (const BoxRecord& box : options_.registry)
-            if (box.serial == serial) status = box.blacklisted ? "BLACKLIST" : "AUTH_OK";
-    }
-    return Answer{statusAnswer(id, issueKey(), status), true};
-}
-
-SupportServer::Answer SupportServer::answerRegister(const std::string& id,
-                                                    const tinyxml2::XMLElement* command) {
-    BoxRecord box{attribute(command, "rserial"), attribute(command, "rpid"), attribute(command, "rmail")};
-    const std::string name = attribute(command, "rname");
-    const std::string password = attribute(command, "rpw");
-    const std::string country = attribute(command, "rcountry");
-    std::string status;
-    if (name.empty() || box.mail.empty() || password.empty() || country.empty() || box.serial.empty()) {
-        status = "REG_ERROR: missing field";
-    } else {
-        std::lock_guard lock(mutex_);
-        auto& registry = options_.registry;
-        const std::string mail = lower(box.mail);
-        const bool mailKnown = std::any_of(registry.begin(), registry.end(),
-                                           [&](const BoxRecord& known) { return lower(known.mail) == mail; });
-        const bool blocked = std::any_of(registry.begin(), registry.end(), [&](const BoxRecord& known) {
-            return known.serial == box.serial && known.blacklisted;
-        });
-        if (blocked) {
-            status = "REG_ERROR: device blocked";
-        } else if (mailKnown) {
-            status = "REGISTER_ALREADY";
-        } else {
-            registry.push_back(box);
-            saveRegistration(box, name, country);
-            status = "REGISTER_OK";
-        }
-    }
-    return Answer{statusAnswer(id, issueKey(), status), true};
-}
-
-SupportServer::Answer SupportServer::answerList(const std::string& id, const std::string& folderId,
-                                                const std::string* pattern) {
-    using ArvexClient::escapeAttribute;
-    const std::string folder = folderId.empty() ? "0" : folderId;
-    const std::string location = catalogue_.folderPath(folder);
-    std::string text = "<zekCom><resp id=\"" + escapeAttribute(id) + "\" cred=\"100\"><loc p=\"" +
-                       escapeAttribute(location) + "\"/>";
-    auto fileElement = [&](const std::string& fileId, const std::string& name, const std::string& size,
-                           const std::string& type, const std::string& price, const std::string& path) {
-        text += "<file fileid=\"" + escapeAttribute(fileId) + "\" name=\"" + escapeAttribute(name) +
-                "\" size=\"" + size + "\" type=\"" + type + "\" price=\"" + escapeAttribute(price) +
-                "\" path=\"" + escapeAttribute(path) + "\"/>";
-    };
-    const CatalogueEntry* current = catalogue_.find(folder);
-    if (current != nullptr && current->folder)  // the way back up
-        fileElement(current->parentId, "..", "0", "L1", "0", "/" + catalogue_.folderPath(current->parentId));
-    const std::vector<const CatalogueEntry*> entries =
-        pattern != nullptr ? catalogue_.search(folder, *pattern) : catalogue_.children(folder);
-    for (const CatalogueEntry* entry : entries) {
-        const std::string parentPath = "/" + catalogue_.folderPath(entry->parentId);
-        fileElement(entry->id, entry->name, entry->folder ? "0" : std::to_string(entry->size),
-                    entry->folder ? "00" : "10", entry->price, parentPath);
-    }
-    text += "</resp></zekCom>";
-    return Answer{text, true};
-}
-
-SupportServer::Answer SupportServer::answerGetFile(const std::string& fileId) {
-    const CatalogueEntry* entry = catalogue_.find(fileId);
-    if (entry == nullptr || entry->folder) return Answer{"0\r\nFile not found||\r\n"};
-    // The status block announces the whole file, also when the short-body fault cuts it.
-    return Answer{fileStatusBlock(entry->size), false, entry};
+Answer SupportServer::answerRegister(const std::string& id, const tinyxml2::XMLElement* command) {
+    const BoxRecord box{attribute(command, "rserial"), attribute(command, "rpid"),
+                        attribute(command, "rmail")};
+    const std::string status = registry_.registerBox(
+        box, attribute(command, "rname"), attribute(command, "rpw"), attribute(command, "rcountry"));
+    return statusAnswer(id, keys_.issue(), status);
 }
 
 }  // namespace simserver

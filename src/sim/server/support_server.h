@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -12,7 +11,9 @@
 #include <vector>
 
 #include "sim/server/catalogue.h"
+#include "sim/server/catalogue_answers.h"
 #include "sim/server/http_server.h"
+#include "sim/server/registry.h"
 
 namespace tinyxml2 {
 class XMLElement;
@@ -37,16 +38,6 @@ struct ServerFaults {
     std::size_t trickleBytes = 16;         // size of each piece while trickling
 };
 
-struct BoxRecord {
-    std::string serial;
-    std::string pid;
-    std::string mail;
-    bool blacklisted = false;
-};
-
-// 00012345 (AK02), 00023456 (AK03), 00034567 (AK02) and 00045678 known; 00066666 black-listed.
-std::vector<BoxRecord> defaultRegistry();
-
 struct SupportServerOptions {
     std::string catalogueFolder;  // empty: a sample catalogue in a temporary folder, removed at the end
     std::string stateFile;        // registrations are loaded from and appended to it when set
@@ -58,9 +49,8 @@ struct SupportServerOptions {
 // PHP notice and an echo before it, a comment and an echo after it. File answers go out without it.
 std::string debugOutputAround(const std::string& document);
 
-// The status block in front of a file answer: "1", CR LF, the size, "||", CR LF.
-std::string fileStatusBlock(std::uint64_t size);
-
+// Routing: the request checked and opened, the document handed to the registry or the catalogue, the
+// answer sealed and sent under the fault switches. Each connection runs on its own thread.
 class SupportServer {
 public:
     explicit SupportServer(SupportServerOptions options = {});
@@ -88,26 +78,19 @@ public:
     std::size_t requestCount() const;
 
 private:
-    struct Answer;
     void handle(const HttpRequest& request, ResponseWriter& response);
     Answer answerDocument(const std::string& document);
-    Answer answerAuth(const std::string& id, const std::string& serial);
     Answer answerRegister(const std::string& id, const tinyxml2::XMLElement* command);
-    Answer answerList(const std::string& id, const std::string& folderId, const std::string* pattern);
-    Answer answerGetFile(const std::string& fileId);
-    std::string issueKey();
-    bool keyIssued(const std::string& key) const;
-    void loadState();
-    void saveRegistration(const BoxRecord& box, const std::string& name, const std::string& country);
 
     SupportServerOptions options_;
     bool ownsCatalogue_ = false;
-    Catalogue catalogue_;
+    Catalogue catalogue_;  // read-only once started
+    BoxRegistry registry_;
+    IssuedKeys keys_;
     std::unique_ptr<HttpServer> http_;
 
     mutable std::mutex mutex_;  // guards everything below
     ServerFaults faults_;
-    std::deque<std::string> issuedKeys_;
     HttpRequest lastRequest_;
     std::string lastDocument_;
     std::size_t requestCount_ = 0;

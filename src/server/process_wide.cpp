@@ -1,0 +1,15 @@
+#include "server/process_wide.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace ArvexClient {
+
+void initialiseNetworkLibrary() {
+    // The process-wide exception: libcurl keeps its global state itself; this flag only orders the call.
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+}  // namespace ArvexClient
