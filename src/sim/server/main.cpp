@@ -27,7 +27,7 @@ void usage(std::FILE* out) {
         "  --port N           TCP port on 127.0.0.1 (0, the default, picks a free one)\n"
         "  --catalogue DIR    serve DIR, which must exist (an empty DIR gets the sample catalogue)\n"
         "  --state FILE       remember registrations in FILE\n"
-        "faults: --refuse  --delay MS  --wrong-id  --error-text TEXT  --corrupt-envelope  --http10\n"
+        "faults: --refuse  --drop  --delay MS  --wrong-id  --error-text TEXT  --corrupt-envelope  --http10\n"
         "        --keep-open  --long-head BYTES  --short-body BYTES\n",
         out);
 }
@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
             faults.corruptEnvelope = true;
         else if (word == "--http10")
             faults.http10Reply = true;
+        else if (word == "--drop")
+            faults.dropConnections = true;
         else if (word == "--keep-open")
             faults.keepOpen = true;
         else if (word == "--long-head")

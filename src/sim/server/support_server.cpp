@@ -145,6 +145,7 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
         ++requestCount_;
     }
     if (faults.delayMs > 0) response.pause(faults.delayMs);
+    if (faults.dropConnections) return;  // nothing written: the client sees the connection end
 
     const std::size_t queryAt = request.target.find('?');
     const std::string path = request.target.substr(0, queryAt);

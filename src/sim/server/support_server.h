@@ -23,6 +23,7 @@ namespace simserver {
 
 struct ServerFaults {
     bool refuseConnections = false;        // the port refuses connections
+    bool dropConnections = false;          // each request is read, then the connection closes unanswered
     int delayMs = 0;                       // pause before answering
     bool wrongRequestId = false;           // answers echo an id one off the request's
     std::string errorText;                 // e.g. "EC12::Server busy", sent instead of every answer
