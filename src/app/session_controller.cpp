@@ -250,7 +250,6 @@ void WindowLogic::showIdentity() {
     boot_.getField(0x100, &record);
     const CheckedIdentity id = checkIdentity({record.reference, record.serial, record.date, record.reseller,
                                               record.firmwareVersion, record.hardwareVersion});
-    if (id.damaged) log_.line(1, "Warning: Device damaged, please contact with reseller", 0, 0);
 
     view_.setText(Control::textBox_PID1, id.reference);
     view_.setText(Control::textBox_Reseller1, id.reseller);
@@ -267,8 +266,11 @@ void WindowLogic::showIdentity() {
             log_.selectProduct(*index, false);
             keepFailureLine();
         }
-        log_.line(3, Global::getMessage(kMsgConnectedToDevice), 0, log_.depth());
     }
+    // After the product lookup, whose product text clears the log: written before it, the warning would be
+    // gone before the operator could read it.
+    if (id.damaged) log_.line(1, "Warning: Device damaged, please contact with reseller", 0, 0);
+    if (!debugMode_) log_.line(3, Global::getMessage(kMsgConnectedToDevice), 0, log_.depth());
     if (loginPending_) {
         loginToServer();
         loginPending_ = false;

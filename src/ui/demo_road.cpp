@@ -50,7 +50,8 @@ DemoRoad::~DemoRoad() {
 }
 
 std::optional<std::string> DemoRoad::start(const DemoOptions& options) {
-    box_ = sim::makePresetBox(options.preset);
+    // The information area as a region of its own, so that an update changes the firmware version shown.
+    box_ = sim::makePresetBox(options.preset, sim::withInformationAreaRegion);
     if (!box_) return "no simulated box preset named \"" + options.preset + "\"";
     box_->setPaced(true);
     if (!options.simTrace.empty() && !box_->setTraceFile(options.simTrace))

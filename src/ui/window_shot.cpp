@@ -1,10 +1,11 @@
 // A development tool for the screenshot scripts; not installed.
 //   arvex-updater-shot FILE.png [PANEL]   the window after start-up, optionally with one dialog panel shown
 //                                         (pReg, pRegOK, pRegFault, pUpdate, pFirmUpdate), no box, no server
-//   arvex-updater-shot --state STATE FILE.png
+//   arvex-updater-shot --state STATE [--preset NAME] FILE.png
 //                                         the demo window (simulated box, stand-in server) driven into one
 //                                         state: disconnected, connected, catalogue, updating, registration,
-//                                         blocked
+//                                         blocked; start (the preset's box after start-up has settled) and
+//                                         updated (after the whole update road, logged in again)
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -89,6 +90,7 @@ public:
     bool visible(Control control) const { return window_.widget(control)->isVisible(); }
     bool enabled(Control control) const { return window_.widget(control)->isEnabled(); }
     bool idle() const { return !logic_.operationRunning(); }
+    const app::WindowLogic& logic() const { return logic_; }
     bool loggedIn() const { return idle() && logic_.deviceConnected() && !logic_.loginPending(); }
     std::string boxReference() { return logic_.serverClient().device.pid; }
 
@@ -143,7 +145,8 @@ bool endsInHex(const std::string& name) {
     return name.size() >= 4 && name.compare(name.size() - 4, 4, ".hex") == 0;
 }
 
-std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTRF& window) {
+std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTRF& window,
+                          const std::function<int()>& resets) {
     const auto pause = [](int ms) {
         auto until = std::make_shared<int>(ms / kPollMs);
         return [until] { return --*until <= 0; };
@@ -161,6 +164,16 @@ std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTR
                      countries->setCurrentIndex(countries->findText("Spain"));
                  }},
                 {"the form filled in, the lamp at rest", pause(700), {}}};
+    }
+    if (state == "start") {
+        return {{"the first identity read", pause(1500), {}},
+                {"the start-up settled",
+                 [&] {
+                     return drive.idle() &&
+                            (!drive.logic().deviceConnected() || !drive.logic().loginPending());
+                 },
+                 {}},
+                {"the lamp at rest", pause(700), {}}};
     }
     if (state == "blocked") {
         return {{"the blocked look",
@@ -185,6 +198,14 @@ std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTR
          [&] { drive.selectRow([](const ArvexClient::FileInfo& entry) { return endsInHex(entry.name); }); }});
     if (state == "catalogue") return steps;
     steps.push_back({"the download", [] { return true; }, [&] { drive.click("btSelectFirmware"); }});
+    if (state == "updated") {
+        steps.push_back(
+            {"the reset and the second login",
+             [&, resets] { return resets() > 0 && drive.loggedIn() && drive.enabled(Control::btUpdate); },
+             {}});
+        steps.push_back({"the lamp at rest", pause(700), {}});
+        return steps;
+    }
     steps.push_back({"programming under way",
                      [&] {
                          return drive.visible(Control::pUpdate) &&
@@ -201,16 +222,16 @@ const char* presetFor(const std::string& state) {
     return "good";
 }
 
-int stateShot(const std::string& state, const char* file) {
-    static const char* const kStates[] = {"disconnected", "connected",    "catalogue",
-                                          "updating",     "registration", "blocked"};
+int stateShot(const std::string& state, const std::string& preset, const char* file) {
+    static const char* const kStates[] = {"disconnected", "connected", "catalogue", "updating",
+                                          "registration", "blocked",   "start",     "updated"};
     if (std::find_if(std::begin(kStates), std::end(kStates), [&](const char* s) { return state == s; }) ==
         std::end(kStates)) {
         std::fprintf(stderr, "arvex-updater-shot: no state named %s\n", state.c_str());
         return 2;
     }
     ui::DemoOptions options;
-    options.preset = presetFor(state);
+    options.preset = preset.empty() ? presetFor(state) : preset;
     ui::DemoRoad road;
     if (const auto error = road.start(options)) {
         std::fprintf(stderr, "arvex-updater-shot: %s\n", error->c_str());
@@ -221,7 +242,8 @@ int stateShot(const std::string& state, const char* file) {
     window.start(updater->events());
     window.show();
     StateDriver drive(window, updater->logic());
-    const int result = drive.run(stepsFor(state, drive, window), file);
+    const int result =
+        drive.run(stepsFor(state, drive, window, [&] { return road.box().counts(0).reset; }), file);
     road.box().unplug();  // a programming run still under way ends at once
     window.stop([&] { return updater->logic().operationRunning(); });
     return result;
@@ -232,13 +254,16 @@ int stateShot(const std::string& state, const char* file) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Arvex Updater");
-    if (argc == 4 && std::strcmp(argv[1], "--state") == 0) return stateShot(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--state") == 0) return stateShot(argv[2], "", argv[3]);
+    if (argc == 6 && std::strcmp(argv[1], "--state") == 0 && std::strcmp(argv[3], "--preset") == 0)
+        return stateShot(argv[2], argv[4], argv[5]);
     const std::optional<Control> panel = argc == 3 ? panelNamed(argv[2]) : std::nullopt;
     if (argc < 2 || argc > 3 || (argc == 3 && !panel)) {
         std::fprintf(stderr,
                      "usage: arvex-updater-shot FILE.png [pReg|pRegOK|pRegFault|pUpdate|pFirmUpdate]\n"
                      "       arvex-updater-shot --state "
-                     "disconnected|connected|catalogue|updating|registration|blocked FILE.png\n");
+                     "disconnected|connected|catalogue|updating|registration|blocked|start|updated "
+                     "[--preset NAME] FILE.png\n");
         return 2;
     }
     return panelShot(argv[1], panel);

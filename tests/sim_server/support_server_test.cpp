@@ -6,6 +6,8 @@
 #include <set>
 
 #include "../server/stand_in_fixture.h"
+#include "arvex/config.h"
+#include "crypto/aes.h"
 #include "sim/server/sample_catalogue.h"
 
 namespace {
@@ -51,14 +53,39 @@ std::map<std::uint32_t, std::uint8_t> decodeHex(const std::string& text, bool& v
     return memory;
 }
 
-TEST(SampleCatalogueTest, ImagesAreValidIntelHexInsideTheProgramRegion) {
-    for (auto id : {simserver::SampleImageId::kAk02Current, simserver::SampleImageId::kAk02Older,
-                    simserver::SampleImageId::kAk03Target0, simserver::SampleImageId::kAk03Target1}) {
-        const simserver::SampleImage image = simserver::sampleImage(id);
+// Program code inside the span that target 0 programs, then the firmware block at 0x1D07C000 whose decrypted
+// bytes 8-15 are the version text; the current AK02 image is as large as a real one.
+TEST(SampleCatalogueTest, ImagesAreValidIntelHexWithCodeAndTheirFirmwareBlock) {
+    constexpr std::uint32_t kFirmwareBlock = 0x1D07C000;
+    struct Case {
+        simserver::SampleImageId id;
+        const char* version;
+        std::size_t minimumCode;
+    } cases[] = {
+        {simserver::SampleImageId::kAk02Current, "1.3", 384 * 1024},
+        {simserver::SampleImageId::kAk02Older, "1.2", 1},
+        {simserver::SampleImageId::kAk03Target0, "2.0", 1},
+        {simserver::SampleImageId::kAk03Target1, "2.0", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        const simserver::SampleImage image = simserver::sampleImage(c.id);
         bool valid = false;
-        const auto memory = decodeHex(image.hexText, valid);
+        auto memory = decodeHex(image.hexText, valid);
         ASSERT_TRUE(valid);
+        std::vector<std::uint8_t> block;
+        for (std::uint32_t a = kFirmwareBlock; a < kFirmwareBlock + 16 && memory.count(a); ++a) {
+            block.push_back(memory[a]);
+            memory.erase(a);
+        }
+        ASSERT_EQ(block.size(), 16u);
+        EXPECT_EQ(block, image.firmwareBlock);
+        std::uint8_t plain[16] = {};
+        ASSERT_EQ(crypto::aesDecryptBlock128(plain, block.data(), arvex::config::kIdentityKey.data()), 0);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(plain + 8)), c.version);
+
         ASSERT_EQ(memory.size(), image.bytes.size());
+        EXPECT_GE(image.bytes.size(), c.minimumCode);
         EXPECT_EQ(memory.begin()->first, image.address);
         EXPECT_LT(memory.rbegin()->first, 0x1D078000u);
         EXPECT_GE(image.address, 0x1D000000u);

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <chrono>
 #include <memory>
 
@@ -50,8 +51,8 @@ protected:
     }
 
     // The window wired to the logic with the preset's box plugged in; the connect timer runs fast.
-    void open(const std::string& preset) {
-        box = sim::makePresetBox(preset);
+    void open(const std::string& preset, sim::BoxConfig (*layout)(sim::BoxConfig) = nullptr) {
+        box = sim::makePresetBox(preset, layout);
         ASSERT_NE(box, nullptr) << preset;
         box->setResetOffBusMs(20);
         app::UpdaterSetup setup;
@@ -231,6 +232,62 @@ TEST_F(WiredWindowTest, TheWholeRoadThroughTheWindow) {
     EXPECT_FALSE(shown("pUpdate"));
     EXPECT_TRUE(logHas("Press the Update button for update the device"));
     const simserver::SampleImage image = simserver::sampleImage(simserver::SampleImageId::kAk02Current);
+    EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
+}
+
+// What each of the demo's presets shows once start-up has settled: the status caption, the six identity
+// fields (product, serial, date, reseller, hardware and firmware version) and the damaged-box warning.
+TEST_F(WiredWindowTest, EveryPresetShowsItsStateAfterStartUp) {
+    struct Case {
+        const char* preset;
+        const char* caption;
+        std::array<const char*, 6> fields;
+        bool warning;
+    } cases[] = {
+        {"good", "Connected", {"AK02", "00012345", "14-09-2010", "Arvex", "1", "1.0"}, false},
+        {"good56", "Connected", {"AK02", "00012345", "14-09-2010", "Arvex", "1", "1.0"}, false},
+        {"slowerase", "Connected", {"AK02", "00012345", "14-09-2010", "Arvex", "1", "1.0"}, false},
+        {"ak03", "Connected", {"AK03", "00023456", "14-09-2010", "Arvex", "1", "1.0"}, false},
+        {"unregistered", "Connected", {"AK02", "00077777", "14-09-2010", "Arvex", "1", "1.0"}, false},
+        {"blocked", "Device blocked", {"AK03", "00066666", "14-09-2010", "Arvex", "1", "1.0"}, false},
+        {"damaged", "Connected", {"_FIX", "00045678", "14-09-2010", "N/A", "N/A", "N/A"}, true},
+        {"noversions", "Connected", {"AK02", "00034567", "14-09-2010", "Arvex", "N/A", "N/A"}, false},
+        {"erased", "Connected", {"_FIX", "4294967295", "FF-FF-FFFF", "N/A", "N/A", "N/A"}, true},
+        {"unplugged", "Disconnected", {"", "", "", "", "", ""}, false},
+    };
+    static const char* const kFields[] = {"textBox_PID1",      "textBox_Serial1",   "textBox_Date1",
+                                          "textBox_Reseller1", "textBox_hwversion", "textBox_fwversion"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.preset);
+        testsupport::resetUpdaterState();
+        open(c.preset);
+        const bool plugged = std::string(c.preset) != "unplugged";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return plugged ? loggedIn() : true; }, kWaitMs));
+        if (!plugged) QTest::qWait(100);  // a few connect ticks that find no box
+        EXPECT_EQ(find<QLabel>("lConnected")->text().toStdString(), c.caption);
+        for (std::size_t k = 0; k < std::size(kFields); ++k)
+            EXPECT_EQ(find<QLineEdit>(kFields[k])->text().toStdString(), c.fields[k]) << kFields[k];
+        EXPECT_EQ(logHas("Warning: Device damaged, please contact with reseller"), c.warning);
+        window->stop([&] { return logic().operationRunning(); });
+        updater.reset();
+        window.reset();
+    }
+}
+
+// The demo's box reports its information area as a region of its own: the update writes the image's
+// firmware block, and the identity read after the reset shows the new version.
+TEST_F(WiredWindowTest, TheUpdateShowsTheNewFirmwareVersion) {
+    open("good", sim::withInformationAreaRegion);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedIn() && find("btUpdate")->isEnabled(); }, kWaitMs));
+    EXPECT_EQ(find<QLineEdit>("textBox_fwversion")->text(), "1.0");
+    QTest::mouseClick(find<QPushButton>("btUpdate"), Qt::LeftButton);
+    choose("AK02");
+    choose("ak02_fw_1.3.hex");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return box->counts(0).reset > 0 && loggedIn() && find("btUpdate")->isEnabled(); }, kWaitMs));
+    EXPECT_EQ(find<QLineEdit>("textBox_fwversion")->text(), "1.3");
+    const simserver::SampleImage image = simserver::sampleImage(simserver::SampleImageId::kAk02Current);
+    EXPECT_EQ(box->memory(0, 0x1D07C000, 16), image.firmwareBlock);
     EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
 }
 

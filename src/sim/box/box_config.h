@@ -37,6 +37,12 @@ struct BoxConfig {
 // and a configuration region. Target 1: the same flash split into program code and the information area.
 BoxConfig defaultBoxConfig();
 
+// The layout with target 0's program region split the way target 1's is: program code up to 0x1D07C000 and
+// the information area as a region of its own. Target 0 programs only the first 0x78000 units of a region,
+// so only with this split does an update reach the firmware block at 0x1D07C000 and change the firmware
+// version the box reports afterwards. The demo's boxes use it.
+BoxConfig withInformationAreaRegion(BoxConfig config);
+
 // Image byte j of erased memory: 0xFF, except every fourth byte of 2-byte-unit memory, a filler that reads 0.
 inline std::uint8_t erasedByte(std::size_t j, std::uint8_t bytesPerAddress) {
     return (bytesPerAddress == 2 && (j + 1) % 4 == 0) ? 0x00 : 0xFF;

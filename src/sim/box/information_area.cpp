@@ -22,15 +22,32 @@ void putText(AesBlock& block, std::size_t at, const std::string& text, std::size
     std::copy_n(text.begin(), count, block.begin() + static_cast<long>(at));
 }
 
+AesBlock sealed(const AesBlock& plain, const std::array<std::uint8_t, 16>& key) {
+    AesBlock out{};
+    aesEncryptBlock128(plain, key, out);
+    return out;
+}
+
+AesBlock firmwarePlain(const std::optional<std::string>& version) {
+    AesBlock firmware{};
+    if (version)
+        putText(firmware, 8, *version, 8);
+    else
+        std::fill(firmware.begin() + 8, firmware.end(), 0xFF);
+    return firmware;
+}
+
 }  // namespace
+
+std::vector<std::uint8_t> sealFirmwareBlock(const std::optional<std::string>& version,
+                                            const std::array<std::uint8_t, 16>& key) {
+    const AesBlock block = sealed(firmwarePlain(version), key);
+    return {block.begin(), block.end()};
+}
 
 std::vector<SealedBlock> sealInformationArea(const BoxIdentity& identity,
                                              const std::array<std::uint8_t, 16>& key) {
-    AesBlock firmware{};
-    if (identity.firmwareVersion)
-        putText(firmware, 8, *identity.firmwareVersion, 8);
-    else
-        std::fill(firmware.begin() + 8, firmware.end(), 0xFF);
+    const AesBlock firmware = firmwarePlain(identity.firmwareVersion);
 
     AesBlock info{};
     putLittleEndian(info, 0, identity.serial);
@@ -51,9 +68,8 @@ std::vector<SealedBlock> sealInformationArea(const BoxIdentity& identity,
                                                                {kIdentityBlock + 0x10, &reseller1},
                                                                {kIdentityBlock + 0x20, &reseller2}};
     for (const auto& [address, block] : plain) {
-        AesBlock sealed{};
-        aesEncryptBlock128(*block, key, sealed);
-        blocks.push_back({address, std::vector<std::uint8_t>(sealed.begin(), sealed.end())});
+        const AesBlock out = sealed(*block, key);
+        blocks.push_back({address, std::vector<std::uint8_t>(out.begin(), out.end())});
     }
     return blocks;
 }

@@ -29,6 +29,11 @@ struct SealedBlock {
     std::vector<std::uint8_t> bytes;  // 16 encrypted bytes
 };
 
+// The firmware block for a version text (none: the block says the box has no version), sealed under the key:
+// what a firmware image carries at kFirmwareBlock.
+std::vector<std::uint8_t> sealFirmwareBlock(const std::optional<std::string>& version,
+                                            const std::array<std::uint8_t, 16>& key);
+
 // The four encrypted blocks for an identity, in address order.
 std::vector<SealedBlock> sealInformationArea(const BoxIdentity& identity,
                                              const std::array<std::uint8_t, 16>& key);

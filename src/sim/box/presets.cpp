@@ -1,5 +1,7 @@
 #include "sim/box/presets.h"
 
+#include <utility>
+
 #include "arvex/config.h"
 #include "sim/box/information_area.h"
 
@@ -32,8 +34,13 @@ void prepareNoVersions(SimBackend& box) {
     identity.hardwareVersion.reset();
     seed(box, identity);
 }
+// A box whose information area went bad: a short reference, no reseller and no version texts.
 void prepareDamaged(SimBackend& box) {
-    seed(box, withSerial(45678, "AK"));
+    BoxIdentity identity = withSerial(45678, "AK");
+    identity.reseller.clear();
+    identity.firmwareVersion.reset();
+    identity.hardwareVersion.reset();
+    seed(box, identity);
 }
 void prepareUnregistered(SimBackend& box) {
     seed(box, withSerial(77777));
@@ -69,7 +76,8 @@ const std::vector<Preset>& presets() {
         {"slowerase", "as good, its flash erase takes 3.5 s", prepareSlowErase},
         {"ak03", "AK03 serial 00023456", prepareAk03},
         {"noversions", "AK02 serial 00034567 without firmware and hardware version", prepareNoVersions},
-        {"damaged", "reference \"AK\" serial 00045678: fails the identity check", prepareDamaged},
+        {"damaged", "reference \"AK\" serial 00045678, no reseller, no versions: fails the identity check",
+         prepareDamaged},
         {"unregistered", "AK02 serial 00077777, unknown to the stand-in server", prepareUnregistered},
         {"blocked", "AK03 serial 00066666, black-listed by the stand-in server", prepareBlocked},
         {"erased", "default layout, erased memory, no information area", prepareErased},
@@ -78,12 +86,13 @@ const std::vector<Preset>& presets() {
     return table;
 }
 
-std::shared_ptr<SimBackend> makePresetBox(const std::string& name) {
+std::shared_ptr<SimBackend> makePresetBox(const std::string& name, BoxConfig (*layout)(BoxConfig)) {
     const std::string wanted = name.empty() || name == "default" ? "good" : name;
     for (const Preset& preset : presets()) {
         if (wanted != preset.name) continue;
-        auto box = std::make_shared<SimBackend>(
-            std::vector<BoxConfig>{preset.config != nullptr ? preset.config() : defaultBoxConfig()});
+        BoxConfig config = preset.config != nullptr ? preset.config() : defaultBoxConfig();
+        if (layout != nullptr) config = layout(std::move(config));
+        auto box = std::make_shared<SimBackend>(std::vector<BoxConfig>{config});
         preset.prepare(*box);
         return box;
     }

@@ -18,7 +18,8 @@ struct Preset {
 
 const std::vector<Preset>& presets();
 
-// A box for the named preset ("" and "default" are "good"); null when no preset has that name.
-std::shared_ptr<SimBackend> makePresetBox(const std::string& name);
+// A box for the named preset ("" and "default" are "good"); null when no preset has that name. `layout`, when
+// given, changes the preset's layout before the box is made (the demo splits off the information area).
+std::shared_ptr<SimBackend> makePresetBox(const std::string& name, BoxConfig (*layout)(BoxConfig) = nullptr);
 
 }  // namespace sim

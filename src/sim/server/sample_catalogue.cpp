@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "arvex/config.h"
+#include "sim/box/information_area.h"
+
 namespace simserver {
 
 namespace fs = std::filesystem;
@@ -47,21 +50,28 @@ bool writeFile(const fs::path& path, const std::string& contents) {
 }  // namespace
 
 std::string intelHex(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
+    return intelHex({{address, &bytes}});
+}
+
+std::string intelHex(const std::vector<HexSpan>& spans) {
     std::string text;
     std::uint32_t upper = 0xFFFFFFFF;
-    for (std::size_t offset = 0; offset < bytes.size();) {
-        const std::uint32_t at = address + static_cast<std::uint32_t>(offset);
-        if ((at >> 16) != upper) {
-            upper = at >> 16;
-            const std::uint8_t data[2] = {static_cast<std::uint8_t>(upper >> 8),
-                                          static_cast<std::uint8_t>(upper)};
-            text += record(4, 0, data, 2);
+    for (const auto& [address, span] : spans) {
+        const std::vector<std::uint8_t>& bytes = *span;
+        for (std::size_t offset = 0; offset < bytes.size();) {
+            const std::uint32_t at = address + static_cast<std::uint32_t>(offset);
+            if ((at >> 16) != upper) {
+                upper = at >> 16;
+                const std::uint8_t data[2] = {static_cast<std::uint8_t>(upper >> 8),
+                                              static_cast<std::uint8_t>(upper)};
+                text += record(4, 0, data, 2);
+            }
+            // A record never crosses a 64 KiB boundary.
+            const std::size_t room = 0x10000 - (at & 0xFFFF);
+            const std::size_t count = std::min<std::size_t>({16, bytes.size() - offset, room});
+            text += record(0, static_cast<std::uint16_t>(at & 0xFFFF), bytes.data() + offset, count);
+            offset += count;
         }
-        // A record never crosses a 64 KiB boundary.
-        const std::size_t room = 0x10000 - (at & 0xFFFF);
-        const std::size_t count = std::min<std::size_t>({16, bytes.size() - offset, room});
-        text += record(0, static_cast<std::uint16_t>(at & 0xFFFF), bytes.data() + offset, count);
-        offset += count;
     }
     return text + ":00000001FF\n";
 }
@@ -69,24 +79,30 @@ std::string intelHex(std::uint32_t address, const std::vector<std::uint8_t>& byt
 SampleImage sampleImage(SampleImageId id) {
     SampleImage image;
     switch (id) {
-        case SampleImageId::kAk02Current:  // crosses a 64 KiB boundary
+        case SampleImageId::kAk02Current:  // as large as a real image; starts off a 64 KiB boundary
             image.address = 0x1D00F800;
-            image.bytes = patternBytes(0x1400, 0xA02013);
+            image.bytes = patternBytes(384 * 1024, 0xA02013);
+            image.firmwareVersion = "1.3";
             break;
         case SampleImageId::kAk02Older:
             image.address = 0x1D000000;
             image.bytes = patternBytes(0x0C00, 0xA02012);
+            image.firmwareVersion = "1.2";
             break;
         case SampleImageId::kAk03Target0:
             image.address = 0x1D000000;
             image.bytes = patternBytes(0x1000, 0xA03020);
+            image.firmwareVersion = "2.0";
             break;
         case SampleImageId::kAk03Target1:
             image.address = 0x1D004000;
             image.bytes = patternBytes(0x0A00, 0xB03020);
+            image.firmwareVersion = "2.0";
             break;
     }
-    image.hexText = intelHex(image.address, image.bytes);
+    // Sealed the way the box's maker seals it; the updater only decrypts it when it reads the identity.
+    image.firmwareBlock = sim::sealFirmwareBlock(image.firmwareVersion, arvex::config::kIdentityKey);
+    image.hexText = intelHex({{image.address, &image.bytes}, {sim::kFirmwareBlock, &image.firmwareBlock}});
     return image;
 }
 

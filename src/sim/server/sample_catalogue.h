@@ -1,5 +1,7 @@
 // The sample catalogue the stand-in server ships: folders, a sub-folder, release notes and firmware
-// containers carrying Intel HEX images for the simulated box's default layout.
+// containers carrying Intel HEX images for the simulated box's default layout. The images are made at start
+// (deterministic, nothing stored): the current AK02 image is as large as a real one (384 KiB), and every
+// image carries its firmware block, so that the box reports the new version after an update.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +11,11 @@
 namespace simserver {
 
 struct SampleImage {
-    std::uint32_t address = 0;        // byte address of the first byte
-    std::vector<std::uint8_t> bytes;  // what the box's memory holds from address on after programming
-    std::string hexText;              // the Intel HEX text that carries it (ends with the end-of-file record)
+    std::uint32_t address = 0;                // byte address of the first byte of program code
+    std::vector<std::uint8_t> bytes;          // what the box's memory holds from address on after programming
+    std::string firmwareVersion;              // the version text sealed into the firmware block
+    std::vector<std::uint8_t> firmwareBlock;  // the 16 sealed bytes at 0x1D07C000 after programming
+    std::string hexText;                      // the Intel HEX text of both (ends with the end-of-file record)
 };
 
 enum class SampleImageId { kAk02Current, kAk02Older, kAk03Target0, kAk03Target1 };
@@ -21,6 +25,13 @@ SampleImage sampleImage(SampleImageId id);
 
 // Intel HEX text for bytes at address: 16-byte data records, type-4 records at 64 KiB boundaries, LF endings.
 std::string intelHex(std::uint32_t address, const std::vector<std::uint8_t>& bytes);
+
+struct HexSpan {
+    std::uint32_t address = 0;
+    const std::vector<std::uint8_t>* bytes = nullptr;
+};
+// The same for several spans in the given order, one end-of-file record at the end.
+std::string intelHex(const std::vector<HexSpan>& spans);
 
 // A firmware container: "1", the two instruction words, marker line A and image A, then marker line B and
 // image B when imageB is not empty.
