@@ -48,13 +48,13 @@ Outcome program(bootloader::BootLoader& session, const std::vector<std::uint8_t>
     session.connect();
     const std::string text = sim::toIntelHex({{kFlash, bytes}});
     bootloader::StringLineReader reader(text);
-    if (session.connected == 0 || bootloader::loadHexImage(reader) != 0) return outcome;
+    if (session.connected == 0 || bootloader::loadHexImage(session, reader) != 0) return outcome;
     const auto began = Clock::now();
     session.startOperation(bootloader::kOpProgram);
     waitForWorker(session);
     outcome.milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
     const int result = session.lastResult;
-    outcome.counts = bootloader::lastProgramCounts(0);
+    outcome.counts = session.lastProgramCounts(0);
     outcome.ok = result == 0 && session.programStatus == bootloader::kProgramDone;
     return outcome;
 }
@@ -63,8 +63,7 @@ Outcome program(bootloader::BootLoader& session, const std::vector<std::uint8_t>
 
 int main() {
     auto box = std::make_shared<sim::SimBackend>();
-    hid::setBackend(box);
-    bootloader::BootLoader session;
+    bootloader::BootLoader session(box);
     box->setPaced(true);
     box->setEraseMs(0);  // the link is measured, not the flash erase time the paced box adds
 

@@ -93,7 +93,7 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
             logLine(1, "Error: Firmware u[]", 0, 0);
             return kImageTargetRefused;
         }
-        loaded = bootloader::loadHexImage(reader);
+        loaded = bootloader::loadHexImage(boot_, reader);
     }
     if (loaded != 0) {
         logLine(1, Global::getMessage(kMsgErrorReadingFirmware), loaded, 0);
@@ -183,7 +183,7 @@ void WindowLogic::Loadfirmware1Click() {
             return;
         }
         boot_.selectTarget(0);
-        loaded = bootloader::loadHexImage(*reader);
+        loaded = bootloader::loadHexImage(boot_, *reader);
     }
     if (loaded != 0) {
         logLine(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);

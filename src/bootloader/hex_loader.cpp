@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "bootloader/tables.h"
+#include "bootloader/session.h"
 
 namespace bootloader {
 namespace {
@@ -166,8 +166,8 @@ int loadHexRecords(LineReader& reader, MemoryMap& map, const HexDiagnostic& diag
     return loadHexRecordsWithReport(reader, map, diagnostic).code;
 }
 
-HexLoadReport loadHexImageWithReport(LineReader& reader) {
-    SessionTables& shared = tables();
+HexLoadReport loadHexImageWithReport(BootLoader& session, LineReader& reader) {
+    SessionTables& shared = session.tables();
     return loadHexRecordsWithReport(reader, shared.map, shared.diagnosticHook);
 }
 
@@ -186,8 +186,8 @@ std::optional<std::string> imageFileRefusal(const std::string& path) {
     return std::nullopt;
 }
 
-int loadHexImage(LineReader& reader) {
-    SessionTables& shared = tables();
+int loadHexImage(BootLoader& session, LineReader& reader) {
+    SessionTables& shared = session.tables();
     return loadHexRecords(reader, shared.map, shared.diagnosticHook);
 }
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "bootloader/tables.h"
-#include "hid/discovery.h"
 
 namespace bootloader {
 
@@ -20,7 +18,9 @@ void setKey(std::array<std::uint8_t, 16>& key, const std::uint8_t* data, std::si
 
 }  // namespace
 
-BootLoader::BootLoader(EventCallback eventCallback) {
+BootLoader::BootLoader(std::shared_ptr<hid::Backend> backend, EventCallback eventCallback,
+                       std::string devicePath)
+    : discovery_(std::move(backend), std::move(devicePath)) {
     initialise();
     setEventCallback(std::move(eventCallback));
 }
@@ -55,7 +55,7 @@ int BootLoader::initialise() {
         callback_ = nullptr;
         event_ = Event{};
     }
-    if (!hid::discovery().systemLibrariesBound) bindSystemLibraries();
+    if (!discovery_.state().systemLibrariesBound) bindSystemLibraries();
     progress = 0;
     programStatus = kProgramIdle;
     options = kOptionWorkerThread;
@@ -125,7 +125,7 @@ int BootLoader::clearIdentity() {
     if (isBusy()) return kAccessBusy;
     connected = 0;
     disconnect();
-    for (IdentityScratch& scratch : tables().scratch) {
+    for (IdentityScratch& scratch : tables_.scratch) {
         scratch.reference.fill(0);
         scratch.serial = 0;
         scratch.reseller.fill(0);
@@ -167,13 +167,41 @@ Event BootLoader::lastEvent() const {
 }
 
 std::uint8_t BootLoader::findDevice() {
-    return hid::findDevice(
+    return discovery_.findDevice(
         [this](const std::string& text) { postEvent(kEventError, kEventMissingEntryPoint, 0, text, 0); });
 }
 
 bool BootLoader::isDevicePresent() {
     if (isWorkerRunning()) return true;
-    return hid::canOpenDevicePath();
+    return discovery_.canOpenDevicePath();
+}
+
+void BootLoader::diagnostic(int level, const std::string& text) const {
+    if (tables_.diagnosticHook) tables_.diagnosticHook(level, text);
+}
+
+std::uint8_t BootLoader::bindSystemLibraries() {
+    tables_.scratch = {};
+    const std::uint8_t code = discovery_.bindFacilities();
+    if (code != 0) return code;
+    discovery_.forgetDevicePath();
+    tables_.map = MemoryMap{};
+    return 0;
+}
+
+void BootLoader::disconnect() {
+    releaseImages();
+    discovery_.forgetDevicePath();
+}
+
+PacketCounts BootLoader::lastProgramCounts(int target) const {
+    std::lock_guard lock(countsMutex_);
+    return programCounts_[target == 1 ? 1 : 0];
+}
+
+void BootLoader::storeProgramCounts(int target, const PacketCounts& counts) {
+    std::lock_guard lock(countsMutex_);
+    programCounts_[target == 1 ? 1 : 0] = counts;
 }
 
 }  // namespace bootloader

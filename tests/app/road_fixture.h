@@ -16,7 +16,6 @@
 #include "app/updater_window.h"
 #include "bootloader/session.h"
 #include "bootloader/settings.h"
-#include "bootloader/tables.h"
 #include "recording_view.h"
 #include "server/documents.h"
 #include "sim/box/presets.h"
@@ -41,7 +40,6 @@ protected:
         resetDialogPanels();
         logThreshold = 3;
         logDepth = 0;
-        bootloader::resetTransferSettings();
     }
 
     // Builds the window logic with the box of the preset plugged in and runs the create handler.

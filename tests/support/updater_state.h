@@ -8,7 +8,6 @@
 #include "app/log.h"
 #include "app/startup.h"
 #include "app/window_logic.h"
-#include "bootloader/tables.h"
 #include "server/documents.h"
 
 namespace testsupport {
@@ -26,7 +25,6 @@ inline void resetUpdaterState() {
     app::resetWindowState();
     app::resetDialogPanels();
     ArvexClient::resetSession();
-    bootloader::resetProcessState();
     app::logThreshold = 3;
     app::logDepth = 0;
 }
