@@ -17,7 +17,8 @@ constexpr int kPathNotFound = 2;
 
 }  // namespace
 
-Device::Device(Backend& backend, std::string path, Access access) : backend_(backend), path_(std::move(path)) {
+Device::Device(Backend& backend, std::string path, Access access)
+    : backend_(backend), path_(std::move(path)) {
     if (path_.empty()) {
         openError_ = kPathNotFound;
         return;

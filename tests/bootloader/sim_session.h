@@ -27,9 +27,8 @@ protected:
         box = std::make_shared<sim::SimBackend>(std::move(boxes));
         box->setResetOffBusMs(20);
         session = std::make_unique<bootloader::BootLoader>(
-            box,
-            [this](std::int32_t kind, std::int32_t code, std::int32_t operation, const std::string& text,
-                   std::int32_t extra) {
+            box, [this](std::int32_t kind, std::int32_t code, std::int32_t operation, const std::string& text,
+                        std::int32_t extra) {
                 {
                     std::lock_guard lock(eventsMutex);
                     events.push_back({kind, code, operation, text, extra});

@@ -197,7 +197,8 @@ TEST_F(Transfer, WriteStreamWritesAndWaitsForOneAnswer) {
     EXPECT_TRUE(stream.readAnswer(answer, session->transferSettings().answerTimeoutMs));
     EXPECT_EQ(answer[2], 56);
     const auto began = Clock::now();
-    EXPECT_FALSE(stream.readAnswer(answer, session->transferSettings().answerTimeoutMs)) << "no second answer";
+    EXPECT_FALSE(stream.readAnswer(answer, session->transferSettings().answerTimeoutMs))
+        << "no second answer";
     EXPECT_GE(Clock::now() - began, std::chrono::milliseconds(session->transferSettings().answerTimeoutMs));
 }
 
