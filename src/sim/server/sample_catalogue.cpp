@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "sim/box/hex_writer.h"
+
 namespace simserver {
 
 namespace fs = std::filesystem;
@@ -22,20 +24,6 @@ std::vector<std::uint8_t> patternBytes(std::size_t count, std::uint32_t seed) {
     return bytes;
 }
 
-std::string record(std::uint8_t type, std::uint16_t address, const std::uint8_t* data, std::size_t count) {
-    char text[16];
-    std::snprintf(text, sizeof text, ":%02X%04X%02X", static_cast<unsigned>(count), address, type);
-    std::string line = text;
-    unsigned sum = static_cast<unsigned>(count) + (address >> 8) + (address & 0xFF) + type;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::snprintf(text, sizeof text, "%02X", data[i]);
-        line += text;
-        sum += data[i];
-    }
-    std::snprintf(text, sizeof text, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-    return line + text;
-}
-
 bool writeFile(const fs::path& path, const std::string& contents) {
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
@@ -47,23 +35,7 @@ bool writeFile(const fs::path& path, const std::string& contents) {
 }  // namespace
 
 std::string intelHex(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    std::uint32_t upper = 0xFFFFFFFF;
-    for (std::size_t offset = 0; offset < bytes.size();) {
-        const std::uint32_t at = address + static_cast<std::uint32_t>(offset);
-        if ((at >> 16) != upper) {
-            upper = at >> 16;
-            const std::uint8_t data[2] = {static_cast<std::uint8_t>(upper >> 8),
-                                          static_cast<std::uint8_t>(upper)};
-            text += record(4, 0, data, 2);
-        }
-        // A record never crosses a 64 KiB boundary.
-        const std::size_t room = 0x10000 - (at & 0xFFFF);
-        const std::size_t count = std::min<std::size_t>({16, bytes.size() - offset, room});
-        text += record(0, static_cast<std::uint16_t>(at & 0xFFFF), bytes.data() + offset, count);
-        offset += count;
-    }
-    return text + ":00000001FF\n";
+    return sim::toIntelHex({{address, bytes}}, false);
 }
 
 SampleImage sampleImage(SampleImageId id) {
