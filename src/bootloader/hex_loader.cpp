@@ -146,7 +146,7 @@ HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const
                 result.endOfFileSeen = true;
                 break;
             case kTypeExtendedLinearAddress:
-                extendedLinearAddress = record.field(8, 2 * record.count());
+                extendedLinearAddress = record.field(8, std::size_t{2} * record.count());
                 break;
             default:
                 break;

@@ -6,10 +6,6 @@ namespace bootloader {
 
 namespace {
 
-// How deep the calling thread is in event callbacks. The busy check is waived only for the thread that
-// runs the callback; every other thread still sees the worker as busy.
-thread_local int callbackDepth = 0;
-
 void setKey(std::array<std::uint8_t, 16>& key, const std::uint8_t* data, std::size_t length) {
     key.fill(0);
     if (data != nullptr) std::copy_n(data, std::min<std::size_t>(length, key.size()), key.begin());
@@ -80,7 +76,9 @@ int BootLoader::setSecondaryKey(const std::uint8_t* data, std::size_t length) {
 }
 
 bool BootLoader::inCallbackHere() const {
-    return callbackDepth > 0;
+    std::lock_guard lock(callbackThreadsMutex_);
+    return std::find(callbackThreads_.begin(), callbackThreads_.end(), std::this_thread::get_id()) !=
+           callbackThreads_.end();
 }
 
 bool BootLoader::isBusy() {
@@ -154,9 +152,16 @@ void BootLoader::postEvent(std::int32_t kind, std::int32_t code, std::int32_t op
     }
     const std::uint8_t savedFlag = inCallback;
     inCallback = 1;
-    ++callbackDepth;
+    const std::thread::id here = std::this_thread::get_id();
+    {
+        std::lock_guard lock(callbackThreadsMutex_);
+        callbackThreads_.push_back(here);
+    }
     callback(kind, code, operation, text, extra);
-    --callbackDepth;
+    {
+        std::lock_guard lock(callbackThreadsMutex_);
+        callbackThreads_.erase(std::find(callbackThreads_.begin(), callbackThreads_.end(), here));
+    }
     inCallback = savedFlag;
 }
 

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bootloader/packet_writer.h"
 #include "bootloader/settings.h"
@@ -229,6 +230,12 @@ private:
     EventCallback callback_;
     mutable std::mutex eventMutex_;
     Event event_;
+
+    // The threads inside this session's event callback, once per nesting level. The busy check is waived
+    // only for them; every other thread, and this session's callback thread towards another session,
+    // still sees the worker as busy.
+    mutable std::mutex callbackThreadsMutex_;
+    std::vector<std::thread::id> callbackThreads_;
 
     std::mutex workerMutex_;
     std::thread worker_;

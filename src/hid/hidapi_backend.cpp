@@ -30,7 +30,7 @@ std::string narrow(const wchar_t* text) {
 class ProcessHidapi {
 public:
     static ProcessHidapi& instance() {
-        static ProcessHidapi library;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+        static ProcessHidapi library;
         return library;
     }
     // Whether the library is usable.

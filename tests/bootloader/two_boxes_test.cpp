@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -39,8 +41,11 @@ struct BoxSession {
               backend,
               [this](std::int32_t kind, std::int32_t code, std::int32_t operation, const std::string&,
                      std::int32_t) {
-                  std::lock_guard lock(mutex);
-                  events.push_back({kind, code, operation, {}, 0});
+                  {
+                      std::lock_guard lock(mutex);
+                      events.push_back({kind, code, operation, {}, 0});
+                  }
+                  if (onEvent) onEvent(kind, code, operation);
               },
               sim::SimBackend::pathOf(box)) {
         session.transferSettings().answerTimeoutMs = 2000;
@@ -59,6 +64,7 @@ struct BoxSession {
         return seen;
     }
 
+    std::function<void(std::int32_t kind, std::int32_t code, std::int32_t operation)> onEvent;
     std::mutex mutex;
     std::vector<Event> events;
     BootLoader session;  // last: its worker ends before the events go
@@ -83,6 +89,11 @@ protected:
     bool runTogether(int first, int second) {
         EXPECT_EQ(boxes[0]->session.startOperation(first), kStarted);
         EXPECT_EQ(boxes[1]->session.startOperation(second), kStarted);
+        return waitForBoth();
+    }
+
+    // Waits for both workers to end; true when both ran at one moment.
+    bool waitForBoth() {
         bool overlapped = false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         for (;;) {
@@ -122,9 +133,13 @@ TEST_F(TwoBoxes, ReadAndProgramBothAtOnceWithoutSeeingEachOther) {
     const char* serials[] = {"00011111", "00022222"};
     const char* resellers[] = {"First", "Second"};
     const std::vector<std::pair<int, int>> expectedEvents[] = {
-        {{kOpProgram, kEventStarts}, {kOpProgram, kEventEndsOk}, {kOpReadIdentity, kEventStarts},
+        {{kOpProgram, kEventStarts},
+         {kOpProgram, kEventEndsOk},
+         {kOpReadIdentity, kEventStarts},
          {kOpReadIdentity, kEventEndsOk}},
-        {{kOpReadIdentity, kEventStarts}, {kOpReadIdentity, kEventEndsOk}, {kOpProgram, kEventStarts},
+        {{kOpReadIdentity, kEventStarts},
+         {kOpReadIdentity, kEventEndsOk},
+         {kOpProgram, kEventStarts},
          {kOpProgram, kEventEndsOk}},
     };
     for (std::size_t b = 0; b < 2; ++b) {
@@ -149,6 +164,30 @@ TEST_F(TwoBoxes, ReadAndProgramBothAtOnceWithoutSeeingEachOther) {
         EXPECT_EQ(counts.programData, session.lastProgramCounts(0).dataFrames);
         EXPECT_GT(counts.readMemory, 0);
     }
+}
+
+// Inside one session's event callback only that session waives its busy check: the other box's running
+// worker is still busy, and an operation started on it from there is refused, not run inline.
+TEST_F(TwoBoxes, ACallbackOfOneSessionSeesTheOtherSessionBusy) {
+    for (auto& box : boxes) {
+        ASSERT_EQ(box->session.connect(), 0);
+        ASSERT_EQ(box->session.connected, 1u);
+    }
+    BootLoader& other = boxes[1]->session;
+    std::atomic<int> seenBusy{-1};
+    std::atomic<int> startResult{-1};
+    boxes[0]->onEvent = [&](std::int32_t kind, std::int32_t code, std::int32_t) {
+        if (kind != kEventOperation || code != kEventStarts) return;
+        seenBusy = other.isBusy() ? 1 : 0;
+        startResult = other.startOperation(kOpQuery);
+    };
+    backend->setPaced(true);  // the other box's identity read lasts some hundred milliseconds
+    ASSERT_EQ(other.startOperation(kOpReadIdentity), kStarted);
+    ASSERT_EQ(boxes[0]->session.startOperation(kOpQuery), kStarted);
+    EXPECT_TRUE(waitForBoth());
+    EXPECT_EQ(seenBusy, 1);
+    EXPECT_EQ(startResult, kStartNotPresentOrBusy);
+    EXPECT_EQ(other.readStatus, kReadDone);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ constexpr int kIoError = EIO;
 
 }  // namespace
 
-SimBackend::SimBackend(std::vector<BoxConfig> boxes, SimSettings settings) : settings_(settings) {
+SimBackend::SimBackend(const std::vector<BoxConfig>& boxes, SimSettings settings) : settings_(settings) {
     for (const BoxConfig& config : boxes) addBox(config);
 }
 

@@ -40,7 +40,8 @@ public:
     // Changes an answer just before the box sends it; tests use it to make the box lie.
     using AnswerFilter = std::function<void(hid::Report& answer)>;
 
-    explicit SimBackend(std::vector<BoxConfig> boxes = {defaultBoxConfig()}, SimSettings settings = {});
+    explicit SimBackend(const std::vector<BoxConfig>& boxes = {defaultBoxConfig()},
+                        SimSettings settings = {});
     ~SimBackend() override;
 
     // hid::Backend
