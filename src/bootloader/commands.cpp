@@ -58,13 +58,20 @@ std::vector<hid::Report> framesForEachTarget(const BootLoader& session, Command 
 
 int BootLoader::connect() {
     if (isBusy()) return -1;
+    {
+        std::lock_guard lock(failureMutex_);
+        lastFailure_ = {};
+    }
     discoveryResult = findDevice();
+    if (discoveryResult != 1)
+        noteFailure(base::Status::failure(std::string("no box found (USB ") + hid::deviceMatchPattern + ")"));
     if (discoveryResult == 1) {
         const std::string path = devicePath();
         hid::Device writer(backend(), path, hid::Access::write);
         hid::Device reader(backend(), path, hid::Access::read);
         writeOpenError = static_cast<std::uint32_t>(writer.openError());
         readOpenError = static_cast<std::uint32_t>(reader.openError());
+        noteFailure(writer.isOpen() ? reader.openStatus() : writer.openStatus());
         if (writer.isOpen() && reader.isOpen()) {
             connected = 1;
             queryStatus = kQueryCleared;

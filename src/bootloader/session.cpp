@@ -198,6 +198,16 @@ void BootLoader::disconnect() {
     discovery_.forgetDevicePath();
 }
 
+base::Status BootLoader::lastFailure() const {
+    std::lock_guard lock(failureMutex_);
+    return lastFailure_;
+}
+
+void BootLoader::noteFailure(const base::Status& failure) {
+    std::lock_guard lock(failureMutex_);
+    if (lastFailure_.ok()) lastFailure_ = failure;
+}
+
 PacketCounts BootLoader::lastProgramCounts(int target) const {
     std::lock_guard lock(countsMutex_);
     return programCounts_[target == 1 ? 1 : 0];

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/result.h"
 #include "bootloader/packet_writer.h"
 #include "bootloader/settings.h"
 #include "bootloader/tables.h"
@@ -180,6 +181,11 @@ public:
     void disconnect();
     void releaseImages() { bootloader::releaseImages(tables_.map); }
 
+    // The first failure to reach the box since the last connect: "cannot open /dev/hidraw3: Permission
+    // denied"; success when the connect and every open since succeeded. For the debug log and arvex-cli.
+    [[nodiscard]] base::Status lastFailure() const;
+    void noteFailure(const base::Status& failure);  // kept only when none is noted yet
+
     // What the last programming of a target wrote and skipped.
     [[nodiscard]] PacketCounts lastProgramCounts(int target) const;
     void storeProgramCounts(int target, const PacketCounts& counts);
@@ -224,6 +230,8 @@ private:
     hid::Discovery discovery_;
     SessionTables tables_;
     TransferSettings transfer_;
+    mutable std::mutex failureMutex_;
+    base::Status lastFailure_;
     mutable std::mutex countsMutex_;
     std::array<PacketCounts, 2> programCounts_{};
 

@@ -23,7 +23,10 @@ SendOutcome sendCommand(BootLoader& session, std::span<const hid::Report> frames
     if (lastWriteFailed != nullptr) *lastWriteFailed = false;
     hid::Device writer(session.backend(), session.devicePath(), hid::Access::write);
     session.writeOpenError = static_cast<std::uint32_t>(writer.openError());
-    if (!writer.isOpen()) return kSendOpenFailed;
+    if (!writer.isOpen()) {
+        session.noteFailure(writer.openStatus());
+        return kSendOpenFailed;
+    }
     bool anyFailed = false;
     for (const hid::Report& frame : frames) {
         const bool failed = writer.write(frame) != 0;
@@ -41,10 +44,16 @@ ExchangeOutcome exchange(BootLoader& session, const hid::Report& request, hid::R
     const std::string path = session.devicePath();
     hid::Device writer(session.backend(), path, hid::Access::write);
     session.writeOpenError = static_cast<std::uint32_t>(writer.openError());
-    if (!writer.isOpen()) return kExchangeWriteOpenFailed;
+    if (!writer.isOpen()) {
+        session.noteFailure(writer.openStatus());
+        return kExchangeWriteOpenFailed;
+    }
     hid::Device reader(session.backend(), path, hid::Access::read);
     session.readOpenError = static_cast<std::uint32_t>(reader.openError());
-    if (!reader.isOpen()) return kExchangeReadOpenFailed;
+    if (!reader.isOpen()) {
+        session.noteFailure(reader.openStatus());
+        return kExchangeReadOpenFailed;
+    }
     if (writer.write(request) != 0) return kExchangeWriteFailed;
     if (readOne(reader, answer, session.transferSettings().answerTimeoutMs) != hid::kReadOk)
         return kExchangeReadFailed;
@@ -56,6 +65,8 @@ WriteStream::WriteStream(BootLoader& session)
       reader_(session.backend(), session.devicePath(), hid::Access::read) {
     session.writeOpenError = static_cast<std::uint32_t>(writer_.openError());
     session.readOpenError = static_cast<std::uint32_t>(reader_.openError());
+    if (!writer_.isOpen() || !reader_.isOpen())
+        session.noteFailure(writer_.isOpen() ? reader_.openStatus() : writer_.openStatus());
 }
 
 bool WriteStream::write(const hid::Report& frame) {
@@ -95,10 +106,16 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
     const std::string path = session.devicePath();
     hid::Device writer(session.backend(), path, hid::Access::write);
     session.writeOpenError = static_cast<std::uint32_t>(writer.openError());
-    if (!writer.isOpen()) return kReadMemoryWriteOpenFailed;
+    if (!writer.isOpen()) {
+        session.noteFailure(writer.openStatus());
+        return kReadMemoryWriteOpenFailed;
+    }
     hid::Device reader(session.backend(), path, hid::Access::read);
     session.readOpenError = static_cast<std::uint32_t>(reader.openError());
-    if (!reader.isOpen()) return kReadMemoryFailed;
+    if (!reader.isOpen()) {
+        session.noteFailure(reader.openStatus());
+        return kReadMemoryFailed;
+    }
 
     MemoryMap& map = session.memoryMap();
     const std::uint8_t packetSize = map.packetDataSize;

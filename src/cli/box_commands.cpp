@@ -78,8 +78,10 @@ int showInfo(const GlobalOptions& options, const std::vector<std::string>& argum
     bootloader::BootLoader session(choice.backend());
     session.selectTarget(target);
     if (!waitForBox(session, options.waitSeconds)) {
-        std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s) within %d s\n", hid::deviceMatchPattern,
-                     options.waitSeconds);
+        const base::Status cause = session.lastFailure();
+        std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s) within %d s%s%s\n",
+                     hid::deviceMatchPattern, options.waitSeconds, session.discoveryResult == 1 ? ": " : "",
+                     session.discoveryResult == 1 ? cause.cause().c_str() : "");
         return 1;
     }
     // The session open keeps no trace of a failed query other than an empty layout.

@@ -91,6 +91,9 @@ public:
         if (!waitForBox(session_, options.waitSeconds)) {
             error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ") within " +
                      std::to_string(options.waitSeconds) + " s";
+            if (const base::Status cause = session_.lastFailure();
+                !cause.ok() && session_.discoveryResult == 1)
+                error_ += ": " + cause.cause();
             return;
         }
         const MemoryMap& map = session_.memoryMap();

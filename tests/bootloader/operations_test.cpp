@@ -143,6 +143,16 @@ TEST_F(Operations, CommandFailuresShowInResultsAndStatusBytes) {
     EXPECT_EQ(session->memoryMap().regionCount, 0);
 }
 
+// An operation of several steps ends with the code of its first failure, never a mix of two codes.
+TEST_F(Operations, ProgrammingEndsWithTheFirstFailure) {
+    session->connect();
+    box->failOpens(hid::Access::write, true);  // erase: 1 (no write handle); programming: 6 (erase write)
+    ASSERT_EQ(session->startOperation(kOpProgram), kStarted);
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(session->lastResult, kCommandNoWriteHandle) << "not 1 | 6 = 7, the code of an unusable layout";
+    EXPECT_EQ(recordedEvents().back().code, kEventEndsFault);
+}
+
 TEST_F(Operations, ResultsAndEndEvents) {
     struct Case {
         int operation;

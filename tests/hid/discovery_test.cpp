@@ -68,6 +68,20 @@ TEST_F(Discovery, MissingSearchFacilitiesAreReportedAndNothingIsFound) {
     EXPECT_EQ(recordedEvents().back().text, "ERROR invoking SetupDiGetDeviceInterfaceDetail function");
 }
 
+// A box that is found but cannot be opened names the path and the system's reason.
+TEST_F(Discovery, AnOpenFailureCarriesItsCause) {
+    EXPECT_EQ(session->connect(), 0);
+    EXPECT_TRUE(session->lastFailure().ok());
+    box->failOpens(hid::Access::write, true);
+    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connected, 0u);
+    EXPECT_EQ(session->lastFailure().cause(), "cannot open sim:box0: Permission denied");
+    box->failOpens(hid::Access::write, false);
+    box->unplug();
+    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->lastFailure().cause(), "no box found (USB Vid_2E4B&Pid_0001)");
+}
+
 // The binding checks the platform once per session; the first facility missing decides the code.
 TEST_F(Discovery, BindingCodes) {
     struct Case {
