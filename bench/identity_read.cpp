@@ -27,11 +27,10 @@ void waitForWorker(bootloader::BootLoader& session) {
 
 int measure(const char* preset) {
     auto box = sim::makePresetBox(preset);
-    hid::setBackend(box);
-    bootloader::BootLoader session;
+    bootloader::BootLoader session(box);
     session.setIdentityKey(arvex::config::kIdentityKey.data(), 16);
     session.connect();
-    const bootloader::MemoryMap& map = bootloader::memoryMap();
+    const bootloader::MemoryMap& map = session.memoryMap();
     if (session.connected == 0 || map.regionCount == 0 || map.packetDataSize == 0) {
         std::fprintf(stderr, "identity_read: the simulated box did not connect\n");
         return 1;

@@ -49,13 +49,13 @@ Outcome program(bootloader::BootLoader& session, const std::vector<std::uint8_t>
     session.connect();
     const std::string text = sim::toIntelHex({{kFlash, bytes}});
     bootloader::StringLineReader reader(text);
-    if (session.connected == 0 || bootloader::loadHexImage(reader) != 0) return outcome;
+    if (session.connected == 0 || bootloader::loadHexImage(session, reader) != 0) return outcome;
     const auto began = Clock::now();
     session.startOperation(bootloader::kOpProgram);
     waitForWorker(session);
     outcome.milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
     const int result = session.lastResult;
-    outcome.counts = bootloader::lastProgramCounts(0);
+    outcome.counts = session.lastProgramCounts(0);
     outcome.ok = result == 0 && session.programStatus == bootloader::kProgramDone;
     return outcome;
 }
@@ -69,8 +69,7 @@ std::shared_ptr<sim::SimBackend> boxWithPackets(std::uint8_t packetSize) {
 
 int measure(std::uint8_t packetSize) {
     auto box = boxWithPackets(packetSize);
-    hid::setBackend(box);
-    bootloader::BootLoader session;
+    bootloader::BootLoader session(box);
     box->setPaced(true);
     box->setEraseMs(0);  // the link is measured, not the flash erase time the paced box adds
 

@@ -25,9 +25,10 @@ double milliseconds(Clock::duration d) {
 }
 
 // One request, then its answer, then the next request.
-bool stopAndWaitRead(std::uint32_t first, std::uint32_t end, std::uint8_t packetSize) {
-    hid::Device writer(hid::devicePathRecord(), hid::Access::write);
-    hid::Device reader(hid::devicePathRecord(), hid::Access::read);
+bool stopAndWaitRead(bootloader::BootLoader& session, std::uint32_t first, std::uint32_t end,
+                     std::uint8_t packetSize) {
+    hid::Device writer(session.backend(), session.devicePath(), hid::Access::write);
+    hid::Device reader(session.backend(), session.devicePath(), hid::Access::read);
     for (std::uint64_t a = first; a < end; a += packetSize) {
         hid::Report request = bootloader::commandFrame(bootloader::kCmdReadMemory, 0);
         bootloader::putAddress(request, static_cast<std::uint32_t>(a));
@@ -47,10 +48,9 @@ std::shared_ptr<sim::SimBackend> boxWithPackets(std::uint8_t packetSize) {
 
 int measure(std::uint8_t packetSize) {
     auto box = boxWithPackets(packetSize);
-    hid::setBackend(box);
-    bootloader::BootLoader session;
+    bootloader::BootLoader session(box);
     session.connect();
-    const bootloader::MemoryMap& map = bootloader::memoryMap();
+    const bootloader::MemoryMap& map = session.memoryMap();
     if (session.connected == 0 || map.regionCount == 0 || map.bytesPerAddress != 1) {
         std::fprintf(stderr, "read_memory: the simulated box did not connect\n");
         return 1;
@@ -72,7 +72,7 @@ int measure(std::uint8_t packetSize) {
         }
         best = std::min(best, milliseconds(Clock::now() - began));
         began = Clock::now();
-        if (!stopAndWaitRead(kInformationArea, end, map.packetDataSize)) {
+        if (!stopAndWaitRead(session, kInformationArea, end, map.packetDataSize)) {
             std::fprintf(stderr, "read_memory: the stop-and-wait read failed\n");
             return 1;
         }

@@ -13,8 +13,8 @@ std::optional<std::string> imageRefusalLine(const bootloader::HexLoadReport& rep
     return std::nullopt;
 }
 
-bootloader::HexLoadReport dryLoad(const std::string& text) {
-    bootloader::MemoryMap scratch = bootloader::memoryMap();
+bootloader::HexLoadReport dryLoad(const bootloader::MemoryMap& map, const std::string& text) {
+    bootloader::MemoryMap scratch = map;
     bootloader::StringLineReader reader(text);
     return bootloader::loadHexRecordsWithReport(reader, scratch, nullptr);
 }

@@ -19,6 +19,6 @@ std::optional<std::string> imageRefusalLine(const bootloader::HexLoadReport& rep
 
 // Loads a copy of the memory map with the text and reports what the load would do; the session's image
 // buffers stay as they are. For checking every image of a container before the first one is started.
-bootloader::HexLoadReport dryLoad(const std::string& text);
+bootloader::HexLoadReport dryLoad(const bootloader::MemoryMap& map, const std::string& text);
 
 }  // namespace app

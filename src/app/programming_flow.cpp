@@ -84,7 +84,8 @@ std::int32_t WindowLogic::programContainer(const std::string& text) {
     // Every image of the container is checked before the first one is started: programming image A and then
     // refusing image B would leave the box half updated.
     for (const auto* image : {&split.imageA, &split.imageB})
-        if (*image && refuseImage(log_, dryLoad(**image), false, true)) return kContainerSplit;
+        if (*image && refuseImage(log_, dryLoad(boot_.memoryMap(), **image), false, true))
+            return kContainerSplit;
     const std::int32_t kind = split.kind();
     pendingImages_ = kind;
     containerKind_ = kind;
@@ -124,7 +125,7 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
             log_.line(1, "Error: Firmware u[]", 0, 0);
             return kImageTargetRefused;
         }
-        loaded = bootloader::loadHexImageWithReport(reader);
+        loaded = bootloader::loadHexImageWithReport(boot_, reader);
     }
     if (refuseImage(log_, loaded, false, true))
         return loaded.code != bootloader::kHexLoaded ? kImageHexFailed : kImageRefused;
@@ -216,7 +217,7 @@ void WindowLogic::Loadfirmware1Click() {
             return;
         }
         boot_.selectTarget(0);
-        loaded = bootloader::loadHexImageWithReport(reader);
+        loaded = bootloader::loadHexImageWithReport(boot_, reader);
     }
     if (refuseImage(log_, loaded, true, false)) return;
     eventsEnabled_ = true;

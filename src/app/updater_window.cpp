@@ -1,13 +1,12 @@
 #include "app/updater_window.h"
 
 #include "bootloader/session.h"
-#include "hid/backend.h"
 
 namespace app {
 
 UpdaterWindow::UpdaterWindow(View& view, UpdaterSetup setup) {
-    if (setup.backend) hid::setBackend(setup.backend);
-    bootLoader_ = std::make_unique<bootloader::BootLoader>();
+    bootLoader_ = std::make_unique<bootloader::BootLoader>(setup.backend);
+    bootLoader_->transferSettings() = setup.transfer;
     logic_ = std::make_unique<WindowLogic>(view, *bootLoader_, setup.settings);
     if (setup.server) logic_->setServerEndpoint(setup.server->host, setup.server->port);
 }

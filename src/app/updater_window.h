@@ -13,6 +13,7 @@
 #include "app/view.h"
 #include "app/window_events.h"
 #include "app/window_logic.h"
+#include "bootloader/settings.h"
 
 namespace hid {
 class Backend;
@@ -29,7 +30,8 @@ struct ServerEndpoint {
 };
 
 struct UpdaterSetup {
-    std::shared_ptr<hid::Backend> backend;  // null: the process's backend (the real HID link by default)
+    std::shared_ptr<hid::Backend> backend;  // null: the machine's real HID link
+    bootloader::TransferSettings transfer;  // the box's time-outs
     std::optional<ServerEndpoint> server;   // none: the configured support host
     LogicSettings settings;
 };

@@ -14,15 +14,17 @@ namespace base {
     return -1;
 }
 
-// The upper-case digit of a value 0..15.
-[[nodiscard]] constexpr char hexDigitChar(unsigned value) {
-    return "0123456789ABCDEF"[value & 0x0Fu];
+enum class HexCase { upper, lower };
+
+// The digit of a value 0..15 (upper case unless asked otherwise).
+[[nodiscard]] constexpr char hexDigitChar(unsigned value, HexCase letters = HexCase::upper) {
+    return (letters == HexCase::upper ? "0123456789ABCDEF" : "0123456789abcdef")[value & 0x0Fu];
 }
 
-// Appends a byte as two upper-case digits.
-inline void appendHexByte(std::string& out, std::uint8_t byte) {
-    out += hexDigitChar(byte >> 4u);
-    out += hexDigitChar(byte);
+// Appends a byte as two digits.
+inline void appendHexByte(std::string& out, std::uint8_t byte, HexCase letters = HexCase::upper) {
+    out += hexDigitChar(byte >> 4u, letters);
+    out += hexDigitChar(byte, letters);
 }
 
 // A byte as two upper-case digits ("3A").

@@ -5,9 +5,7 @@
 
 #include "bootloader/frames.h"
 #include "bootloader/session.h"
-#include "bootloader/tables.h"
 #include "bootloader/transfer.h"
-#include "hid/discovery.h"
 
 namespace bootloader {
 
@@ -27,8 +25,7 @@ std::uint8_t bytesPerAddressOfFamily(std::uint8_t family) {
     }
 }
 
-void readQueryAnswer(const hid::Report& answer) {
-    MemoryMap& map = memoryMap();
+void readQueryAnswer(const hid::Report& answer, MemoryMap& map) {
     map.regionCount = 0;
     for (std::size_t entry = 0; entry < 4; ++entry) {
         const std::size_t at = 4 + 9 * entry;
@@ -61,12 +58,20 @@ std::vector<hid::Report> framesForEachTarget(const BootLoader& session, Command 
 
 int BootLoader::connect() {
     if (isBusy()) return -1;
+    {
+        std::lock_guard lock(failureMutex_);
+        lastFailure_ = {};
+    }
     discoveryResult = findDevice();
+    if (discoveryResult != 1)
+        noteFailure(base::Status::failure(std::string("no box found (USB ") + hid::deviceMatchPattern + ")"));
     if (discoveryResult == 1) {
-        hid::Device writer(hid::devicePathRecord(), hid::Access::write);
-        hid::Device reader(hid::devicePathRecord(), hid::Access::read);
+        const std::string path = devicePath();
+        hid::Device writer(backend(), path, hid::Access::write);
+        hid::Device reader(backend(), path, hid::Access::read);
         writeOpenError = static_cast<std::uint32_t>(writer.openError());
         readOpenError = static_cast<std::uint32_t>(reader.openError());
+        noteFailure(writer.isOpen() ? reader.openStatus() : writer.openStatus());
         if (writer.isOpen() && reader.isOpen()) {
             connected = 1;
             queryStatus = kQueryCleared;
@@ -140,7 +145,7 @@ int BootLoader::queryDevice() {
             break;
         case kExchangeDone:
             progress = 90;
-            readQueryAnswer(answer);
+            readQueryAnswer(answer, memoryMap());
             queryStatus = kQueryAnswered;
             break;
     }

@@ -10,7 +10,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "bootloader/tables.h"
+#include "base/hex.h"
+#include "bootloader/session.h"
 
 namespace bootloader {
 namespace {
@@ -18,13 +19,6 @@ namespace {
 constexpr int kTypeData = 0;
 constexpr int kTypeEndOfFile = 1;
 constexpr int kTypeExtendedLinearAddress = 4;
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 // The record after its ':'. Fields are taken by character position; characters that are not hex digits
 // are skipped and positions past the end of the line read as nothing, so a short or noisy line yields 0s.
@@ -37,7 +31,7 @@ public:
         std::uint32_t value = 0;
         const std::size_t last = std::min(text_.size(), first + width);
         for (std::size_t i = first; i < last; ++i)
-            if (int digit = hexDigit(text_[i]); digit >= 0)
+            if (const int digit = base::hexDigitValue(text_[i]); digit >= 0)
                 value = value * 16 + static_cast<std::uint32_t>(digit);
         return value;
     }
@@ -49,11 +43,13 @@ public:
     std::uint8_t data(unsigned k) const { return bytePair(4 + k); }
     std::uint8_t checksum() const { return bytePair(4 + count()); }
 
-    bool checksumMatches() const {
+    // The checksum the record's other bytes call for.
+    std::uint8_t expectedChecksum() const {
         unsigned sum = 0;
         for (unsigned i = 0; i < count() + 4; ++i) sum += bytePair(i);
-        return static_cast<std::uint8_t>(0x100 - (sum & 0xFF)) == checksum();
+        return static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
     }
+    bool checksumMatches() const { return expectedChecksum() == checksum(); }
 
 private:
     std::string_view text_;
@@ -132,14 +128,12 @@ HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const
         const Record record(line.substr(1));
         if (!record.checksumMatches()) {
             report(diagnostic, 1, "Error de checksum en el fichero .hex");
-            unsigned sum = 0;
-            for (unsigned i = 0; i < record.count() + 4; ++i) sum += record.bytePair(i);
             result.code = kHexBadChecksum;
             if (result.lineCut) return result;  // the cut explains the bad checksum
             result.line = number;
-            std::snprintf(text, sizeof text, "line %zu: checksum %02X, expected %02X", number,
-                          record.checksum(), static_cast<unsigned>((0x100 - (sum & 0xFF)) & 0xFF));
-            result.cause = text;
+            result.cause = "line " + std::to_string(number) + ": checksum " +
+                           base::hexByte(record.checksum()) + ", expected " +
+                           base::hexByte(record.expectedChecksum());
             return result;
         }
         if (result.lineCut) return result;  // a cut record that still passed its checksum is not trusted
@@ -152,7 +146,7 @@ HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const
                 result.endOfFileSeen = true;
                 break;
             case kTypeExtendedLinearAddress:
-                extendedLinearAddress = record.field(8, 2 * record.count());
+                extendedLinearAddress = record.field(8, std::size_t{2} * record.count());
                 break;
             default:
                 break;
@@ -166,8 +160,8 @@ int loadHexRecords(LineReader& reader, MemoryMap& map, const HexDiagnostic& diag
     return loadHexRecordsWithReport(reader, map, diagnostic).code;
 }
 
-HexLoadReport loadHexImageWithReport(LineReader& reader) {
-    SessionTables& shared = tables();
+HexLoadReport loadHexImageWithReport(BootLoader& session, LineReader& reader) {
+    SessionTables& shared = session.tables();
     return loadHexRecordsWithReport(reader, shared.map, shared.diagnosticHook);
 }
 
@@ -186,8 +180,8 @@ std::optional<std::string> imageFileRefusal(const std::string& path) {
     return std::nullopt;
 }
 
-int loadHexImage(LineReader& reader) {
-    SessionTables& shared = tables();
+int loadHexImage(BootLoader& session, LineReader& reader) {
+    SessionTables& shared = session.tables();
     return loadHexRecords(reader, shared.map, shared.diagnosticHook);
 }
 

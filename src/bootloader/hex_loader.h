@@ -11,6 +11,8 @@
 
 namespace bootloader {
 
+class BootLoader;
+
 enum HexLoadResult : int {
     kHexLoaded = 0,
     kHexNoLeadingColon = 16,  // a line does not start with ':'
@@ -40,7 +42,7 @@ struct HexLoadReport {
 // loadHexRecords with its report. After an empty line it looks at the rest of the text (without loading
 // it) to tell whether records were left behind.
 HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const HexDiagnostic& diagnostic);
-HexLoadReport loadHexImageWithReport(LineReader& reader);
+HexLoadReport loadHexImageWithReport(BootLoader& session, LineReader& reader);
 
 // Whether a loaded image may be programmed: nothing wrong in the report, some byte placed in a region, and
 // for a local file an end-of-file record. nullopt: yes; else the reason as a sentence.
@@ -49,8 +51,8 @@ std::optional<std::string> imageRefusal(const HexLoadReport& report, bool localF
 // A sentence when path is not a regular file that can be read; nullopt when it is.
 std::optional<std::string> imageFileRefusal(const std::string& path);
 
-// The session's loader: into the process's memory map, messages through the session's diagnostic hook.
-// Callers load only while no operation runs.
-int loadHexImage(LineReader& reader);
+// The session's loader: into its memory map, messages through its diagnostic hook. Callers load only while
+// no operation runs.
+int loadHexImage(BootLoader& session, LineReader& reader);
 
 }  // namespace bootloader

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "bootloader/long_operations.h"
-#include "bootloader/tables.h"
 #include "bootloader/transfer.h"
 
 namespace bootloader {
@@ -32,7 +31,7 @@ void applyIdentityBlock(std::uint32_t address, const IdentityBlock& plain, Ident
 
 int readDeviceInformation(BootLoader& session) {
     const int target = session.target == 1 ? 1 : 0;
-    SessionTables& shared = tables();
+    SessionTables& shared = session.tables();
     const MemoryMap& map = shared.map;
 
     // Every region holding the information area is read from its first block to the region's end.

@@ -17,7 +17,8 @@ std::string_view StringLineReader::nextLine() {
     return line;
 }
 
-FileLineReader::FileLineReader(const std::string& path) : file_(path, std::ios::binary), chunk_(64 * 1024) {}
+FileLineReader::FileLineReader(const std::string& path)
+    : file_(path, std::ios::binary), chunk_(std::size_t{64} * 1024) {}
 
 bool FileLineReader::fill() {
     if (!file_.is_open() || !file_) return false;

@@ -30,6 +30,12 @@ bool runsForBothTargets(int operation) {
     }
 }
 
+// The outcome of an operation made of several steps: the first failure, so that a code never reads as
+// another step's (erase's 1 OR'd with programming's 6 would read as 7, "layout unusable").
+int firstFailure(int soFar, int next) {
+    return soFar != 0 ? soFar : next;
+}
+
 }  // namespace
 
 int BootLoader::performOperation(int operation) {
@@ -43,7 +49,7 @@ int BootLoader::performOperation(int operation) {
                 case kOpProgram: {
                     // Two statements: the erase must reach the box before programming starts.
                     const int erased = eraseDevice();
-                    return erased | programDevice(*this);
+                    return firstFailure(erased, programDevice(*this));
                 }
                 case kOpReserved9:
                 case kOpReserved12:
@@ -57,11 +63,12 @@ int BootLoader::performOperation(int operation) {
             target = 0;
             result = step();
             target = 1;
-            result |= step();
+            result = firstFailure(result, step());
         } else {
             result = step();
         }
-        if (operation == kOpProgram && (options & kOptionFinishCommand) != 0) result |= sendCommand06();
+        if (operation == kOpProgram && (options & kOptionFinishCommand) != 0)
+            result = firstFailure(result, sendCommand06());
         return result;
     }
     switch (operation) {

@@ -1,12 +1,9 @@
 #include "bootloader/programming.h"
 
 #include <array>
-#include <mutex>
 
 #include "bootloader/frames.h"
 #include "bootloader/long_operations.h"
-#include "bootloader/settings.h"
-#include "bootloader/tables.h"
 #include "bootloader/transfer.h"
 
 namespace bootloader {
@@ -19,21 +16,6 @@ enum ProgramResult : int {
     kEraseWriteFailed = 6,
 };
 
-struct ProgrammingState {
-    std::mutex mutex;
-    std::array<PacketCounts, 2> counts;
-};
-
-ProgrammingState& state() {
-    static ProgrammingState instance;
-    return instance;
-}
-
-void storeCounts(int target, const PacketCounts& counts) {
-    std::lock_guard lock(state().mutex);
-    state().counts[target == 1 ? 1 : 0] = counts;
-}
-
 int fail(BootLoader& session, std::uint8_t status, int result) {
     session.programStatus = status;
     return result;
@@ -41,20 +23,10 @@ int fail(BootLoader& session, std::uint8_t status, int result) {
 
 }  // namespace
 
-PacketCounts lastProgramCounts(int target) {
-    std::lock_guard lock(state().mutex);
-    return state().counts[target == 1 ? 1 : 0];
-}
-
-void resetProgramCounts() {
-    std::lock_guard lock(state().mutex);
-    state().counts = {};
-}
-
 int programDevice(BootLoader& session) {
     const std::int32_t target = session.target;
-    const MemoryMap& map = memoryMap();
-    storeCounts(target, {});
+    const MemoryMap& map = session.memoryMap();
+    session.storeProgramCounts(target, {});
     WriteStream stream(session);  // a failed open shows up as a failed first write
     session.programStatus = kProgramErasing;
     session.progress = 0;
@@ -68,7 +40,7 @@ int programDevice(BootLoader& session) {
     session.progress = 50;
     // The box answers the query once its erase has finished; the data must not come sooner.
     hid::Report answer{};
-    if (!stream.readAnswer(answer, transferSettings().eraseAnswerTimeoutMs))
+    if (!stream.readAnswer(answer, session.transferSettings().eraseAnswerTimeoutMs))
         return fail(session, kProgramEraseAnswerFailed, kEraseAnswerReadFailed);
     session.programStatus = kProgramWriting;
 
@@ -77,7 +49,7 @@ int programDevice(BootLoader& session) {
     writer.progress = [&session](int percent) { session.progress = static_cast<std::uint8_t>(percent); };
     PacketCounts counts;
     const int result = writeProgramPackets(map, target, session.options, writer, &counts);
-    storeCounts(target, counts);
+    session.storeProgramCounts(target, counts);
     if (result != kPacketsWritten) return fail(session, kProgramWriteFailed, result);
     session.progress = 100;
     session.programStatus = kProgramDone;

@@ -1,11 +1,5 @@
-// Programming: what the last run of programDevice() wrote and skipped, per target, for progress reports.
+// Programming: what programDevice() writes and skips is kept per target in the session
+// (BootLoader::lastProgramCounts).
 #pragma once
 
 #include "bootloader/packet_writer.h"
-
-namespace bootloader {
-
-PacketCounts lastProgramCounts(int target);
-void resetProgramCounts();
-
-}  // namespace bootloader

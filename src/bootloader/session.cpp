@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
-#include "bootloader/tables.h"
-#include "hid/discovery.h"
-
 namespace bootloader {
 
 namespace {
-
-// How deep the calling thread is in event callbacks. The busy check is waived only for the thread that
-// runs the callback; every other thread still sees the worker as busy.
-thread_local int callbackDepth = 0;
 
 void setKey(std::array<std::uint8_t, 16>& key, const std::uint8_t* data, std::size_t length) {
     key.fill(0);
@@ -20,7 +13,9 @@ void setKey(std::array<std::uint8_t, 16>& key, const std::uint8_t* data, std::si
 
 }  // namespace
 
-BootLoader::BootLoader(EventCallback eventCallback) {
+BootLoader::BootLoader(std::shared_ptr<hid::Backend> backend, EventCallback eventCallback,
+                       std::string devicePath)
+    : discovery_(std::move(backend), std::move(devicePath)) {
     initialise();
     setEventCallback(std::move(eventCallback));
 }
@@ -55,7 +50,7 @@ int BootLoader::initialise() {
         callback_ = nullptr;
         event_ = Event{};
     }
-    if (!hid::discovery().systemLibrariesBound) bindSystemLibraries();
+    if (!discovery_.state().systemLibrariesBound) bindSystemLibraries();
     progress = 0;
     programStatus = kProgramIdle;
     options = kOptionWorkerThread;
@@ -81,7 +76,9 @@ int BootLoader::setSecondaryKey(const std::uint8_t* data, std::size_t length) {
 }
 
 bool BootLoader::inCallbackHere() const {
-    return callbackDepth > 0;
+    std::lock_guard lock(callbackThreadsMutex_);
+    return std::find(callbackThreads_.begin(), callbackThreads_.end(), std::this_thread::get_id()) !=
+           callbackThreads_.end();
 }
 
 bool BootLoader::isBusy() {
@@ -125,7 +122,7 @@ int BootLoader::clearIdentity() {
     if (isBusy()) return kAccessBusy;
     connected = 0;
     disconnect();
-    for (IdentityScratch& scratch : tables().scratch) {
+    for (IdentityScratch& scratch : tables_.scratch) {
         scratch.reference.fill(0);
         scratch.serial = 0;
         scratch.reseller.fill(0);
@@ -155,9 +152,16 @@ void BootLoader::postEvent(std::int32_t kind, std::int32_t code, std::int32_t op
     }
     const std::uint8_t savedFlag = inCallback;
     inCallback = 1;
-    ++callbackDepth;
+    const std::thread::id here = std::this_thread::get_id();
+    {
+        std::lock_guard lock(callbackThreadsMutex_);
+        callbackThreads_.push_back(here);
+    }
     callback(kind, code, operation, text, extra);
-    --callbackDepth;
+    {
+        std::lock_guard lock(callbackThreadsMutex_);
+        callbackThreads_.erase(std::find(callbackThreads_.begin(), callbackThreads_.end(), here));
+    }
     inCallback = savedFlag;
 }
 
@@ -167,13 +171,51 @@ Event BootLoader::lastEvent() const {
 }
 
 std::uint8_t BootLoader::findDevice() {
-    return hid::findDevice(
+    return discovery_.findDevice(
         [this](const std::string& text) { postEvent(kEventError, kEventMissingEntryPoint, 0, text, 0); });
 }
 
 bool BootLoader::isDevicePresent() {
     if (isWorkerRunning()) return true;
-    return hid::canOpenDevicePath();
+    return discovery_.canOpenDevicePath();
+}
+
+void BootLoader::diagnostic(int level, const std::string& text) const {
+    if (tables_.diagnosticHook) tables_.diagnosticHook(level, text);
+}
+
+std::uint8_t BootLoader::bindSystemLibraries() {
+    tables_.scratch = {};
+    const std::uint8_t code = discovery_.bindFacilities();
+    if (code != 0) return code;
+    discovery_.forgetDevicePath();
+    tables_.map = MemoryMap{};
+    return 0;
+}
+
+void BootLoader::disconnect() {
+    releaseImages();
+    discovery_.forgetDevicePath();
+}
+
+base::Status BootLoader::lastFailure() const {
+    std::lock_guard lock(failureMutex_);
+    return lastFailure_;
+}
+
+void BootLoader::noteFailure(const base::Status& failure) {
+    std::lock_guard lock(failureMutex_);
+    if (lastFailure_.ok()) lastFailure_ = failure;
+}
+
+PacketCounts BootLoader::lastProgramCounts(int target) const {
+    std::lock_guard lock(countsMutex_);
+    return programCounts_[target == 1 ? 1 : 0];
+}
+
+void BootLoader::storeProgramCounts(int target, const PacketCounts& counts) {
+    std::lock_guard lock(countsMutex_);
+    programCounts_[target == 1 ? 1 : 0] = counts;
 }
 
 }  // namespace bootloader

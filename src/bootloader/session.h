@@ -1,14 +1,24 @@
-// The device session: what the updater knows about the connected box and the settings of the next
-// operation. One per process; the window reads and writes it through the accessors and startOperation.
+// The device session: everything the updater knows about one box (its fields, memory map and image
+// buffers, identity scratch, transfer settings, the device path and the HID backend it talks through) and
+// the settings of the next operation. One per box; several live side by side, each with its own worker.
+// The window reads and writes it through the accessors and startOperation.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "base/result.h"
+#include "bootloader/packet_writer.h"
+#include "bootloader/settings.h"
+#include "bootloader/tables.h"
+#include "hid/discovery.h"
 
 namespace bootloader {
 
@@ -113,7 +123,10 @@ enum CommandResult : int {
 
 class BootLoader {
 public:
-    explicit BootLoader(EventCallback eventCallback = {});
+    // Talks to the box through backend (null: the machine's real HID link). With a devicePath only the
+    // interface of that path counts as the box; without, the first matching interface.
+    explicit BootLoader(std::shared_ptr<hid::Backend> backend, EventCallback eventCallback = {},
+                        std::string devicePath = {});
     ~BootLoader();  // waits for a running worker
     BootLoader(const BootLoader&) = delete;
     BootLoader& operator=(const BootLoader&) = delete;
@@ -144,6 +157,38 @@ public:
     int startOperation(int operation);
     bool isWorkerRunning();
     int openSession();
+
+    // What the session holds of its box. The worker writes these while an operation runs; read and change
+    // them only between operations.
+    [[nodiscard]] SessionTables& tables() { return tables_; }
+    [[nodiscard]] MemoryMap& memoryMap() { return tables_.map; }
+    [[nodiscard]] const MemoryMap& memoryMap() const { return tables_.map; }
+    [[nodiscard]] TransferSettings& transferSettings() { return transfer_; }
+    [[nodiscard]] const TransferSettings& transferSettings() const { return transfer_; }
+    void setDiagnosticHook(DiagnosticHook hook) { tables_.diagnosticHook = std::move(hook); }
+    // Writes through the diagnostic hook when one is installed.
+    void diagnostic(int level, const std::string& text) const;
+
+    // The HID side: the backend, the binding and the device path found by the last search.
+    [[nodiscard]] hid::Discovery& discovery() { return discovery_; }
+    [[nodiscard]] const hid::Discovery& discovery() const { return discovery_; }
+    [[nodiscard]] hid::Backend& backend() const { return discovery_.backend(); }
+    [[nodiscard]] std::string devicePath() const { return discovery_.devicePath(); }
+    // Binds the platform's device services (see hid::Discovery::bindFacilities) and resets the tables;
+    // the constructor does it once.
+    std::uint8_t bindSystemLibraries();
+    // Releases the image buffers and forgets the device path.
+    void disconnect();
+    void releaseImages() { bootloader::releaseImages(tables_.map); }
+
+    // The first failure to reach the box since the last connect: "cannot open /dev/hidraw3: Permission
+    // denied"; success when the connect and every open since succeeded. For the debug log and arvex-cli.
+    [[nodiscard]] base::Status lastFailure() const;
+    void noteFailure(const base::Status& failure);  // kept only when none is noted yet
+
+    // What the last programming of a target wrote and skipped.
+    [[nodiscard]] PacketCounts lastProgramCounts(int target) const;
+    void storeProgramCounts(int target, const PacketCounts& counts);
 
     // The single commands (results and status bytes as the operations report them)
     int queryDevice();
@@ -182,9 +227,23 @@ private:
     bool inCallbackHere() const;
     int performOperation(int operation);
 
+    hid::Discovery discovery_;
+    SessionTables tables_;
+    TransferSettings transfer_;
+    mutable std::mutex failureMutex_;
+    base::Status lastFailure_;
+    mutable std::mutex countsMutex_;
+    std::array<PacketCounts, 2> programCounts_{};
+
     EventCallback callback_;
     mutable std::mutex eventMutex_;
     Event event_;
+
+    // The threads inside this session's event callback, once per nesting level. The busy check is waived
+    // only for them; every other thread, and this session's callback thread towards another session,
+    // still sees the worker as busy.
+    mutable std::mutex callbackThreadsMutex_;
+    std::vector<std::thread::id> callbackThreads_;
 
     std::mutex workerMutex_;
     std::thread worker_;

@@ -1,4 +1,4 @@
-// Time-outs of the report transfer; tests shorten them.
+// Time-outs of the report transfer, one set per session; tests shorten them.
 #pragma once
 
 namespace bootloader {
@@ -10,8 +10,5 @@ struct TransferSettings {
     // is erased, which takes seconds on a full-size part.
     int eraseAnswerTimeoutMs = 30000;
 };
-
-TransferSettings& transferSettings();
-void resetTransferSettings();
 
 }  // namespace bootloader

@@ -1,5 +1,6 @@
-// Process-wide tables of the session: the memory map with its image buffers, the identity scratch and
-// the diagnostic hook. They exist once per process, like the session itself.
+// What one session knows of its box besides its status fields: the memory map with its image buffers,
+// the identity scratch and the diagnostic hook. Each BootLoader owns one; the worker writes them while an
+// operation runs, other threads touch them only between operations.
 #pragma once
 
 #include <array>
@@ -27,23 +28,8 @@ struct SessionTables {
     DiagnosticHook diagnosticHook;  // the application installs none
 };
 
-SessionTables& tables();
-inline MemoryMap& memoryMap() {
-    return tables().map;
-}
-
-// Writes through the diagnostic hook when one is installed.
-void diagnostic(int level, const std::string& text);
-
-// For tests: the tables and the device binding as at process start.
-void resetProcessState();
-
-// Binds the platform's device services once per process (see hid::bindFacilities) and resets the tables.
-std::uint8_t bindSystemLibraries();
-
-// Releases the image buffers and forgets the device path.
-void disconnect();
-void releaseImages();
+// Frees the image buffers of the map.
+void releaseImages(MemoryMap& map);
 
 // Regions whose image would exceed this many bytes are refused: the box's sizes are not trusted.
 inline constexpr std::uint64_t kMaxImageBytes = 64ull * 1024 * 1024;

@@ -5,9 +5,6 @@
 
 #include "bootloader/frames.h"
 #include "bootloader/read_answer.h"
-#include "bootloader/settings.h"
-#include "bootloader/tables.h"
-#include "hid/discovery.h"
 
 namespace bootloader {
 
@@ -24,9 +21,12 @@ hid::ReadStatus readOne(hid::Device& reader, hid::Report& answer, int timeoutMs)
 
 SendOutcome sendCommand(BootLoader& session, std::span<const hid::Report> frames, bool* lastWriteFailed) {
     if (lastWriteFailed != nullptr) *lastWriteFailed = false;
-    hid::Device writer(hid::devicePathRecord(), hid::Access::write);
+    hid::Device writer(session.backend(), session.devicePath(), hid::Access::write);
     session.writeOpenError = static_cast<std::uint32_t>(writer.openError());
-    if (!writer.isOpen()) return kSendOpenFailed;
+    if (!writer.isOpen()) {
+        session.noteFailure(writer.openStatus());
+        return kSendOpenFailed;
+    }
     bool anyFailed = false;
     for (const hid::Report& frame : frames) {
         const bool failed = writer.write(frame) != 0;
@@ -41,23 +41,32 @@ SendOutcome sendCommand(BootLoader& session, const hid::Report& frame) {
 }
 
 ExchangeOutcome exchange(BootLoader& session, const hid::Report& request, hid::Report& answer) {
-    hid::Device writer(hid::devicePathRecord(), hid::Access::write);
+    const std::string path = session.devicePath();
+    hid::Device writer(session.backend(), path, hid::Access::write);
     session.writeOpenError = static_cast<std::uint32_t>(writer.openError());
-    if (!writer.isOpen()) return kExchangeWriteOpenFailed;
-    hid::Device reader(hid::devicePathRecord(), hid::Access::read);
+    if (!writer.isOpen()) {
+        session.noteFailure(writer.openStatus());
+        return kExchangeWriteOpenFailed;
+    }
+    hid::Device reader(session.backend(), path, hid::Access::read);
     session.readOpenError = static_cast<std::uint32_t>(reader.openError());
-    if (!reader.isOpen()) return kExchangeReadOpenFailed;
+    if (!reader.isOpen()) {
+        session.noteFailure(reader.openStatus());
+        return kExchangeReadOpenFailed;
+    }
     if (writer.write(request) != 0) return kExchangeWriteFailed;
-    if (readOne(reader, answer, transferSettings().answerTimeoutMs) != hid::kReadOk)
+    if (readOne(reader, answer, session.transferSettings().answerTimeoutMs) != hid::kReadOk)
         return kExchangeReadFailed;
     return kExchangeDone;
 }
 
 WriteStream::WriteStream(BootLoader& session)
-    : writer_(hid::devicePathRecord(), hid::Access::write),
-      reader_(hid::devicePathRecord(), hid::Access::read) {
+    : writer_(session.backend(), session.devicePath(), hid::Access::write),
+      reader_(session.backend(), session.devicePath(), hid::Access::read) {
     session.writeOpenError = static_cast<std::uint32_t>(writer_.openError());
     session.readOpenError = static_cast<std::uint32_t>(reader_.openError());
+    if (!writer_.isOpen() || !reader_.isOpen())
+        session.noteFailure(writer_.isOpen() ? reader_.openStatus() : writer_.openStatus());
 }
 
 bool WriteStream::write(const hid::Report& frame) {
@@ -77,14 +86,13 @@ std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end, std::uin
     return static_cast<std::uint8_t>(count);
 }
 
-bool placeAnswer(std::size_t region, const hid::Report& answer) {
-    const MemoryMap& map = memoryMap();
+bool placeAnswer(MemoryMap& map, std::size_t region, const hid::Report& answer) {
     if (region >= map.regionCount) return false;
     const std::optional<ReadAnswer> decoded = decodeReadAnswer(answer, map.packetDataSize);
     if (!decoded) return false;
     const Region& where = map.regions[region];
     if (decoded->address < where.start) return false;
-    std::vector<std::uint8_t>& image = memoryMap().images[region];
+    std::vector<std::uint8_t>& image = map.images[region];
     const std::uint64_t offset =
         static_cast<std::uint64_t>(decoded->address - where.start) * map.bytesPerAddress;
     if (offset + decoded->data.size() > image.size()) return false;
@@ -95,21 +103,28 @@ bool placeAnswer(std::size_t region, const hid::Report& answer) {
 
 ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> regions,
                              std::uint32_t firstAddress, const ReplyConsumer& consumeReply) {
-    hid::Device writer(hid::devicePathRecord(), hid::Access::write);
+    const std::string path = session.devicePath();
+    hid::Device writer(session.backend(), path, hid::Access::write);
     session.writeOpenError = static_cast<std::uint32_t>(writer.openError());
-    if (!writer.isOpen()) return kReadMemoryWriteOpenFailed;
-    hid::Device reader(hid::devicePathRecord(), hid::Access::read);
+    if (!writer.isOpen()) {
+        session.noteFailure(writer.openStatus());
+        return kReadMemoryWriteOpenFailed;
+    }
+    hid::Device reader(session.backend(), path, hid::Access::read);
     session.readOpenError = static_cast<std::uint32_t>(reader.openError());
-    if (!reader.isOpen()) return kReadMemoryFailed;
+    if (!reader.isOpen()) {
+        session.noteFailure(reader.openStatus());
+        return kReadMemoryFailed;
+    }
 
-    const MemoryMap& map = memoryMap();
+    MemoryMap& map = session.memoryMap();
     const std::uint8_t packetSize = map.packetDataSize;
     const std::uint8_t perUnit = map.bytesPerAddress;
     // A geometry that cannot advance or does not fit a frame would never end or overrun the frame.
     if (packetSize == 0 || perUnit == 0 || packetSize / perUnit == 0 || packetSize > kMaxFrameData)
         return kReadMemoryFailed;
     const std::uint64_t step = packetSize / perUnit;
-    const auto window = std::chrono::milliseconds(std::max(transferSettings().inactivityWindowMs, 1));
+    const auto window = std::chrono::milliseconds(std::max(session.transferSettings().inactivityWindowMs, 1));
 
     auto reference = Clock::now();
     bool strike = false;
@@ -158,7 +173,7 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
             --inFlight;
             // A count beyond the frame is a lying answer: neither its data nor the answer are used.
             if (answer[6] > kMaxFrameData) continue;
-            placeAnswer(index, answer);
+            placeAnswer(map, index, answer);
             if (consumeReply) consumeReply(answer);
         }
     }

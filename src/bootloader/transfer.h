@@ -65,6 +65,6 @@ std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end, std::uin
 // Copies an answer's data (placed as decodeReadAnswer says for the map's packet size) into the region's
 // image when they fit it; false when ignored (count 0 or above 58, address before the region or data
 // beyond its image).
-bool placeAnswer(std::size_t region, const hid::Report& answer);
+bool placeAnswer(MemoryMap& map, std::size_t region, const hid::Report& answer);
 
 }  // namespace bootloader

@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "hid/backend.h"
-#include "hid/hidapi_backend.h"
 #include "hid/tracing_backend.h"
 #include "sim/box/presets.h"
 
@@ -27,7 +26,7 @@ bool simulatedStateSaveFailed() {
 BackendChoice::BackendChoice(const GlobalOptions& options) {
     std::shared_ptr<hid::Backend> chosen;
     if (!options.simulate) {
-        chosen = std::make_shared<hid::HidapiBackend>();
+        chosen = hid::makePlatformBackend();
     } else {
         box_ = sim::makePresetBox(options.simulatePreset);
         if (!box_) {
@@ -58,7 +57,7 @@ BackendChoice::BackendChoice(const GlobalOptions& options) {
         }
         chosen = tracing;
     }
-    hid::setBackend(chosen);
+    backend_ = std::move(chosen);
     // An interrupted run keeps what the box holds at that moment; the save replaces the file whole.
     if (!statePath_.empty())
         saveOnInterrupt_ = std::make_unique<CleanupRegistration>([this] { saveState(); });

@@ -10,11 +10,11 @@
 
 namespace cli {
 
-// With --simulate: a simulated box of the chosen preset becomes the process's backend, its memory loaded
+// With --simulate: a simulated box of the chosen preset is the backend, its memory loaded
 // from --sim-state (when that file exists). Without: the real hidapi backend. With --trace (or its older
 // name --sim-trace) every report to and from either backend is appended to the trace file. The simulated
 // memory is saved back to --sim-state when the choice goes out of scope, and also when the run is
-// interrupted (SIGINT, SIGTERM). Make the choice before the session: the session binds the backend it finds.
+// interrupted (SIGINT, SIGTERM). Make the choice before the session and hand the session its backend().
 class BackendChoice {
 public:
     explicit BackendChoice(const GlobalOptions& options);
@@ -24,12 +24,15 @@ public:
 
     bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; }  // a message for stderr when not ok
+    // What the sessions talk through (null when not ok).
+    const std::shared_ptr<hid::Backend>& backend() const { return backend_; }
     // The simulated box, or null with the real backend.
     const std::shared_ptr<sim::SimBackend>& simulatedBox() const { return box_; }
 
 private:
     void saveState() const;
 
+    std::shared_ptr<hid::Backend> backend_;
     std::shared_ptr<sim::SimBackend> box_;
     std::string statePath_;
     std::string error_;

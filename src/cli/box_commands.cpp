@@ -37,7 +37,7 @@ int listDevices(const GlobalOptions& options, const std::vector<std::string>& ar
         return 2;
     }
     int found = 0;
-    for (const hid::DeviceInterface& device : hid::backend().enumerate()) {
+    for (const hid::DeviceInterface& device : choice.backend()->enumerate()) {
         if (!hid::matchesBox(device.hardwareId)) continue;
         std::printf("%s  %s\n", device.path.c_str(), device.hardwareId.c_str());
         ++found;
@@ -49,8 +49,7 @@ int listDevices(const GlobalOptions& options, const std::vector<std::string>& ar
     return 0;
 }
 
-void printLayout(int target) {
-    const bootloader::MemoryMap& map = bootloader::memoryMap();
+void printLayout(const bootloader::MemoryMap& map, int target) {
     std::printf("target %d\n", target);
     std::printf("  packet data size:  %u bytes\n", static_cast<unsigned>(map.packetDataSize));
     std::printf("  family:            %u\n", static_cast<unsigned>(map.family));
@@ -76,22 +75,24 @@ int showInfo(const GlobalOptions& options, const std::vector<std::string>& argum
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
         return 2;
     }
-    bootloader::BootLoader session;
+    bootloader::BootLoader session(choice.backend());
     session.selectTarget(target);
     if (!waitForBox(session, options.waitSeconds)) {
-        std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s) within %d s\n", hid::deviceMatchPattern,
-                     options.waitSeconds);
+        const base::Status cause = session.lastFailure();
+        std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s) within %d s%s%s\n",
+                     hid::deviceMatchPattern, options.waitSeconds, session.discoveryResult == 1 ? ": " : "",
+                     session.discoveryResult == 1 ? cause.cause().c_str() : "");
         return 1;
     }
     // The session open keeps no trace of a failed query other than an empty layout.
-    const bootloader::MemoryMap& map = bootloader::memoryMap();
+    const bootloader::MemoryMap& map = session.memoryMap();
     if (map.packetDataSize == 0 && map.regionCount == 0) {
         std::fprintf(stderr, "arvex-cli: the box at %s did not answer the query\n",
-                     hid::devicePathRecord().c_str());
+                     session.devicePath().c_str());
         return 1;
     }
-    std::printf("box: %s\n", hid::devicePathRecord().c_str());
-    printLayout(target);
+    std::printf("box: %s\n", session.devicePath().c_str());
+    printLayout(map, target);
     return 0;
 }
 

@@ -76,7 +76,8 @@ int usage(const char* line) {
 // A connected session on the chosen backend, addressing one target (or both with dual).
 class BoxSession {
 public:
-    BoxSession(const GlobalOptions& options, int target, bool dual) : choice_(options) {
+    BoxSession(const GlobalOptions& options, int target, bool dual)
+        : choice_(options), session_(choice_.backend()) {
         if (!choice_.ok()) {
             error_ = choice_.error();
             exitCode_ = 2;
@@ -90,9 +91,12 @@ public:
         if (!waitForBox(session_, options.waitSeconds)) {
             error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ") within " +
                      std::to_string(options.waitSeconds) + " s";
+            if (const base::Status cause = session_.lastFailure();
+                !cause.ok() && session_.discoveryResult == 1)
+                error_ += ": " + cause.cause();
             return;
         }
-        const MemoryMap& map = memoryMap();
+        const MemoryMap& map = session_.memoryMap();
         if (map.packetDataSize == 0 && map.regionCount == 0) error_ = "the box did not answer the query";
     }
 
@@ -245,11 +249,11 @@ int flash(const GlobalOptions& options, const std::vector<std::string>& argument
     BoxSession box(options, parsed.target, false);
     if (!box.ok()) return box.fail();
 
-    tables().diagnosticHook = [](int level, const std::string& text) {
+    box.session().setDiagnosticHook([](int level, const std::string& text) {
         if (level == 1) std::fprintf(stderr, "%s\n", text.c_str());
-    };
-    const HexLoadReport loaded = loadHexImageWithReport(reader);
-    tables().diagnosticHook = nullptr;
+    });
+    const HexLoadReport loaded = loadHexImageWithReport(box.session(), reader);
+    box.session().setDiagnosticHook(nullptr);
     // Everything is checked before the box is erased.
     if (loaded.lineCut) return fail(file + ": " + loaded.cause + "; the box was not touched");
     if (loaded.code == kHexNoLeadingColon)
@@ -259,10 +263,10 @@ int flash(const GlobalOptions& options, const std::vector<std::string>& argument
                     ": a record's checksum does not match; the box was not touched");
     if (const auto refusal = imageRefusal(loaded, true))
         return fail(file + ": " + *refusal + "; the box was not touched");
-    const MemoryMap image = memoryMap();
+    const MemoryMap image = box.session().memoryMap();
 
     const int result = box.run(kOpProgram, "Programming");
-    const PacketCounts counts = lastProgramCounts(parsed.target);
+    const PacketCounts counts = box.session().lastProgramCounts(parsed.target);
     std::printf("target %d: %d packets written, %d blank packets skipped, %d program-complete frames\n",
                 parsed.target, counts.dataFrames, counts.skippedPackets, counts.completeFrames);
     if (result != 0 || box.session().programStatus != kProgramDone)
@@ -278,7 +282,7 @@ int read(const GlobalOptions& options, const std::vector<std::string>& arguments
     if (!parsed.error.empty() || !parsed.words.empty() || parsed.output.empty()) return usage(line);
     BoxSession box(options, parsed.target, false);
     if (!box.ok()) return box.fail();
-    const MemoryMap& map = memoryMap();
+    const MemoryMap& map = box.session().memoryMap();
     std::optional<std::size_t> first;
     for (std::size_t r = 0; r < std::min<std::size_t>(map.regionCount, kMaxRegions) && !first; ++r)
         if (map.regions[r].type != 3) first = r;

@@ -94,7 +94,7 @@ bool identityFromBox(const GlobalOptions& options, ServerClient& client) {
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
         return false;
     }
-    bootloader::BootLoader session;
+    bootloader::BootLoader session(choice.backend());
     session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
     const std::uint8_t onThisThread = 0;
     session.setOptions(&onThisThread);

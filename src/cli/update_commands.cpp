@@ -135,6 +135,7 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     }
     const BackendChoice backend(options);
     if (!backend.ok()) return say(backend.error(), 2);
+    setup.backend = backend.backend();
     if (backend.simulatedBox())
         std::printf("Simulated box %s plugged in\n",
                     options.simulatePreset.empty() ? "(default preset)" : options.simulatePreset.c_str());

@@ -40,4 +40,12 @@ int aesDecryptBlock128(std::uint8_t* output, const std::uint8_t* input, const st
     return aesDecryptBlock(&context, input, output);
 }
 
+int aesEncryptBlock128(std::uint8_t* output, const std::uint8_t* input, const std::uint8_t* key) {
+    if (output == nullptr || input == nullptr || key == nullptr) return kAesMissingArgument;
+    const detail::EvpContext context = detail::makeEcbContext(EVP_aes_128_ecb(), key, true);
+    if (!context) return kAesMissingArgument;
+    return detail::transformBlocks(context.get(), input, output, kAesBlockSize) ? kAesOk
+                                                                                : kAesMissingArgument;
+}
+
 }  // namespace crypto

@@ -1,4 +1,5 @@
-// AES decryption of single 16-byte blocks: the identity blocks read from the box.
+// AES of single 16-byte blocks: decryption of the identity blocks read from the box, and the encryption
+// that seals them (the simulated box's side).
 #pragma once
 
 #include <cstdint>
@@ -29,5 +30,10 @@ int aesDecryptBlock(AesContext* context, const std::uint8_t* input, std::uint8_t
 // Decrypts one 16-byte block with a 16-byte key; output and input may be the same buffer. On a key
 // set-up error the output is left untouched and the (negative) code returned.
 int aesDecryptBlock128(std::uint8_t* output, const std::uint8_t* input, const std::uint8_t* key);
+
+// Encrypts one 16-byte block with a 16-byte key (ECB, no padding); output and input may be the same
+// buffer. On an error the output is left untouched and the (negative) code returned.
+[[nodiscard]] int aesEncryptBlock128(std::uint8_t* output, const std::uint8_t* input,
+                                     const std::uint8_t* key);
 
 }  // namespace crypto

@@ -1,27 +1,13 @@
 #include "hid/backend.h"
 
-#include <mutex>
+#include <cstring>
 
 #include "hid/hidapi_backend.h"
 
 namespace hid {
 
-namespace {
-
-std::mutex backendMutex;
-std::shared_ptr<Backend> processBackend;
-
-}  // namespace
-
-void setBackend(std::shared_ptr<Backend> backend) {
-    std::lock_guard lock(backendMutex);
-    processBackend = std::move(backend);
-}
-
-std::shared_ptr<Backend> sharedBackend() {
-    std::lock_guard lock(backendMutex);
-    if (!processBackend) processBackend = std::make_shared<HidapiBackend>();
-    return processBackend;
+std::shared_ptr<Backend> makePlatformBackend() {
+    return std::make_shared<HidapiBackend>();
 }
 
 namespace {
@@ -31,13 +17,13 @@ constexpr int kPathNotFound = 2;
 
 }  // namespace
 
-Device::Device(const std::string& path, Access access) {
-    if (path.empty()) {
+Device::Device(Backend& backend, std::string path, Access access)
+    : backend_(backend), path_(std::move(path)) {
+    if (path_.empty()) {
         openError_ = kPathNotFound;
         return;
     }
-    backend_ = sharedBackend();
-    openError_ = backend_->open(path, access, handle_);
+    openError_ = backend_.open(path_, access, handle_);
     if (openError_ != 0) {
         handle_ = kNoHandle;
     } else if (handle_ == kNoHandle) {
@@ -49,19 +35,27 @@ Device::~Device() {
     close();
 }
 
+base::Status Device::openStatus() const {
+    if (isOpen()) return {};
+    if (path_.empty()) return base::Status::failure("no box found to open");
+    std::string cause = "cannot open " + path_ + ": " + std::strerror(openError_);
+    if (const std::string library = backend_.lastError(); !library.empty()) cause += " (" + library + ")";
+    return base::Status::failure(cause);
+}
+
 int Device::write(const Report& report) {
     if (!isOpen()) return kPathNotFound;
-    return backend_->write(handle_, report);
+    return backend_.write(handle_, report);
 }
 
 ReadStatus Device::read(Report& report, int timeoutMs) {
     if (!isOpen()) return kReadError;
-    return backend_->read(handle_, report, timeoutMs);
+    return backend_.read(handle_, report, timeoutMs);
 }
 
 void Device::close() {
     if (!isOpen()) return;
-    backend_->close(handle_);
+    backend_.close(handle_);
     handle_ = kNoHandle;
 }
 

@@ -1,5 +1,6 @@
 // The small seam between the updater and the platform's HID services: list the present HID interfaces,
-// open one by path, move 65-byte reports. One backend serves the whole process.
+// open one by path, move 65-byte reports. Whoever talks to a box is handed the backend it uses; several
+// sessions may share one.
 #pragma once
 
 #include <array>
@@ -7,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "base/result.h"
 
 namespace hid {
 
@@ -59,32 +62,32 @@ public:
     // Waits up to timeoutMs (0: only what is already there) for one report.
     virtual ReadStatus read(Handle handle, Report& report, int timeoutMs) = 0;
     virtual void close(Handle handle) = 0;
+    // The platform library's own text for its last failure ("" when it keeps none).
+    [[nodiscard]] virtual std::string lastError() const { return {}; }
 };
 
-// The process's backend. Choose it before the first binding; the hidapi backend is made on first use
-// when nothing was chosen.
-void setBackend(std::shared_ptr<Backend> backend);
-std::shared_ptr<Backend> sharedBackend();
-inline Backend& backend() {
-    return *sharedBackend();
-}
+// The backend on the machine's real HID link (hidapi).
+[[nodiscard]] std::shared_ptr<Backend> makePlatformBackend();
 
-// One open path, closed when it goes out of scope.
+// One open path, closed when it goes out of scope. The backend must outlive it.
 class Device {
 public:
-    Device(const std::string& path, Access access);
+    Device(Backend& backend, std::string path, Access access);
     ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
-    bool isOpen() const { return handle_ != kNoHandle; }
-    int openError() const { return openError_; }
-    int write(const Report& report);
-    ReadStatus read(Report& report, int timeoutMs);
+    [[nodiscard]] bool isOpen() const { return handle_ != kNoHandle; }
+    [[nodiscard]] int openError() const { return openError_; }
+    // Success, or why the open failed: "cannot open /dev/hidraw3: Permission denied".
+    [[nodiscard]] base::Status openStatus() const;
+    [[nodiscard]] int write(const Report& report);
+    [[nodiscard]] ReadStatus read(Report& report, int timeoutMs);
     void close();
 
 private:
-    std::shared_ptr<Backend> backend_;  // kept alive while the handle is open
+    Backend& backend_;
+    std::string path_;
     Handle handle_ = kNoHandle;
     int openError_ = 0;
 };

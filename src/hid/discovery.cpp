@@ -10,8 +10,6 @@ namespace hid {
 
 namespace {
 
-DiscoveryState state;
-
 struct BindingStep {
     Facility facility;
     BindingError error;
@@ -46,21 +44,16 @@ std::string lowerCase(std::string text) {
 
 }  // namespace
 
-DiscoveryState& discovery() {
-    return state;
-}
+Discovery::Discovery(std::shared_ptr<Backend> backend, std::string boundPath)
+    : backend_(backend ? std::move(backend) : makePlatformBackend()), boundPath_(std::move(boundPath)) {}
 
-void resetDiscovery() {
-    state = DiscoveryState{};
-}
-
-std::uint8_t bindFacilities() {
-    state.systemLibrariesBound = true;
-    const std::uint32_t offered = backend().facilities();
+std::uint8_t Discovery::bindFacilities() {
+    state_.systemLibrariesBound = true;
+    const std::uint32_t offered = backend_->facilities();
     for (const BindingStep& step : kBindingSteps) {
         if ((offered & step.facility) == 0) {
-            state.bindingError = step.error;
-            state.bindingErrorText = step.text;
+            state_.bindingError = step.error;
+            state_.bindingErrorText = step.text;
             return static_cast<std::uint8_t>(step.error);
         }
     }
@@ -71,9 +64,8 @@ bool matchesBox(const std::string& hardwareId) {
     return lowerCase(hardwareId).find(lowerCase(deviceMatchPattern)) != std::string::npos;
 }
 
-std::uint8_t findDevice(const MissingFacilityReporter& reportMissing) {
-    Backend& platform = backend();
-    const std::uint32_t offered = platform.facilities();
+std::uint8_t Discovery::findDevice(const MissingFacilityReporter& reportMissing) {
+    const std::uint32_t offered = backend_->facilities();
     bool complete = true;
     for (const SearchFacility& needed : kSearchFacilities) {
         if ((offered & needed.facility) != 0) continue;
@@ -83,22 +75,30 @@ std::uint8_t findDevice(const MissingFacilityReporter& reportMissing) {
     // A search that lacks one of its steps cannot tell a match reliably: nothing is found.
     if (!complete) return 0;
 
-    for (const DeviceInterface& candidate : platform.enumerate()) {
+    for (const DeviceInterface& candidate : backend_->enumerate()) {
         if (!matchesBox(candidate.hardwareId)) continue;
+        if (!boundPath_.empty() && candidate.path != boundPath_) continue;
         if (candidate.path.empty()) return 0;
-        state.devicePathRecord = candidate.path;
+        std::lock_guard lock(pathMutex_);
+        devicePath_ = candidate.path;
         return 1;
     }
     return 0;
 }
 
-bool canOpenDevicePath() {
-    Device probe(state.devicePathRecord, Access::read);
+std::string Discovery::devicePath() const {
+    std::lock_guard lock(pathMutex_);
+    return devicePath_;
+}
+
+bool Discovery::canOpenDevicePath() const {
+    const Device probe(*backend_, devicePath(), Access::read);
     return probe.isOpen();
 }
 
-void forgetDevicePath() {
-    state.devicePathRecord.clear();
+void Discovery::forgetDevicePath() {
+    std::lock_guard lock(pathMutex_);
+    devicePath_.clear();
 }
 
 }  // namespace hid

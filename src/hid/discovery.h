@@ -1,9 +1,14 @@
-// Binding the platform's device services and finding the box among the present HID interfaces.
+// Binding the platform's device services and finding the box among the present HID interfaces. Each
+// session owns one Discovery over the backend it was handed.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+
+#include "hid/backend.h"
 
 namespace hid {
 
@@ -19,36 +24,48 @@ enum BindingError : std::uint32_t {
     kBindingNoRegionTable = 16,
 };
 
-// Process-wide state of the binding and of the last search.
+// The binding's outcome.
 struct DiscoveryState {
     bool systemLibrariesBound = false;  // set at the first attempt, whatever its outcome
     std::uint32_t bindingError = 0;
     std::string bindingErrorText;
-    std::string devicePathRecord;  // the box's path; empty before the first successful search
 };
-
-DiscoveryState& discovery();
-void resetDiscovery();  // for tests: as at process start
-
-// Marks the binding as attempted and checks that the backend offers the binding's facilities.
-// Returns 0 or the BindingError of the first one missing.
-std::uint8_t bindFacilities();
 
 // Called once for each device-search facility the backend lacks, with the text of its error event.
 using MissingFacilityReporter = std::function<void(const std::string& text)>;
 
-// 1 when a matching interface was found and devicePathRecord names it, else 0 (the record is kept).
-std::uint8_t findDevice(const MissingFacilityReporter& reportMissing);
-
 // True when hardwareId contains deviceMatchPattern, ignoring case.
-bool matchesBox(const std::string& hardwareId);
+[[nodiscard]] bool matchesBox(const std::string& hardwareId);
 
-// Whether the recorded path can be opened for reading right now.
-bool canOpenDevicePath();
+class Discovery {
+public:
+    // boundPath: only the interface with this path counts as the box; empty: the first match.
+    explicit Discovery(std::shared_ptr<Backend> backend, std::string boundPath = {});
 
-void forgetDevicePath();
-inline const std::string& devicePathRecord() {
-    return discovery().devicePathRecord;
-}
+    [[nodiscard]] Backend& backend() const { return *backend_; }
+    [[nodiscard]] const std::shared_ptr<Backend>& sharedBackend() const { return backend_; }
+    [[nodiscard]] const DiscoveryState& state() const { return state_; }
+    [[nodiscard]] const std::string& boundPath() const { return boundPath_; }
+
+    // Marks the binding as attempted and checks that the backend offers the binding's facilities.
+    // Returns 0 or the BindingError of the first one missing.
+    [[nodiscard]] std::uint8_t bindFacilities();
+
+    // 1 when a matching interface was found and devicePath() names it, else 0 (the path is kept).
+    [[nodiscard]] std::uint8_t findDevice(const MissingFacilityReporter& reportMissing);
+
+    // The box's path; empty before the first successful search and after forgetDevicePath.
+    [[nodiscard]] std::string devicePath() const;
+    // Whether the recorded path can be opened for reading right now.
+    [[nodiscard]] bool canOpenDevicePath() const;
+    void forgetDevicePath();
+
+private:
+    std::shared_ptr<Backend> backend_;
+    std::string boundPath_;
+    DiscoveryState state_;
+    mutable std::mutex pathMutex_;  // the search runs on the worker, presence checks on the UI thread
+    std::string devicePath_;
+};
 
 }  // namespace hid

@@ -25,6 +25,31 @@ std::string narrow(const wchar_t* text) {
     return out;
 }
 
+// hidapi's hid_init and hid_exit act on the whole process, so they are the one process-wide state of the
+// HID link: the first HidapiBackend initialises the library, the last one to go calls hid_exit.
+class ProcessHidapi {
+public:
+    static ProcessHidapi& instance() {
+        static ProcessHidapi library;
+        return library;
+    }
+    // Whether the library is usable.
+    bool acquire() {
+        std::lock_guard lock(mutex_);
+        if (users_++ == 0) usable_ = hid_init() == 0;
+        return usable_;
+    }
+    void release() {
+        std::lock_guard lock(mutex_);
+        if (--users_ == 0 && usable_) hid_exit();
+    }
+
+private:
+    std::mutex mutex_;
+    int users_ = 0;
+    bool usable_ = false;
+};
+
 }  // namespace
 
 void HidapiBackend::noteError(hid_device_* device) {
@@ -39,11 +64,11 @@ std::string HidapiBackend::lastError() const {
     return lastError_;
 }
 
-HidapiBackend::HidapiBackend() : initialised_(hid_init() == 0) {}
+HidapiBackend::HidapiBackend() : initialised_(ProcessHidapi::instance().acquire()) {}
 
 HidapiBackend::~HidapiBackend() {
     for (auto& [handle, device] : devices_) hid_close(device);
-    if (initialised_) hid_exit();
+    ProcessHidapi::instance().release();
 }
 
 std::uint32_t HidapiBackend::facilities() const {

@@ -24,7 +24,7 @@ public:
     void close(Handle handle) override;
 
     // hidapi's text for the last failed open, write or read ("" when none failed yet).
-    std::string lastError() const;
+    [[nodiscard]] std::string lastError() const override;
 
 private:
     hid_device_* find(Handle handle);

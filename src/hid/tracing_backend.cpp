@@ -1,17 +1,15 @@
 #include "hid/tracing_backend.h"
 
+#include "base/hex.h"
+
 namespace hid {
 
 std::string traceLine(char direction, const Report& report) {
-    static constexpr char kHex[] = "0123456789abcdef";
     std::string line;
     line.reserve(2 + 2 * kReportSize);
     line += direction;
     line += ' ';
-    for (const std::uint8_t byte : report) {
-        line += kHex[byte >> 4];
-        line += kHex[byte & 0x0F];
-    }
+    for (const std::uint8_t byte : report) base::appendHexByte(line, byte, base::HexCase::lower);
     return line;
 }
 

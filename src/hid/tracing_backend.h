@@ -29,6 +29,7 @@ public:
     int write(Handle handle, const Report& report) override;
     ReadStatus read(Handle handle, Report& report, int timeoutMs) override;
     void close(Handle handle) override { inner_->close(handle); }
+    [[nodiscard]] std::string lastError() const override { return inner_->lastError(); }
 
     const std::shared_ptr<Backend>& inner() const { return inner_; }
 

@@ -120,10 +120,10 @@ class FaultCampaign : public RoadTest, public ::testing::WithParamInterface<Faul
 protected:
     void SetUp() override {
         RoadTest::SetUp();
-        // The simulated box answers at once: bounds that only have to outlast it.
-        bootloader::transferSettings().answerTimeoutMs = 200;
-        bootloader::transferSettings().eraseAnswerTimeoutMs = 300;
         plugIn("ak03");
+        // The simulated box answers at once: bounds that only have to outlast it.
+        window->bootLoader().transferSettings().answerTimeoutMs = 200;
+        window->bootLoader().transferSettings().eraseAnswerTimeoutMs = 300;
         connectTick();
         ASSERT_TRUE(enabled(Control::btUpdate));
     }

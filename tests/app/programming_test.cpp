@@ -131,8 +131,8 @@ TEST_F(Programming, SecondImageThatFailsIsReported) {
 // Each fault ends the programming with the failure line, the options restored, the panel closed and no
 // success line; the line outlives the disconnect that follows; a second attempt programs the box whole.
 TEST_F(Programming, FailedProgrammingEndsCleanlyAndCanBeRepeated) {
-    bootloader::transferSettings().answerTimeoutMs = 200;
-    bootloader::transferSettings().eraseAnswerTimeoutMs = 300;  // the simulated box erases at once
+    window->bootLoader().transferSettings().answerTimeoutMs = 200;
+    window->bootLoader().transferSettings().eraseAnswerTimeoutMs = 300;  // the simulated box erases at once
     using Step = std::function<void(sim::SimBackend&)>;
     const Step nothing = [](sim::SimBackend&) {};
     struct Case {
@@ -195,7 +195,7 @@ TEST_F(Programming, AFailedImageTakesTheRestOfItsContainer) {
 
 // While the box is busy, Load firmware and Factory Settings leave it alone.
 TEST_F(Programming, BusyBoxRefusesLoadFirmwareAndFactorySettings) {
-    bootloader::transferSettings().answerTimeoutMs = 20000;
+    window->bootLoader().transferSettings().answerTimeoutMs = 20000;
     box->stopAnswering(true);  // the programming waits for the erase answer until the box is pulled
     ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA), 0);
     ASSERT_TRUE(logic().operationRunning());

@@ -16,7 +16,6 @@
 #include "app/updater_window.h"
 #include "bootloader/session.h"
 #include "bootloader/settings.h"
-#include "bootloader/tables.h"
 #include "recording_view.h"
 #include "server/documents.h"
 #include "sim/box/presets.h"
@@ -28,16 +27,12 @@ namespace app::testing {
 
 class RoadTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        testsupport::resetUpdaterState();
-        ASSERT_TRUE(server.start(0));
-    }
+    void SetUp() override { ASSERT_TRUE(server.start(0)); }
 
     void TearDown() override {
         EXPECT_TRUE(waitIdle());
         window.reset();
         server.stop();
-        bootloader::resetTransferSettings();
     }
 
     // Builds the window logic with the box of the preset plugged in and runs the create handler.

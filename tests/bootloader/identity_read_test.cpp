@@ -292,7 +292,7 @@ TEST_F(IdentityRead, RefusedRegionsAreNotRead) {
         });
         runInline();
         ASSERT_EQ(session->connect(), 0);
-        EXPECT_TRUE(memoryMap().images[0].empty());
+        EXPECT_TRUE(session->memoryMap().images[0].empty());
         box->clearHostFrames();
         const auto began = std::chrono::steady_clock::now();
         EXPECT_EQ(session->startOperation(kOpReadIdentity), 0);

@@ -21,7 +21,7 @@ TEST_F(Operations, ConnectLearnsTheLayoutAndLaysDownTheErasedPattern) {
     EXPECT_EQ(session->connected, 1u);
     EXPECT_EQ(session->discoveryResult, 1u);
     EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
-    const MemoryMap& map = memoryMap();
+    const MemoryMap& map = session->memoryMap();
     ASSERT_EQ(map.regionCount, 2);
     EXPECT_EQ(map.packetDataSize, 48);
     EXPECT_EQ(map.bytesPerAddress, 1);
@@ -40,8 +40,8 @@ TEST_F(Operations, ConnectWithoutABoxLeavesNothingBehind) {
     EXPECT_EQ(session->connected, 0u);
     EXPECT_EQ(session->discoveryResult, 0u);
     EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
-    EXPECT_EQ(memoryMap().regionCount, 0);
-    EXPECT_TRUE(memoryMap().images[0].empty());
+    EXPECT_EQ(session->memoryMap().regionCount, 0);
+    EXPECT_TRUE(session->memoryMap().images[0].empty());
     EXPECT_FALSE(session->isDevicePresent());
     EXPECT_EQ(session->startOperation(kOpNothing), kStartNotPresentOrBusy);
 }
@@ -53,7 +53,7 @@ TEST_F(Operations, ErasedPatternOfTwoByteUnits) {
     start({config});
     session->connect();
     const std::vector<std::uint8_t> expected{0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00};
-    EXPECT_EQ(memoryMap().images[0], expected) << "the spare unit at the end is not filled";
+    EXPECT_EQ(session->memoryMap().images[0], expected) << "the spare unit at the end is not filled";
 }
 
 // Every command frame is zero apart from its code; dual forms send target 1 first.
@@ -140,7 +140,17 @@ TEST_F(Operations, CommandFailuresShowInResultsAndStatusBytes) {
     box->stopAnswering(true);
     EXPECT_EQ(session->queryDevice(), 0) << "an unanswered query ends after the answer time-out";
     EXPECT_EQ(session->queryStatus, kQueryReadFailed);
-    EXPECT_EQ(memoryMap().regionCount, 0);
+    EXPECT_EQ(session->memoryMap().regionCount, 0);
+}
+
+// An operation of several steps ends with the code of its first failure, never a mix of two codes.
+TEST_F(Operations, ProgrammingEndsWithTheFirstFailure) {
+    session->connect();
+    box->failOpens(hid::Access::write, true);  // erase: 1 (no write handle); programming: 6 (erase write)
+    ASSERT_EQ(session->startOperation(kOpProgram), kStarted);
+    ASSERT_TRUE(waitForWorker());
+    EXPECT_EQ(session->lastResult, kCommandNoWriteHandle) << "not 1 | 6 = 7, the code of an unusable layout";
+    EXPECT_EQ(recordedEvents().back().code, kEventEndsFault);
 }
 
 TEST_F(Operations, ResultsAndEndEvents) {
@@ -220,8 +230,8 @@ TEST_F(Operations, QueryAnswerWithoutRegions) {
         if (answer[1] == kCmdQuery) answer[4] = 0xFF;
     });
     session->connect();
-    EXPECT_EQ(memoryMap().regionCount, 0);
-    for (const auto& image : memoryMap().images) EXPECT_TRUE(image.empty());
+    EXPECT_EQ(session->memoryMap().regionCount, 0);
+    for (const auto& image : session->memoryMap().images) EXPECT_TRUE(image.empty());
 }
 
 // Region sizes come from the box: a size whose image would not fit sane memory is refused cleanly.
@@ -241,7 +251,7 @@ TEST_F(Operations, OversizedRegionIsRefused) {
         session->connect();
         EXPECT_EQ(session->openSession(), c.result) << std::hex << c.size;
         EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
-        EXPECT_EQ(memoryMap().images[0].empty(), c.result != 0);
+        EXPECT_EQ(session->memoryMap().images[0].empty(), c.result != 0);
     }
 }
 
@@ -250,9 +260,9 @@ TEST_F(Operations, UnknownFamilyKeepsBytesPerAddressAndReadsFailCleanly) {
         if (answer[1] == kCmdQuery) answer[3] = 9;
     });
     session->connect();
-    EXPECT_EQ(memoryMap().bytesPerAddress, 0);
-    EXPECT_EQ(memoryMap().regionCount, 2);
-    EXPECT_TRUE(memoryMap().images[0].empty());
+    EXPECT_EQ(session->memoryMap().bytesPerAddress, 0);
+    EXPECT_EQ(session->memoryMap().regionCount, 2);
+    EXPECT_TRUE(session->memoryMap().images[0].empty());
 }
 
 }  // namespace

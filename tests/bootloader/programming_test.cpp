@@ -37,7 +37,7 @@ protected:
     int load(const Bytes& image, std::uint32_t address = kFlash) {
         const std::string text = sim::toIntelHex({{address, image}});
         StringLineReader reader(text);
-        return loadHexImage(reader);
+        return loadHexImage(*session, reader);
     }
 };
 
@@ -57,7 +57,7 @@ TEST_F(Programming, ProgrammedSpanEqualsTheImage) {
         EXPECT_EQ(box->memory(0, kFlash, image.size()), image);
 
         // Half of the packets are blank, the rest of the region lies past the span.
-        const PacketCounts counts = lastProgramCounts(0);
+        const PacketCounts counts = session->lastProgramCounts(0);
         const int packets = (kTarget0ProgramSpan + packetSize - 1) / packetSize;
         EXPECT_EQ(counts.dataFrames + counts.skippedPackets, packets);
         EXPECT_NEAR(counts.dataFrames, packets / 2, packets / 50);
@@ -77,7 +77,7 @@ TEST_F(Programming, DualModeProgramsBothTargets) {
     EXPECT_EQ(session->lastResult, 0);
     EXPECT_EQ(box->memory(0, kFlash, image.size()), image);
     EXPECT_EQ(box->memory(1, kFlash, image.size()), image);
-    EXPECT_EQ(lastProgramCounts(1).dataFrames, lastProgramCounts(0).dataFrames);
+    EXPECT_EQ(session->lastProgramCounts(1).dataFrames, session->lastProgramCounts(0).dataFrames);
 }
 
 TEST_F(Programming, FailuresStopWithTheirCodesAndStatus) {
@@ -138,7 +138,7 @@ TEST_F(Programming, SlowEraseWaitsForItsOwnBound) {
     for (const Case c : {Case{700, 3000, 0}, Case{700, 300, 2}}) {
         SCOPED_TRACE(c.eraseAnswerTimeoutMs);
         start({sim::defaultBoxConfig()});
-        transferSettings().eraseAnswerTimeoutMs = c.eraseAnswerTimeoutMs;
+        session->transferSettings().eraseAnswerTimeoutMs = c.eraseAnswerTimeoutMs;
         box->setEraseMs(c.eraseMs);
         connectInline();
         Bytes image(200, 0xFF);

@@ -82,7 +82,7 @@ TEST_F(Session, ClearIdentityKeepsVersionsAndForgetsTheBox) {
     EXPECT_EQ(session->keys[0].third, "c");
     EXPECT_EQ(session->connected, 0u);
     EXPECT_FALSE(session->isDevicePresent());
-    EXPECT_TRUE(memoryMap().images[0].empty());
+    EXPECT_TRUE(session->memoryMap().images[0].empty());
 }
 
 TEST_F(Session, PostEventWithoutCallbackDoesNothing) {

@@ -1,5 +1,4 @@
-// Test fixture: a fresh process state, the simulated box as the process's backend, a session that
-// records its events, and short time-outs.
+// Test fixture: the simulated box, a session on it that records its events, and short time-outs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,8 +9,6 @@
 
 #include "bootloader/session.h"
 #include "bootloader/settings.h"
-#include "bootloader/tables.h"
-#include "hid/backend.h"
 #include "sim/box/sim_backend.h"
 
 namespace testsupport {
@@ -20,33 +17,36 @@ class SimSession : public ::testing::Test {
 protected:
     void SetUp() override { start({sim::defaultBoxConfig()}); }
 
-    // Replaces the box(es) and the session; the session is bound to the new backend.
+    // Replaces the box(es) and the session; the new session talks to the new backend.
     void start(std::vector<sim::BoxConfig> boxes) {
         session.reset();
         {
             std::lock_guard lock(eventsMutex);
             events.clear();
         }
-        bootloader::resetProcessState();
-        bootloader::resetTransferSettings();
-        bootloader::transferSettings().answerTimeoutMs = 300;
-        bootloader::transferSettings().eraseAnswerTimeoutMs = 300;
-        bootloader::transferSettings().inactivityWindowMs = 60;
         box = std::make_shared<sim::SimBackend>(std::move(boxes));
         box->setResetOffBusMs(20);
-        hid::setBackend(box);
         session = std::make_unique<bootloader::BootLoader>(
-            [this](std::int32_t kind, std::int32_t code, std::int32_t operation, const std::string& text,
-                   std::int32_t extra) {
+            box, [this](std::int32_t kind, std::int32_t code, std::int32_t operation, const std::string& text,
+                        std::int32_t extra) {
                 {
                     std::lock_guard lock(eventsMutex);
                     events.push_back({kind, code, operation, text, extra});
                 }
                 if (onEvent) onEvent(kind, code, operation);
             });
+        session->transferSettings() = shortTimeouts();
     }
 
     void TearDown() override { session.reset(); }
+
+    static bootloader::TransferSettings shortTimeouts() {
+        bootloader::TransferSettings settings;
+        settings.answerTimeoutMs = 300;
+        settings.eraseAnswerTimeoutMs = 300;
+        settings.inactivityWindowMs = 60;
+        return settings;
+    }
 
     std::vector<bootloader::Event> recordedEvents() {
         std::lock_guard lock(eventsMutex);

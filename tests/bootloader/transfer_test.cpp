@@ -67,7 +67,7 @@ TEST_F(Transfer, RequestCountsAtTheRegionEnd) {
 TEST_F(Transfer, TargetOneRequestsCarryTheOffset) {
     startWith(56, 3, 0x1000, 0x100);
     session->target = 1;
-    memoryMap().regions[0] = {1, 0x1D07C000, 0x100};
+    session->memoryMap().regions[0] = {1, 0x1D07C000, 0x100};
     EXPECT_EQ(readRegion0(0), kReadMemoryDone);
     ASSERT_FALSE(box->hostFrames().empty());
     EXPECT_EQ(box->hostFrames()[0][1], 0x25);
@@ -89,7 +89,7 @@ TEST_F(Transfer, AnswersLandInTheImageByTheirAddress) {
         box->setMemory(0, 0x2000, content);
         std::vector<hid::Report> answers;
         EXPECT_EQ(readRegion0(0x2000, &answers), kReadMemoryDone);
-        const auto& image = memoryMap().images[0];
+        const auto& image = session->memoryMap().images[0];
         EXPECT_TRUE(std::equal(content.begin(), content.end(), image.begin())) << "family " << int(family);
         EXPECT_EQ(answers.size(), box->hostFrames().size());
         EXPECT_EQ(session->progress, 100);
@@ -117,7 +117,7 @@ TEST_F(Transfer, LyingAnswersAreIgnored) {
         std::vector<hid::Report> answers;
         EXPECT_EQ(readRegion0(0x2000, &answers), kReadMemoryDone) << c.what;
         EXPECT_EQ(answers.size(), c.consumed ? 2u : 0u) << c.what;
-        const auto& image = memoryMap().images[0];
+        const auto& image = session->memoryMap().images[0];
         EXPECT_EQ(std::count(image.begin(), image.end(), 0x11), 0) << c.what;
         EXPECT_EQ(image.size(), 101u);
     }
@@ -129,11 +129,11 @@ TEST_F(Transfer, AnswerFittingTheSpareUnitIsPlaced) {
     putAddress(answer, 0x2000 + 100 - 55);
     answer[6] = 56;
     answer[64] = 0x42;
-    EXPECT_TRUE(placeAnswer(0, answer)) << "the last byte is the spare unit";
-    EXPECT_EQ(memoryMap().images[0][100], 0x42);
+    EXPECT_TRUE(placeAnswer(session->memoryMap(), 0, answer)) << "the last byte is the spare unit";
+    EXPECT_EQ(session->memoryMap().images[0][100], 0x42);
     putAddress(answer, 0x2000 + 100 - 54);
-    EXPECT_FALSE(placeAnswer(0, answer));
-    EXPECT_FALSE(placeAnswer(5, answer)) << "no such region";
+    EXPECT_FALSE(placeAnswer(session->memoryMap(), 0, answer));
+    EXPECT_FALSE(placeAnswer(session->memoryMap(), 5, answer)) << "no such region";
 }
 
 TEST_F(Transfer, AtMostTenRequestsInFlight) {
@@ -145,7 +145,7 @@ TEST_F(Transfer, AtMostTenRequestsInFlight) {
 
 // Silence for two inactivity windows ends the read; a lost answer is never asked for again.
 TEST_F(Transfer, LostAnswersEndTheReadAfterTwoWindows) {
-    const int window = transferSettings().inactivityWindowMs;
+    const int window = session->transferSettings().inactivityWindowMs;
     for (const int lost : {1, 3, 12}) {
         startWith(56, 3, 0x2000, 56 * 20);
         box->dropNthAnswer(lost);
@@ -179,8 +179,8 @@ TEST_F(Transfer, UnusableGeometryFailsCleanly) {
     };
     for (const Case c : {Case{0, 1}, {56, 0}, {1, 2}, {64, 1}}) {
         startWith(56, 3, 0x2000, 100);
-        memoryMap().packetDataSize = c.packetSize;
-        memoryMap().bytesPerAddress = c.bytesPerAddress;
+        session->memoryMap().packetDataSize = c.packetSize;
+        session->memoryMap().bytesPerAddress = c.bytesPerAddress;
         EXPECT_EQ(readRegion0(0x2000), kReadMemoryFailed)
             << int(c.packetSize) << "/" << int(c.bytesPerAddress);
         EXPECT_TRUE(box->hostFrames().empty());
@@ -194,11 +194,12 @@ TEST_F(Transfer, WriteStreamWritesAndWaitsForOneAnswer) {
     EXPECT_TRUE(stream.write(commandFrame(kCmdErase, 0)));
     EXPECT_TRUE(stream.write(commandFrame(kCmdQuery, 0)));
     hid::Report answer{};
-    EXPECT_TRUE(stream.readAnswer(answer, transferSettings().answerTimeoutMs));
+    EXPECT_TRUE(stream.readAnswer(answer, session->transferSettings().answerTimeoutMs));
     EXPECT_EQ(answer[2], 56);
     const auto began = Clock::now();
-    EXPECT_FALSE(stream.readAnswer(answer, transferSettings().answerTimeoutMs)) << "no second answer";
-    EXPECT_GE(Clock::now() - began, std::chrono::milliseconds(transferSettings().answerTimeoutMs));
+    EXPECT_FALSE(stream.readAnswer(answer, session->transferSettings().answerTimeoutMs))
+        << "no second answer";
+    EXPECT_GE(Clock::now() - began, std::chrono::milliseconds(session->transferSettings().answerTimeoutMs));
 }
 
 }  // namespace

@@ -68,6 +68,20 @@ TEST(Aes, SixteenByteWrapperDecryptsInPlaceAndApart) {
     }
 }
 
+TEST(Aes, SixteenByteEncryptionMatchesThePublishedVectorsInPlace) {
+    for (const AesVector& v : kAesVectors) {
+        if (v.bits != 128) continue;
+        SCOPED_TRACE(v.name);
+        std::vector<std::uint8_t> block = hex(v.plain);
+        ASSERT_EQ(crypto::aesEncryptBlock128(block.data(), block.data(), hex(v.key).data()), 0);
+        EXPECT_EQ(block, hex(v.cipher));
+    }
+    std::vector<std::uint8_t> output(16, 0x5A);
+    const std::vector<std::uint8_t> input(16, 0x00);
+    EXPECT_EQ(crypto::aesEncryptBlock128(output.data(), input.data(), nullptr), -1);
+    EXPECT_EQ(output, std::vector<std::uint8_t>(16, 0x5A));
+}
+
 TEST(Aes, KeySetUpErrorsAreReportedAndLeaveTheOutputAlone) {
     const std::vector<std::uint8_t> key(32, 0x11);
     crypto::AesContext context;

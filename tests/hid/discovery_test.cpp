@@ -31,21 +31,21 @@ TEST_F(Discovery, FirstMatchingInterfaceWins) {
     other.hardwareId = "HID\\VID_2E4B&PID_0002&REV_0100";
     start({other, sim::defaultBoxConfig(), sim::defaultBoxConfig()});
     EXPECT_EQ(session->findDevice(), 1);
-    EXPECT_EQ(hid::devicePathRecord(), sim::SimBackend::pathOf(1));
+    EXPECT_EQ(session->devicePath(), sim::SimBackend::pathOf(1));
     box->unplug(1);
     EXPECT_EQ(session->findDevice(), 1);
-    EXPECT_EQ(hid::devicePathRecord(), sim::SimBackend::pathOf(2));
+    EXPECT_EQ(session->devicePath(), sim::SimBackend::pathOf(2));
 }
 
 TEST_F(Discovery, NothingFoundKeepsThePreviousPath) {
     ASSERT_EQ(session->findDevice(), 1);
     box->unplug();
     EXPECT_EQ(session->findDevice(), 0);
-    EXPECT_EQ(hid::devicePathRecord(), sim::SimBackend::pathOf(0));
+    EXPECT_EQ(session->devicePath(), sim::SimBackend::pathOf(0));
     EXPECT_FALSE(session->isDevicePresent());
     box->plug();
     EXPECT_TRUE(session->isDevicePresent());
-    hid::forgetDevicePath();
+    session->discovery().forgetDevicePath();
     EXPECT_FALSE(session->isDevicePresent());
 }
 
@@ -68,7 +68,21 @@ TEST_F(Discovery, MissingSearchFacilitiesAreReportedAndNothingIsFound) {
     EXPECT_EQ(recordedEvents().back().text, "ERROR invoking SetupDiGetDeviceInterfaceDetail function");
 }
 
-// The binding checks the platform once; the first facility missing decides the code.
+// A box that is found but cannot be opened names the path and the system's reason.
+TEST_F(Discovery, AnOpenFailureCarriesItsCause) {
+    EXPECT_EQ(session->connect(), 0);
+    EXPECT_TRUE(session->lastFailure().ok());
+    box->failOpens(hid::Access::write, true);
+    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connected, 0u);
+    EXPECT_EQ(session->lastFailure().cause(), "cannot open sim:box0: Permission denied");
+    box->failOpens(hid::Access::write, false);
+    box->unplug();
+    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->lastFailure().cause(), "no box found (USB Vid_2E4B&Pid_0001)");
+}
+
+// The binding checks the platform once per session; the first facility missing decides the code.
 TEST_F(Discovery, BindingCodes) {
     struct Case {
         std::uint32_t missing;
@@ -80,17 +94,20 @@ TEST_F(Discovery, BindingCodes) {
                          {hid::kNotificationLibrary, 3, "ERROR loading user32.dll"},
                          {hid::kNotificationEntry, 4, "RegisterDeviceNotification no encontrada"},
                          {0, 0, ""}}) {
-        bootloader::resetProcessState();
         box->setFacilities(hid::kAllFacilities & ~c.missing);
-        EXPECT_EQ(bootloader::bindSystemLibraries(), c.code);
-        EXPECT_TRUE(hid::discovery().systemLibrariesBound);
-        EXPECT_EQ(hid::discovery().bindingError, c.code);
-        EXPECT_EQ(hid::discovery().bindingErrorText, c.text);
+        bootloader::BootLoader fresh(box);
+        const hid::DiscoveryState& state = fresh.discovery().state();
+        EXPECT_TRUE(state.systemLibrariesBound);
+        EXPECT_EQ(state.bindingError, c.code);
+        EXPECT_EQ(state.bindingErrorText, c.text);
+        EXPECT_EQ(fresh.bindSystemLibraries(), c.code) << "binding again checks the same platform";
     }
-    // A session made after a binding does not bind again.
+    // A session that has bound does not bind again when it is initialised anew.
+    box->setFacilities(hid::kAllFacilities);
+    bootloader::BootLoader bound(box);
     box->setFacilities(0);
-    bootloader::BootLoader again;
-    EXPECT_EQ(hid::discovery().bindingError, 0u);
+    EXPECT_EQ(bound.initialise(), 0);
+    EXPECT_EQ(bound.discovery().state().bindingError, 0u);
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
-// What a test of the whole updater (window logic, box, server) starts from: the process-wide state that is
-// not yet the window's own cleared
-// and the flows' pauses shortened.
+// What a test of the whole updater (window logic, box, server) starts from: the flows' pauses shortened.
 #pragma once
 
 #include <chrono>
 
 #include "app/window_logic.h"
-#include "bootloader/tables.h"
 
 namespace testsupport {
 
@@ -17,10 +14,6 @@ inline app::LogicSettings fastLogicSettings() {
     settings.animationStep = std::chrono::milliseconds(0);
     settings.animationHold = std::chrono::milliseconds(0);
     return settings;
-}
-
-inline void resetUpdaterState() {
-    bootloader::resetProcessState();
 }
 
 }  // namespace testsupport

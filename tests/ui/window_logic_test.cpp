@@ -38,10 +38,7 @@ constexpr int kWaitMs = 20000;  // upper bound of every wait; the steps take mil
 
 class WiredWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        testsupport::resetUpdaterState();
-        ASSERT_TRUE(server.start(0));
-    }
+    void SetUp() override { ASSERT_TRUE(server.start(0)); }
 
     void TearDown() override {
         if (updater) window->stop([&] { return updater->logic().operationRunning(); });
@@ -259,7 +256,6 @@ TEST_F(WiredWindowTest, EveryPresetShowsItsStateAfterStartUp) {
                                           "textBox_Reseller1", "textBox_hwversion", "textBox_fwversion"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.preset);
-        testsupport::resetUpdaterState();
         open(c.preset);
         const bool plugged = std::string(c.preset) != "unplugged";
         ASSERT_TRUE(QTest::qWaitFor([&] { return plugged ? loggedIn() : true; }, kWaitMs));

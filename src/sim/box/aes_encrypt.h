@@ -1,5 +1,5 @@
-// AES-128 encryption of one 16-byte block: how the box's maker seals the information area. The updater
-// itself only decrypts, so this lives with the simulated box.
+// AES-128 encryption of one 16-byte block (through src/crypto): how the box's maker seals the information
+// area. The updater itself only decrypts, so the sealing lives with the simulated box.
 #pragma once
 
 #include <array>

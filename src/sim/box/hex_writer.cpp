@@ -2,17 +2,16 @@
 
 #include <algorithm>
 
+#include "base/hex.h"
+
 namespace sim {
 namespace {
-
-constexpr char kDigits[] = "0123456789ABCDEF";
 
 class RecordText {
 public:
     explicit RecordText(std::string& out) : out_(out) { out_ += ':'; }
     void byte(std::uint8_t value) {
-        out_ += kDigits[value >> 4];
-        out_ += kDigits[value & 0xF];
+        base::appendHexByte(out_, value);
         sum_ += value;
     }
     void finish() {

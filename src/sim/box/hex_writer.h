@@ -1,5 +1,6 @@
 // Intel HEX text for an image, as the maker's tools write firmware files: 16-byte data records, an
-// extended linear address record whenever the upper 16 bits change, and the end-of-file record.
+// extended linear address record whenever the upper 16 bits change, and the end-of-file record. The one
+// Intel HEX writer of the tree (test and benchmark images, the stand-in server's sample firmware).
 #pragma once
 
 #include <cstdint>

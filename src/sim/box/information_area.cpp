@@ -75,9 +75,9 @@ std::vector<SealedBlock> sealInformationArea(const BoxIdentity& identity,
 }
 
 void writeInformationArea(SimBackend& box, int target, const BoxIdentity& identity,
-                          const std::array<std::uint8_t, 16>& key) {
+                          const std::array<std::uint8_t, 16>& key, std::size_t boxIndex) {
     for (const SealedBlock& block : sealInformationArea(identity, key))
-        box.setMemory(target, block.address, block.bytes);
+        box.setMemory(target, block.address, block.bytes, boxIndex);
 }
 
 }  // namespace sim

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,8 +39,8 @@ std::vector<std::uint8_t> sealFirmwareBlock(const std::optional<std::string>& ve
 std::vector<SealedBlock> sealInformationArea(const BoxIdentity& identity,
                                              const std::array<std::uint8_t, 16>& key);
 
-// Writes the information area of one target of the box under the key.
+// Writes the information area of one target of a box (the backend's first unless told) under the key.
 void writeInformationArea(SimBackend& box, int target, const BoxIdentity& identity,
-                          const std::array<std::uint8_t, 16>& key);
+                          const std::array<std::uint8_t, 16>& key, std::size_t boxIndex = 0);
 
 }  // namespace sim

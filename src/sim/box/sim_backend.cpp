@@ -1,11 +1,7 @@
 #include "sim/box/sim_backend.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <thread>
 
 #include "hid/tracing_backend.h"
@@ -15,20 +11,13 @@ namespace sim {
 namespace {
 
 using std::chrono::milliseconds;
-constexpr milliseconds kFrame{1};
-constexpr int kPacedEraseMs = 1500;  // a full-size flash part erases in one to three seconds
-
-// The end of the 1 ms USB frame in which a transfer submitted at t can complete.
-SimBackend::Clock::time_point nextFrameEdge(SimBackend::Clock::time_point t) {
-    return SimBackend::Clock::time_point(std::chrono::ceil<milliseconds>(t.time_since_epoch()));
-}
 
 constexpr int kNoDevice = ENODEV;
 constexpr int kIoError = EIO;
 
 }  // namespace
 
-SimBackend::SimBackend(std::vector<BoxConfig> boxes, SimSettings settings) : settings_(settings) {
+SimBackend::SimBackend(const std::vector<BoxConfig>& boxes, SimSettings settings) : settings_(settings) {
     for (const BoxConfig& config : boxes) addBox(config);
 }
 
@@ -134,11 +123,8 @@ int SimBackend::write(hid::Handle handle, const hid::Report& report) {
     if (failWrites_) return kIoError;
     if (failWriteIn_ > 0 && --failWriteIn_ == 0) return kIoError;
 
-    auto sentAt = Clock::now();
+    const auto sentAt = box.link.sendSlot(Clock::now(), settings_.paced);
     if (settings_.paced) {
-        // One report per frame: the write completes at the end of the next free frame.
-        sentAt = std::max(nextFrameEdge(sentAt), box.lastOutDone + kFrame);
-        box.lastOutDone = sentAt;
         lock.unlock();
         std::this_thread::sleep_until(sentAt);
         lock.lock();
@@ -181,73 +167,13 @@ void SimBackend::deliver(std::size_t boxIndex, hid::Report answer, Clock::time_p
     if (dropAnswerIn_ > 0 && --dropAnswerIn_ == 0) return;
     if (answerFilter_) answerFilter_(answer);
     Box& box = boxes_[boxIndex];
-    auto readyAt = std::max(sentAt, box.erasedAt);
-    if (settings_.paced) {
-        // The answer travels in a later frame than its request, one answer per frame.
-        readyAt = std::max(readyAt + kFrame, box.lastAnswerReady + kFrame);
-        box.lastAnswerReady = readyAt;
-    }
+    const auto readyAt = box.link.answerSlot(sentAt, settings_.paced);
     traceLocked('<', answer);
     // Like the platform's HID driver: every handle open for reading gets its own copy.
     for (auto& [handle, open] : handles_)
         if (open.box == boxIndex && open.access == hid::Access::read && open.generation == box.generation)
             open.answers.push_back({answer, readyAt});
     answered_.notify_all();
-}
-
-void SimBackend::process(std::size_t boxIndex, const hid::Report& frame, Clock::time_point sentAt) {
-    Box& box = boxes_[boxIndex];
-    const std::uint8_t command = frame[1];
-    if (command == 0x50) {
-        ++box.command50;
-        return;
-    }
-    const int target = command >= 0x20 ? 1 : 0;
-    BoxMemory& memory = box.targets[target];
-    CommandCounts& counts = box.counts[target];
-    switch (command - 0x20 * target) {
-        case 0x01:
-            ++counts.query;
-            deliver(boxIndex, memory.queryAnswer(command), sentAt);
-            break;
-        case 0x02:
-            ++counts.erase;
-            memory.erase(box.config.protectedStart, box.config.protectedEnd);
-            {
-                const int eraseMs = settings_.eraseMs >= 0 ? settings_.eraseMs
-                                    : settings_.paced      ? kPacedEraseMs
-                                                           : 0;
-                box.erasedAt = std::max(box.erasedAt, sentAt + milliseconds(eraseMs));
-            }
-            break;
-        case 0x03:
-            ++counts.programData;
-            memory.programData(frame);
-            break;
-        case 0x04:
-            ++counts.programComplete;
-            break;
-        case 0x05:
-            ++counts.readMemory;
-            deliver(boxIndex, memory.readAnswer(frame), sentAt);
-            break;
-        case 0x06:
-            ++counts.command06;
-            break;
-        case 0x09:
-            ++counts.eraseUserData;
-            break;
-        case 0x12:
-            ++counts.reset;
-            // Processor 0 carries the USB interface: only its reset takes the box off the bus.
-            if (target == 0) {
-                box.offBusUntil = Clock::now() + milliseconds(settings_.resetOffBusMs);
-                leaveBus(box);
-            }
-            break;
-        default:
-            break;  // unknown commands are ignored, like the box does
-    }
 }
 
 void SimBackend::traceLocked(char direction, const hid::Report& report) {
@@ -343,95 +269,6 @@ void SimBackend::unplugAfterReports(int n, std::size_t box) {
 void SimBackend::setAnswerFilter(AnswerFilter filter) {
     std::lock_guard lock(mutex_);
     answerFilter_ = std::move(filter);
-}
-
-// The memory file: a header line, then per box and target and region a line "region B T START SIZE BYTES"
-// followed by that many raw bytes.
-bool SimBackend::saveMemory(const std::string& file, std::string* cause) const {
-    const auto failed = [cause](std::string text) {
-        if (cause != nullptr) *cause = std::move(text);
-        return false;
-    };
-    std::string text = "arvex-sim-memory 1\n";
-    {
-        std::lock_guard lock(mutex_);
-        for (std::size_t b = 0; b < boxes_.size(); ++b)
-            for (int t = 0; t < 2; ++t) {
-                const BoxMemory& memory = boxes_[b].targets[t];
-                for (std::size_t r = 0; r < memory.images().size(); ++r) {
-                    const auto& image = memory.images()[r];
-                    text += "region " + std::to_string(b) + ' ' + std::to_string(t) + ' ' +
-                            std::to_string(memory.layout().regions[r].start) + ' ' +
-                            std::to_string(memory.layout().regions[r].size) + ' ' +
-                            std::to_string(image.size()) + '\n';
-                    text.append(image.begin(), image.end());
-                }
-            }
-    }
-    std::string temporary = file + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) return failed(std::string("cannot create a file beside it: ") + std::strerror(errno));
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const std::string reason = std::strerror(errno);
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return failed("cannot write: " + reason);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const std::string reason = std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return failed("cannot write: " + reason);
-    }
-    if (std::rename(temporary.c_str(), file.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return failed("cannot replace it: " + reason);
-    }
-    return true;
-}
-
-bool SimBackend::loadMemory(const std::string& file, std::string* cause) {
-    const auto failed = [cause](std::string text) {
-        if (cause != nullptr) *cause = std::move(text);
-        return false;
-    };
-    std::lock_guard lock(mutex_);
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return failed(std::string("cannot open it: ") + std::strerror(errno));
-    std::string header;
-    if (!std::getline(in, header) || header != "arvex-sim-memory 1")
-        return failed("it is not a simulated box's memory file");
-    std::vector<std::vector<std::vector<std::uint8_t>>> loaded;  // [box * 2 + target][region]
-    for (std::size_t b = 0; b < boxes_.size(); ++b)
-        for (int t = 0; t < 2; ++t) {
-            const BoxMemory& memory = boxes_[b].targets[t];
-            auto& images = loaded.emplace_back();
-            for (std::size_t r = 0; r < memory.images().size(); ++r) {
-                std::string word;
-                std::size_t box = 0, target = 0, bytes = 0;
-                std::uint32_t start = 0, size = 0;
-                in >> word >> box >> target >> start >> size >> bytes;
-                const SimRegion& region = memory.layout().regions[r];
-                if (!in || word != "region") return failed("it is cut short or damaged");
-                if (box != b || target != static_cast<std::size_t>(t) || start != region.start ||
-                    size != region.size || bytes != memory.images()[r].size())
-                    return failed("it was saved from a box of another layout");
-                in.get();  // the line's end
-                std::vector<std::uint8_t> image(bytes);
-                in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(bytes));
-                if (!in) return failed("it is cut short");
-                images.push_back(std::move(image));
-            }
-        }
-    for (std::size_t b = 0; b < boxes_.size(); ++b)
-        for (int t = 0; t < 2; ++t) boxes_[b].targets[t].images() = std::move(loaded[b * 2 + t]);
-    return true;
 }
 
 }  // namespace sim

@@ -16,6 +16,7 @@
 #include "hid/backend.h"
 #include "sim/box/box_config.h"
 #include "sim/box/box_memory.h"
+#include "sim/box/link_model.h"
 
 namespace sim {
 
@@ -39,7 +40,8 @@ public:
     // Changes an answer just before the box sends it; tests use it to make the box lie.
     using AnswerFilter = std::function<void(hid::Report& answer)>;
 
-    explicit SimBackend(std::vector<BoxConfig> boxes = {defaultBoxConfig()}, SimSettings settings = {});
+    explicit SimBackend(const std::vector<BoxConfig>& boxes = {defaultBoxConfig()},
+                        SimSettings settings = {});
     ~SimBackend() override;
 
     // hid::Backend
@@ -106,9 +108,7 @@ private:
         unsigned generation = 0;  // changes whenever the box leaves the bus; older handles go stale
         int unplugAfter = 0;
         std::vector<hid::Report> hostFrames;
-        Clock::time_point lastOutDone{};
-        Clock::time_point lastAnswerReady{};
-        Clock::time_point erasedAt{};  // no answer leaves the box before its erase has finished
+        LinkModel link;
     };
     struct OpenHandle {
         std::size_t box;
@@ -119,6 +119,7 @@ private:
 
     bool presentLocked(const Box& box, Clock::time_point now) const;
     void leaveBus(Box& box);
+    // The command interpreter (command_interpreter.cpp); the memory file is in memory_file.cpp.
     void process(std::size_t boxIndex, const hid::Report& frame, Clock::time_point sentAt);
     void deliver(std::size_t boxIndex, hid::Report answer, Clock::time_point sentAt);
     void traceLocked(char direction, const hid::Report& report);

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "arvex/config.h"
+#include "sim/box/hex_writer.h"
 #include "sim/box/information_area.h"
 
 namespace simserver {
@@ -25,20 +26,6 @@ std::vector<std::uint8_t> patternBytes(std::size_t count, std::uint32_t seed) {
     return bytes;
 }
 
-std::string record(std::uint8_t type, std::uint16_t address, const std::uint8_t* data, std::size_t count) {
-    char text[16];
-    std::snprintf(text, sizeof text, ":%02X%04X%02X", static_cast<unsigned>(count), address, type);
-    std::string line = text;
-    unsigned sum = static_cast<unsigned>(count) + (address >> 8) + (address & 0xFF) + type;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::snprintf(text, sizeof text, "%02X", data[i]);
-        line += text;
-        sum += data[i];
-    }
-    std::snprintf(text, sizeof text, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-    return line + text;
-}
-
 bool writeFile(const fs::path& path, const std::string& contents) {
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
@@ -50,30 +37,14 @@ bool writeFile(const fs::path& path, const std::string& contents) {
 }  // namespace
 
 std::string intelHex(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
-    return intelHex({{address, &bytes}});
+    return sim::toIntelHex({{address, bytes}}, false);
 }
 
 std::string intelHex(const std::vector<HexSpan>& spans) {
-    std::string text;
-    std::uint32_t upper = 0xFFFFFFFF;
-    for (const auto& [address, span] : spans) {
-        const std::vector<std::uint8_t>& bytes = *span;
-        for (std::size_t offset = 0; offset < bytes.size();) {
-            const std::uint32_t at = address + static_cast<std::uint32_t>(offset);
-            if ((at >> 16) != upper) {
-                upper = at >> 16;
-                const std::uint8_t data[2] = {static_cast<std::uint8_t>(upper >> 8),
-                                              static_cast<std::uint8_t>(upper)};
-                text += record(4, 0, data, 2);
-            }
-            // A record never crosses a 64 KiB boundary.
-            const std::size_t room = 0x10000 - (at & 0xFFFF);
-            const std::size_t count = std::min<std::size_t>({16, bytes.size() - offset, room});
-            text += record(0, static_cast<std::uint16_t>(at & 0xFFFF), bytes.data() + offset, count);
-            offset += count;
-        }
-    }
-    return text + ":00000001FF\n";
+    std::vector<sim::HexImage> images;
+    images.reserve(spans.size());
+    for (const auto& [address, bytes] : spans) images.push_back({address, *bytes});
+    return sim::toIntelHex(images, false);
 }
 
 SampleImage sampleImage(SampleImageId id) {
