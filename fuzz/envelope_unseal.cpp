@@ -1,0 +1,25 @@
+// Opening any bytes as a sealed envelope; a message that opens is sealed again and must open to itself.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "server/envelope.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ArvexClient::EnvelopeState keyArea;
+    std::vector<std::uint8_t> sealed(data, data + size);
+    std::vector<std::uint8_t> plain;
+    const int result = ArvexClient::unwrapStream(&plain, &sealed, keyArea);
+    if (result != ArvexClient::kEnvelopeOk) {
+        if (!plain.empty()) __builtin_trap();
+        return 0;
+    }
+    if (plain.empty()) return 0;
+    std::vector<std::uint8_t> input = plain;
+    std::vector<std::uint8_t> again;
+    if (ArvexClient::wrapStream(&again, &input, keyArea) != ArvexClient::kEnvelopeOk) __builtin_trap();
+    std::vector<std::uint8_t> back;
+    if (ArvexClient::unwrapStream(&back, &again, keyArea) != ArvexClient::kEnvelopeOk || back != plain)
+        __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,20 @@
+// The file list reader over any text; every entry it hands on is classified.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "server/documents.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ArvexClient::resetSession();
+    ArvexClient::session.requestId = "4821";  // the id the seed answers carry
+    int entries = 0;
+    (void)ArvexClient::parseFileList(std::string(reinterpret_cast<const char*>(data), size),
+                                     [&entries](std::unique_ptr<ArvexClient::FileInfo> entry, int, void*) {
+                                         int subKind = 0;
+                                         (void)ArvexClient::classifyFileType(entry.get(), &subKind);
+                                         return ++entries < 10000 ? 1 : 0;
+                                     });
+    return 0;
+}
