@@ -6,20 +6,20 @@
 #include "server/envelope.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ArvexClient::EnvelopeState keyArea;
+    server::EnvelopeState keyArea;
     std::vector<std::uint8_t> sealed(data, data + size);
     std::vector<std::uint8_t> plain;
-    const int result = ArvexClient::unwrapStream(&plain, &sealed, keyArea);
-    if (result != ArvexClient::kEnvelopeOk) {
+    const int result = server::unwrapStream(&plain, &sealed, keyArea);
+    if (result != server::kEnvelopeOk) {
         if (!plain.empty()) __builtin_trap();
         return 0;
     }
     if (plain.empty()) return 0;
     std::vector<std::uint8_t> input = plain;
     std::vector<std::uint8_t> again;
-    if (ArvexClient::wrapStream(&again, &input, keyArea) != ArvexClient::kEnvelopeOk) __builtin_trap();
+    if (server::wrapStream(&again, &input, keyArea) != server::kEnvelopeOk) __builtin_trap();
     std::vector<std::uint8_t> back;
-    if (ArvexClient::unwrapStream(&back, &again, keyArea) != ArvexClient::kEnvelopeOk || back != plain)
+    if (server::unwrapStream(&back, &again, keyArea) != server::kEnvelopeOk || back != plain)
         __builtin_trap();
     return 0;
 }

@@ -7,14 +7,14 @@
 #include "server/documents.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ArvexClient::resetSession();
-    ArvexClient::session.requestId = "4821";  // the id the seed answers carry
+    server::resetSession();
+    server::session.requestId = "4821";  // the id the seed answers carry
     int entries = 0;
-    (void)ArvexClient::parseFileList(std::string(reinterpret_cast<const char*>(data), size),
-                                     [&entries](std::unique_ptr<ArvexClient::FileInfo> entry, int, void*) {
-                                         int subKind = 0;
-                                         (void)ArvexClient::classifyFileType(entry.get(), &subKind);
-                                         return ++entries < 10000 ? 1 : 0;
-                                     });
+    (void)server::parseFileList(std::string(reinterpret_cast<const char*>(data), size),
+                                [&entries](std::unique_ptr<server::FileInfo> entry, int, void*) {
+                                    int subKind = 0;
+                                    (void)server::classifyFileType(entry.get(), &subKind);
+                                    return ++entries < 10000 ? 1 : 0;
+                                });
     return 0;
 }

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t lineEnd = input.find('\n');
     const std::string type = input.substr(0, lineEnd);
     const std::string body = lineEnd == std::string::npos ? std::string() : input.substr(lineEnd + 1);
-    const std::optional<std::string> part = simserver::multipartDataPart(type, body);
+    const std::optional<std::string> part = sim::multipartDataPart(type, body);
     if (part && (part->size() > body.size() || body.find(*part) == std::string::npos)) __builtin_trap();
     return 0;
 }

@@ -48,7 +48,7 @@ public:
 
 private:
     void serve() {
-        const std::string end = ArvexClient::rawBodyTail();
+        const std::string end = server::rawBodyTail();
         for (;;) {
             const int fd = ::accept(listenFd_, nullptr, nullptr);
             if (fd < 0) continue;
@@ -87,9 +87,9 @@ struct Fixture {
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         folder = pattern;
         target = (fs::path(folder) / "file").string();
-        ArvexClient::rawDownloadSettings.connectTimeoutMs = 2000;
-        ArvexClient::rawDownloadSettings.headTimeoutMs = 2000;
-        ArvexClient::rawDownloadSettings.bodyTimeoutMs = 2000;
+        server::rawDownloadSettings.connectTimeoutMs = 2000;
+        server::rawDownloadSettings.headTimeoutMs = 2000;
+        server::rawDownloadSettings.bodyTimeoutMs = 2000;
     }
     // Made once and never destroyed (the listener thread uses it to the end); the folder goes at exit.
     static Fixture& instance() {
@@ -115,10 +115,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string reply(reinterpret_cast<const char*>(data), size);
     fixture.server.setReply(reply);
     const std::vector<std::uint8_t> payload{'<', 'x', '/', '>'};
-    const ArvexClient::ProgressSink sink;
-    const int result = ArvexClient::rawPostToFile("127.0.0.1", fixture.server.port(), "get", fixture.target,
-                                                  &payload, &sink);
-    if (result != ArvexClient::kRawOk) {
+    const server::ProgressSink sink;
+    const int result =
+        server::rawPostToFile("127.0.0.1", fixture.server.port(), "get", fixture.target, &payload, &sink);
+    if (result != server::kRawOk) {
         std::error_code ignored;
         if (fs::exists(fixture.target, ignored)) __builtin_trap();  // a failed download leaves no file
     } else {
@@ -128,10 +128,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t headEnd = reply.find("\r\n\r\n");
     std::string body = headEnd == std::string::npos ? reply : reply.substr(headEnd + 4);
     std::int32_t declared = 0;
-    if (const std::size_t blockEnd = body.find(ArvexClient::kStatusBlockEnd); blockEnd != std::string::npos)
-        (void)ArvexClient::readStatusBlock(std::string_view(body).substr(0, blockEnd), declared);
+    if (const std::size_t blockEnd = body.find(server::kStatusBlockEnd); blockEnd != std::string::npos)
+        (void)server::readStatusBlock(std::string_view(body).substr(0, blockEnd), declared);
     const std::size_t received = body.size();
-    if (ArvexClient::takeDownloadedFile(body) == ArvexClient::kRawOk && body.size() > received)
-        __builtin_trap();
+    if (server::takeDownloadedFile(body) == server::kRawOk && body.size() > received) __builtin_trap();
     return 0;
 }

@@ -25,7 +25,7 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
-using namespace ArvexClient;
+using namespace server;
 
 constexpr std::size_t kFileSize = 64u << 20;
 constexpr int kRounds = 3;

@@ -30,14 +30,14 @@ int decimalOrZero(const std::string& text) {
 
 }  // namespace
 
-void WindowLogic::btUpdateClick() {
+void WindowLogic::onUpdate() {
     if (operationRunning()) return;
     if (!server_.session.authenticated) {
         log_.line(1, "Error: Device not logged", 0, 0);
         return;
     }
     std::string answer;
-    const int code = server_.requestSimple(ArvexClient::kRequestFileList, answer, nullptr, true);
+    const int code = server_.requestSimple(server::kRequestFileList, answer, nullptr, true);
     if (code != 0) {
         log_.line(1, "Error connecting to server", code, 0);
         return;
@@ -48,17 +48,17 @@ void WindowLogic::btUpdateClick() {
 void WindowLogic::showFileList(const std::string& answer) {
     clearFirmwareList();
     const int result =
-        server_.parseFileList(answer, [this](std::unique_ptr<ArvexClient::FileInfo> entry, int, void*) {
+        server_.parseFileList(answer, [this](std::unique_ptr<server::FileInfo> entry, int, void*) {
             return addFileToList(std::move(entry));
         });
-    view_.setText(Control::txBrowserPath, "/" + server_.session.location);
-    if (result != ArvexClient::kFileListDone) return;
+    view_.setText(Control::catalogueFolderPath, "/" + server_.session.location);
+    if (result != server::kFileListDone) return;
     if (rows_.empty()) {
         log_.line(3, "No new updates.", 0, 0);
         return;
     }
     view_.setColumnWidths(270, 80);
-    panels_.show(Control::pFirmUpdate, Control::gPanel);
+    panels_.show(Control::firmwareDialog, Control::mainPanel);
 }
 
 void WindowLogic::clearFirmwareList() {
@@ -68,16 +68,16 @@ void WindowLogic::clearFirmwareList() {
     view_.clearRows();
 }
 
-int WindowLogic::addFileToList(std::unique_ptr<ArvexClient::FileInfo> entry) {
+int WindowLogic::addFileToList(std::unique_ptr<server::FileInfo> entry) {
     int linkKind = 0;
-    const int fileClass = ArvexClient::classifyFileType(entry.get(), &linkKind);
-    if (fileClass == ArvexClient::kFileClassUnknown) return 0;
-    if (fileClass == ArvexClient::kFileClassLink &&
-        (linkKind != ArvexClient::kLinkUp || server_.session.currentFolderId == "0"))
+    const int fileClass = server::classifyFileType(entry.get(), &linkKind);
+    if (fileClass == server::kFileClassUnknown) return 0;
+    if (fileClass == server::kFileClassLink &&
+        (linkKind != server::kLinkUp || server_.session.currentFolderId == "0"))
         return 1;
     ListRow row;
     row.caption = entry->name;
-    if (fileClass == ArvexClient::kFileClassFile) {
+    if (fileClass == server::kFileClassFile) {
         row.icon = 1;
         row.subItems = {entry->size, entry->price};
     } else {
@@ -88,36 +88,37 @@ int WindowLogic::addFileToList(std::unique_ptr<ArvexClient::FileInfo> entry) {
     return 1;
 }
 
-void WindowLogic::lvListFWChange(bool selectionStateChanged) {
+void WindowLogic::onFirmwareSelectionChange(bool selectionStateChanged) {
     const int selected = view_.selectedRow();
     const bool hasRecord = selected >= 0 && static_cast<std::size_t>(selected) < rows_.size();
     if (downloadRunning_) return;  // the action button stays disabled until the download has ended
-    if (selectionStateChanged) view_.setEnabled(Control::btSelectFirmware, hasRecord);
+    if (selectionStateChanged) view_.setEnabled(Control::selectFirmwareButton, hasRecord);
     if (!hasRecord) return;
-    const ArvexClient::FileInfo& entry = *rows_[static_cast<std::size_t>(selected)];
-    view_.setEnabled(Control::btSelectFirmware, true);
-    if (ArvexClient::classifyFileType(&entry) == ArvexClient::kFileClassFile)
-        view_.setText(Control::btSelectFirmware,
+    const server::FileInfo& entry = *rows_[static_cast<std::size_t>(selected)];
+    view_.setEnabled(Control::selectFirmwareButton, true);
+    if (server::classifyFileType(&entry) == server::kFileClassFile)
+        view_.setText(Control::selectFirmwareButton,
                       isContainerName(entry.name) ? "Update firmware" : "Download");
     else
-        view_.setText(Control::btSelectFirmware, "Go");
+        view_.setText(Control::selectFirmwareButton, "Go");
 }
 
-void WindowLogic::lvListFWDblClick() {
+void WindowLogic::onFirmwareDoubleClick() {
     const int selected = view_.selectedRow();
     if (downloadRunning_ || selected < 0 || static_cast<std::size_t>(selected) >= rows_.size()) return;
-    view_.setEnabled(Control::btSelectFirmware, false);
-    btSelectFirmwareClick();
-    view_.setEnabled(Control::btSelectFirmware, true);
+    view_.setEnabled(Control::selectFirmwareButton, false);
+    onSelectFirmware();
+    view_.setEnabled(Control::selectFirmwareButton, true);
 }
 
 void WindowLogic::setFirmwareDialogBusy(bool busy) {
     downloadRunning_ = busy;
-    for (Control control : {Control::btSelectFirmware, Control::lvListFW, Control::Button3, Control::Panel12})
+    for (Control control : {Control::selectFirmwareButton, Control::firmwareList,
+                            Control::firmwareCancelButton, Control::firmwareDialogTitle})
         view_.setEnabled(control, !busy);
 }
 
-void WindowLogic::btSelectFirmwareClick() {
+void WindowLogic::onSelectFirmware() {
     if (downloadRunning_) return;
     const int selected = view_.selectedRow();
     if (selected < 0) return;
@@ -127,13 +128,13 @@ void WindowLogic::btSelectFirmwareClick() {
         return;
     }
     // The row's record goes when a folder is opened; keep what is needed.
-    const ArvexClient::FileInfo entry = *rows_[static_cast<std::size_t>(selected)];
+    const server::FileInfo entry = *rows_[static_cast<std::size_t>(selected)];
     server_.session.selectedFileId = entry.fileId;
-    ArvexClient::ProgressSink sink;
+    server::ProgressSink sink;
     sink.onWorkBegin = [this](std::int64_t) {
         view_.setProgress(0);
         view_.setProgressRange(0, progressMaximum_);
-        view_.setVisible(Control::ProgressBar, true);
+        view_.setVisible(Control::progressBar, true);
         view_.processEvents();
     };
     sink.onWork = [this](std::int64_t count) {
@@ -148,10 +149,10 @@ void WindowLogic::btSelectFirmwareClick() {
     progressMaximum_ = decimalOrZero(entry.size);
     view_.setProgressRange(0, progressMaximum_);
 
-    const int fileClass = ArvexClient::classifyFileType(&entry);
-    if (fileClass == ArvexClient::kFileClassFolder || fileClass == ArvexClient::kFileClassLink) {
+    const int fileClass = server::classifyFileType(&entry);
+    if (fileClass == server::kFileClassFolder || fileClass == server::kFileClassLink) {
         server_.session.currentFolderId = entry.fileId;
-        btUpdateClick();
+        onUpdate();
         return;
     }
     const bool container = isContainerName(entry.name);
@@ -159,14 +160,14 @@ void WindowLogic::btSelectFirmwareClick() {
     int code = 0;
     if (container) {
         setFirmwareDialogBusy(true);
-        code = server_.requestSimple(ArvexClient::kRequestGetFile, downloaded, &sink, false);
+        code = server_.requestSimple(server::kRequestGetFile, downloaded, &sink, false);
         // The server's status block in front of the bytes: a refusal or a short file is never programmed.
-        if (code == 0) code = ArvexClient::takeDownloadedFile(downloaded);
+        if (code == 0) code = server::takeDownloadedFile(downloaded);
     } else {
         const auto target = view_.askSaveFile("", savedFileName(entry.name));
         if (!target) return;
         setFirmwareDialogBusy(true);
-        code = server_.requestToFile(ArvexClient::kRequestGetFile2, *target, &sink, false);
+        code = server_.requestToFile(server::kRequestGetFile2, *target, &sink, false);
     }
     setFirmwareDialogBusy(false);
     if (code != 0) {
@@ -177,7 +178,7 @@ void WindowLogic::btSelectFirmwareClick() {
     view_.setProgress(0);
     progressMaximum_ = 100;
     view_.setProgressRange(0, 100);
-    panels_.close(Control::pFirmUpdate);
+    panels_.close(Control::firmwareDialog);
     view_.refresh();
     if (container) {
         const std::int32_t result = programContainer(downloaded);
@@ -185,9 +186,9 @@ void WindowLogic::btSelectFirmwareClick() {
     }
 }
 
-void WindowLogic::btFirmUpdateCancelClick() {
+void WindowLogic::onCancelFirmwareDialog() {
     if (downloadRunning_) return;
-    panels_.close(Control::pFirmUpdate);
+    panels_.close(Control::firmwareDialog);
 }
 
 }  // namespace app

@@ -26,15 +26,15 @@ void appendUtf8(std::string& out, char32_t c) {
 // The states a terminal user follows the road by.
 const char* panelName(Control control) {
     switch (control) {
-        case Control::pFirmUpdate:
+        case Control::firmwareDialog:
             return "firmware catalogue";
-        case Control::pReg:
+        case Control::registrationDialog:
             return "registration form";
-        case Control::pRegOK:
+        case Control::registrationDoneDialog:
             return "registration accepted";
-        case Control::pRegFault:
+        case Control::registrationFaultDialog:
             return "registration refused";
-        case Control::pUpdate:
+        case Control::updatingDialog:
             return "updating firmware";
         default:
             return nullptr;
@@ -67,7 +67,7 @@ void ConsoleView::printLine(const std::string& line) {
 }
 
 void ConsoleView::drawProgress() {
-    if (!showProgressBar_ || !visible_[Control::ProgressBar]) return;
+    if (!showProgressBar_ || !visible_[Control::progressBar]) return;
     const int span = progressMaximum_ > progressMinimum_ ? progressMaximum_ - progressMinimum_ : 1;
     const long long percent =
         std::clamp<long long>((static_cast<long long>(progress_) - progressMinimum_) * 100 / span, 0, 100);
@@ -85,8 +85,8 @@ void ConsoleView::setEnabled(Control control, bool enabled) {
     std::lock_guard lock(mutex_);
     const bool before = enabled_[control];
     enabled_[control] = enabled;
-    if (control == Control::btUpdate && enabled && !before) printLine("[Update enabled]");
-    if (control == Control::btConnect && !enabled && before) printLine("[Reconnect disabled]");
+    if (control == Control::updateButton && enabled && !before) printLine("[Update enabled]");
+    if (control == Control::reconnectButton && !enabled && before) printLine("[Reconnect disabled]");
 }
 
 void ConsoleView::setVisible(Control control, bool visible) {
@@ -99,7 +99,7 @@ void ConsoleView::setVisible(Control control, bool visible) {
         announced_ = control;
         printLine(std::string("[dialog: ") + name + "]");
     }
-    if (control == Control::ProgressBar && !visible && barDrawn_) {
+    if (control == Control::progressBar && !visible && barDrawn_) {
         std::fputs("\r\x1b[K", out_);
         barDrawn_ = false;
     }
@@ -108,7 +108,7 @@ void ConsoleView::setVisible(Control control, bool visible) {
 void ConsoleView::setText(Control control, const std::string& text) {
     std::lock_guard lock(mutex_);
     texts_[control] = text;
-    if (control == Control::lConnected) {
+    if (control == Control::statusPanel) {
         announced_.reset();
         printLine("[status: " + text + "]");
     }

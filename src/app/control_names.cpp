@@ -4,89 +4,89 @@ namespace app {
 
 const char* controlName(Control control) {
     switch (control) {
-        case Control::gPanel:
+        case Control::mainPanel:
             return "gPanel";
-        case Control::lbProducts:
+        case Control::productList:
             return "lbProducts";
-        case Control::btConnect:
+        case Control::reconnectButton:
             return "btConnect";
-        case Control::btOps:
+        case Control::operatorButton:
             return "btOps";
-        case Control::btUpdate:
+        case Control::updateButton:
             return "btUpdate";
-        case Control::btFactory:
+        case Control::factoryButton:
             return "btFactory";
-        case Control::textBox_PID1:
+        case Control::productField:
             return "textBox_PID1";
-        case Control::textBox_Serial1:
+        case Control::serialField:
             return "textBox_Serial1";
-        case Control::textBox_Date1:
+        case Control::programmingDateField:
             return "textBox_Date1";
-        case Control::textBox_Reseller1:
+        case Control::resellerField:
             return "textBox_Reseller1";
-        case Control::textBox_hwversion:
+        case Control::hardwareVersionField:
             return "textBox_hwversion";
-        case Control::textBox_fwversion:
+        case Control::firmwareVersionField:
             return "textBox_fwversion";
-        case Control::lConnected:
+        case Control::statusPanel:
             return "lConnected";
-        case Control::sBussy:
+        case Control::busyLamp:
             return "sBussy";
-        case Control::ProgressBar:
+        case Control::progressBar:
             return "ProgressBar";
-        case Control::pFirmUpdate:
+        case Control::firmwareDialog:
             return "pFirmUpdate";
-        case Control::pReg:
+        case Control::registrationDialog:
             return "pReg";
-        case Control::pRegOK:
+        case Control::registrationDoneDialog:
             return "pRegOK";
-        case Control::pRegFault:
+        case Control::registrationFaultDialog:
             return "pRegFault";
-        case Control::pUpdate:
+        case Control::updatingDialog:
             return "pUpdate";
-        case Control::txBrowserPath:
+        case Control::catalogueFolderPath:
             return "txBrowserPath";
-        case Control::lvListFW:
+        case Control::firmwareList:
             return "lvListFW";
-        case Control::btSelectFirmware:
+        case Control::selectFirmwareButton:
             return "btSelectFirmware";
-        case Control::edRegName:
+        case Control::registrationName:
             return "edRegName";
-        case Control::edRegeMail:
+        case Control::registrationEmail:
             return "edRegeMail";
-        case Control::edRegPassword:
+        case Control::registrationPassword:
             return "edRegPassword";
-        case Control::cbCountries:
+        case Control::countryList:
             return "cbCountries";
-        case Control::mmRegOkMsg:
+        case Control::registrationDoneText:
             return "mmRegOkMsg";
-        case Control::mmRegFaultMsg:
+        case Control::registrationFaultText:
             return "mmRegFaultMsg";
-        case Control::Read1:
+        case Control::readDataEntry:
             return "Read1";
-        case Control::Loadfirmware1:
+        case Control::loadFirmwareEntry:
             return "Loadfirmware1";
-        case Control::ckVirtualDeviceMode:
+        case Control::virtualModeEntry:
             return "ckVirtualDeviceMode";
-        case Control::Debug1:
+        case Control::serverDebugEntry:
             return "Debug1";
-        case Control::ckCrypt1:
+        case Control::cryptEntry:
             return "ckCrypt1";
-        case Control::ckEditFields:
+        case Control::editableFieldsEntry:
             return "ckEditFields";
-        case Control::Mododebug1:
+        case Control::debugModeEntry:
             return "Mododebug1";
-        case Control::tmConnect:
+        case Control::connectTimer:
             return "tmConnect";
-        case Control::tmUpdateStatus:
+        case Control::statusTimer:
             return "tmUpdateStatus";
-        case Control::Button3:
+        case Control::firmwareCancelButton:
             return "Button3";
-        case Control::Panel12:
+        case Control::firmwareDialogTitle:
             return "Panel12";
-        case Control::pmOps:
+        case Control::operatorPopup:
             return "pmOps";
-        case Control::lbVersion:
+        case Control::versionCaption:
             return "lbVersion";
     }
     return "?";

@@ -14,11 +14,11 @@ struct PanelEntry {
 
 // In the order in which DialogPanels::show hides them.
 constexpr std::array<PanelEntry, 5> kPanels = {{
-    {Control::pReg, {335, 224}},
-    {Control::pFirmUpdate, {417, 303}},
-    {Control::pRegOK, {336, 184}},
-    {Control::pRegFault, {336, 184}},
-    {Control::pUpdate, {336, 184}},
+    {Control::registrationDialog, {335, 224}},
+    {Control::firmwareDialog, {417, 303}},
+    {Control::registrationDoneDialog, {336, 184}},
+    {Control::registrationFaultDialog, {336, 184}},
+    {Control::updatingDialog, {336, 184}},
 }};
 
 static_assert(kPanels.size() == 5, "DialogPanels keeps one owner per panel");

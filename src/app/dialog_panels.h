@@ -18,7 +18,8 @@ struct Size {
     int height = 0;
 };
 
-// Size of a dialog panel (pFirmUpdate, pReg, pRegOK, pRegFault, pUpdate); {0, 0} for any other control.
+// Size of a dialog panel (firmwareDialog, registrationDialog, registrationDoneDialog,
+// registrationFaultDialog, updatingDialog); {0, 0} for any other control.
 Size dialogPanelSize(Control panel);
 
 // The five panels of one window and the owner each was shown for. Panels are shown from the worker thread

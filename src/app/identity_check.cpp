@@ -41,16 +41,17 @@ CheckedIdentity checkIdentity(const RawIdentity& raw) {
     id.serial = trimControls(raw.serial);
     id.reseller = raw.reseller;
 
-    const bool valid = Global::checkText(id.reference, 3, 64) && Global::checkText(id.reseller, 2, 64) &&
-                       Global::checkText(id.date, 8, 64) && Global::checkText(id.serial, 7, 64);
+    const bool valid = catalogue::checkText(id.reference, 3, 64) &&
+                       catalogue::checkText(id.reseller, 2, 64) && catalogue::checkText(id.date, 8, 64) &&
+                       catalogue::checkText(id.serial, 7, 64);
     if (!valid) {
         id.damaged = true;
         id.reference = "_FIX";
-        if (!Global::checkText(id.reseller, 2, 64)) id.reseller = "N/A";
-        if (!Global::checkText(id.date, 8, 64)) id.date = "N/A";
-        if (!Global::checkText(id.serial, 7, 64)) id.serial = "N/A";
+        if (!catalogue::checkText(id.reseller, 2, 64)) id.reseller = "N/A";
+        if (!catalogue::checkText(id.date, 8, 64)) id.date = "N/A";
+        if (!catalogue::checkText(id.serial, 7, 64)) id.serial = "N/A";
     }
-    id.firmwareVersion = Global::checkText(raw.firmwareVersion, 0, 64) ? raw.firmwareVersion : "N/A";
+    id.firmwareVersion = catalogue::checkText(raw.firmwareVersion, 0, 64) ? raw.firmwareVersion : "N/A";
     id.shownFirmwareVersion = id.firmwareVersion.empty() ? "N/A" : id.firmwareVersion;
     id.shownHardwareVersion = hardwareVersionShown(raw.hardwareVersion);
     return id;

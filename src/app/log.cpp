@@ -33,7 +33,7 @@ void Log::clear() {
 
 void Log::selectProduct(int index, bool operatorFlag) {
     clear();
-    line(3, Global::productSelectionText(index, operatorFlag), 0, 0);
+    line(3, catalogue::productSelectionText(index, operatorFlag), 0, 0);
 }
 
 }  // namespace app

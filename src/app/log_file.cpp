@@ -19,10 +19,10 @@ void saveLogToDisk(View& view, Log& log) {
     const auto chosen = view.askSaveFile(kLogFileFilter, "");
     if (!chosen) return;
     if (chosen->empty() || !writeLogFile(*chosen, view.logLines())) {
-        log.line(1, Global::getMessage(kMsgErrorCreatingFile), 0, 0);
+        log.line(1, catalogue::getMessage(kMsgErrorCreatingFile), 0, 0);
         return;
     }
-    log.line(1, Global::getMessage(kMsgFileCreated), 0, 0);
+    log.line(1, catalogue::getMessage(kMsgFileCreated), 0, 0);
 }
 
 }  // namespace app

@@ -15,7 +15,7 @@ inline constexpr const char* kLogFileFilter = "Log (*.log)|*.log|All files (*.*)
 // the file cannot be created or written.
 bool writeLogFile(const std::string& path, const std::vector<std::string>& lines);
 
-// pmiSaveLogClick: asks for a file name; a cancel does nothing; an empty name or a failed write logs
+// onSaveLog: asks for a file name; a cancel does nothing; an empty name or a failed write logs
 // "Error creating file", a good write "File created" (both at level 1). UI thread only.
 void saveLogToDisk(View& view, Log& log);
 

@@ -1,4 +1,4 @@
-// The messages of the window by their index in the dual-language table (Global::getMessage).
+// The messages of the window by their index in the dual-language table (catalogue::getMessage).
 #pragma once
 
 namespace app {

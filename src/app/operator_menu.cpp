@@ -7,60 +7,60 @@
 namespace app {
 namespace {
 
-ArvexClient::DeviceInfo virtualIdentity() {
+server::DeviceInfo virtualIdentity() {
     return {"AK03", std::to_string(12345678), "14-09-2010", "Arvex", "1"};
 }
 
 }  // namespace
 
-void WindowLogic::Panel8MouseDown(bool rightButton, bool ctrlHeld) {
+void WindowLogic::onStatusCaptionGesture(bool rightButton, bool ctrlHeld) {
     if (!rightButton || !ctrlHeld) return;
     operatorButtonShown_ = true;
-    view_.setVisible(Control::btOps, true);
+    view_.setVisible(Control::operatorButton, true);
 }
 
 // The button is only reachable once the gesture revealed it; its click opens the operator menu.
-void WindowLogic::btOpsClick() {
-    if (operatorButtonShown_) view_.popupMenu(Control::pmOps);
+void WindowLogic::onOperatorButton() {
+    if (operatorButtonShown_) view_.popupMenu(Control::operatorPopup);
 }
 
-void WindowLogic::ckVirtualDeviceModeClick() {
+void WindowLogic::onVirtualModeToggle() {
     setConnected(false);
     virtualMode_ = !virtualMode_;
-    view_.setChecked(Control::ckVirtualDeviceMode, virtualMode_);
+    view_.setChecked(Control::virtualModeEntry, virtualMode_);
     if (virtualMode_) server_.device = virtualIdentity();
 }
 
-void WindowLogic::Real1Click() {
+void WindowLogic::onRealDevice() {
     setConnected(false);
     virtualMode_ = false;
-    view_.setChecked(Control::ckVirtualDeviceMode, false);
+    view_.setChecked(Control::virtualModeEntry, false);
 }
 
 void WindowLogic::enterVirtualPreset() {
     setConnected(false);
     virtualMode_ = true;
-    view_.setChecked(Control::ckVirtualDeviceMode, true);
+    view_.setChecked(Control::virtualModeEntry, true);
 }
 
-void WindowLogic::Debug1Click() {
+void WindowLogic::onServerDebugToggle() {
     serverDebugTicked_ = !serverDebugTicked_;
-    view_.setChecked(Control::Debug1, serverDebugTicked_);
+    view_.setChecked(Control::serverDebugEntry, serverDebugTicked_);
     server_.endpoint.requestPath = requestPathFor(serverDebugTicked_, server_.session.cryptEnabled);
 }
 
-void WindowLogic::ckCrypt1Click() {
+void WindowLogic::onCryptToggle() {
     cryptTicked_ = !cryptTicked_;
-    view_.setChecked(Control::ckCrypt1, cryptTicked_);
+    view_.setChecked(Control::cryptEntry, cryptTicked_);
     server_.session.cryptEnabled = cryptTicked_;
     // Recompute the path without changing the "Debug" tick: toggle it and let its handler toggle it back.
     serverDebugTicked_ = !serverDebugTicked_;
-    Debug1Click();
+    onServerDebugToggle();
 }
 
-void WindowLogic::Mododebug1Click() {
+void WindowLogic::onDebugModeToggle() {
     debugModeTicked_ = !debugModeTicked_;
-    view_.setChecked(Control::Mododebug1, debugModeTicked_);
+    view_.setChecked(Control::debugModeEntry, debugModeTicked_);
     log_.setThreshold(debugModeTicked_ ? kDebugLogThreshold : kNormalLogThreshold);
     debugMode_ = debugModeTicked_;
 }

@@ -39,7 +39,7 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 bool refuseImage(Log& log, const bootloader::HexLoadReport& report, bool localFile, bool withCode) {
     const auto cause = bootloader::imageRefusal(report, localFile);
     if (report.code != bootloader::kHexLoaded) {
-        log.line(1, Global::getMessage(kMsgErrorReadingFirmware), withCode ? report.code : 0, 0);
+        log.line(1, catalogue::getMessage(kMsgErrorReadingFirmware), withCode ? report.code : 0, 0);
     } else if (const auto line = imageRefusalLine(report, localFile)) {
         log.line(1, *line, 0, 0);
     } else {
@@ -54,7 +54,7 @@ bool refuseImage(Log& log, const bootloader::HexLoadReport& report, bool localFi
 bool refusePath(Log& log, const std::string& path) {
     const auto refusal = bootloader::imageFileRefusal(path);
     if (!refusal) return false;
-    log.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+    log.line(1, catalogue::getMessage(kMsgErrorOpeningFile), 0, 0);
     log.line(kCauseLogLevel, path + ": " + *refusal, 0, 0);
     return true;
 }
@@ -77,7 +77,7 @@ std::int32_t WindowLogic::programContainer(const std::string& text) {
         if (!image) continue;
         if (!writeFile(tempImagePaths_[index], *image)) {
             std::remove(tempImagePaths_[index].c_str());
-            log_.line(1, Global::getMessage(kMsgErrorCreatingFile), 0, 0);
+            log_.line(1, catalogue::getMessage(kMsgErrorCreatingFile), 0, 0);
             return kContainerNoMemory;
         }
     }
@@ -110,7 +110,7 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
     else
         optionsUpdate(kOptionDual, kOptionFinishCommand);
     if (path.empty()) {
-        log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+        log_.line(1, catalogue::getMessage(kMsgErrorOpeningFile), 0, 0);
         return kImageNoPath;
     }
     if (refusePath(log_, path)) return kImageOpenFailed;
@@ -118,7 +118,7 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
     {
         bootloader::FileLineReader reader(path);
         if (!reader.isOpen()) {
-            log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+            log_.line(1, catalogue::getMessage(kMsgErrorOpeningFile), 0, 0);
             return kImageOpenFailed;
         }
         if (boot_.selectTarget(index) != 0) {
@@ -135,10 +135,10 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
         return kImageTargetRefusedAfterLoad;
     }
     if (boot_.startOperation(kOpProgram) != 0) {
-        log_.line(1, Global::getMessage(kMsgErrorReadingFirmware), 0, 0);
+        log_.line(1, catalogue::getMessage(kMsgErrorReadingFirmware), 0, 0);
         return kImageNotStarted;
     }
-    view_.setVisible(Control::ProgressBar, true);
+    view_.setVisible(Control::progressBar, true);
     return kImageStarted;
 }
 
@@ -151,14 +151,14 @@ void WindowLogic::completeProgramming() {
             // Nothing runs any more: the window must not stay locked behind "do not disconnect".
             pendingImages_ = 0;
             restoreSavedOptions();
-            panels_.close(Control::pUpdate);
+            panels_.close(Control::updatingDialog);
         }
         return;
     }
     animateProgressToEnd();
-    panels_.close(Control::pUpdate);
+    panels_.close(Control::updatingDialog);
     log_.line(3, "Firmware has been updated successfully", 0, 0);
-    view_.setEnabled(Control::btUpdate, false);
+    view_.setEnabled(Control::updateButton, false);
     log_.line(1, "Reseting...", 0, 0);
 
     const std::int32_t kind = containerKind_;
@@ -194,18 +194,18 @@ void WindowLogic::animateProgressToEnd() {
     progressHold_ = 0;
 }
 
-void WindowLogic::Loadfirmware1Click() {
+void WindowLogic::onLoadFirmware() {
     // Loading now would overwrite the image buffers that a running programming is sending.
     if (boxBusy()) return;
     if (!ensureDeviceOpen()) {
-        log_.line(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
-        view_.setEnabled(Control::tmConnect, true);
+        log_.line(1, catalogue::getMessage(kMsgDeviceNotConnected), 0, 0);
+        view_.setEnabled(Control::connectTimer, true);
         return;
     }
     const auto chosen = view_.askOpenFile("Hex files (*.hex)|*.hex|All files (*.*)|*.*");
     if (!chosen) return;
     if (chosen->empty()) {
-        log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+        log_.line(1, catalogue::getMessage(kMsgErrorOpeningFile), 0, 0);
         return;
     }
     if (refusePath(log_, *chosen)) return;
@@ -213,7 +213,7 @@ void WindowLogic::Loadfirmware1Click() {
     {
         bootloader::FileLineReader reader(*chosen);
         if (!reader.isOpen()) {
-            log_.line(1, Global::getMessage(kMsgErrorOpeningFile), 0, 0);
+            log_.line(1, catalogue::getMessage(kMsgErrorOpeningFile), 0, 0);
             return;
         }
         boot_.selectTarget(0);
@@ -223,10 +223,10 @@ void WindowLogic::Loadfirmware1Click() {
     eventsEnabled_ = true;
     boot_.selectTarget(0);
     boot_.startOperation(kOpProgram);
-    view_.setVisible(Control::ProgressBar, true);
+    view_.setVisible(Control::progressBar, true);
 }
 
-void WindowLogic::btFactoryClick() {
+void WindowLogic::onFactorySettings() {
     if (boxBusy()) return;
     if (beginsWithFactoryReference(server_.device.pid)) {
         optionsUpdate(kOptionDual, 0);
@@ -237,8 +237,8 @@ void WindowLogic::btFactoryClick() {
     boot_.startOperation(kOpEraseUserData);
 }
 
-void WindowLogic::btUpdateOK() {
-    panels_.close(Control::pUpdate);
+void WindowLogic::onUpdatingOk() {
+    panels_.close(Control::updatingDialog);
 }
 
 }  // namespace app

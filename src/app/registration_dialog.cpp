@@ -12,63 +12,64 @@ namespace app {
 namespace {
 
 void showFault(View& view, DialogPanels& panels, const std::string& text) {
-    if (!text.empty()) view.setText(Control::mmRegFaultMsg, text);
-    panels.show(Control::pRegFault, Control::gPanel);
+    if (!text.empty()) view.setText(Control::registrationFaultText, text);
+    panels.show(Control::registrationFaultDialog, Control::mainPanel);
 }
 
 }  // namespace
 
-void WindowLogic::btSendRegClick() {
-    const std::string name = view_.text(Control::edRegName);
-    const std::string mail = view_.text(Control::edRegeMail);
-    const std::string password = view_.text(Control::edRegPassword);
-    const int country = view_.selectedIndex(Control::cbCountries);
-    const bool valid = Global::checkText(name, 1, 64) && Global::checkEmail(mail) &&
-                       Global::checkText(password, 1, 64) && country >= 0 && country < Global::countryCount;
+void WindowLogic::onSendRegistration() {
+    const std::string name = view_.text(Control::registrationName);
+    const std::string mail = view_.text(Control::registrationEmail);
+    const std::string password = view_.text(Control::registrationPassword);
+    const int country = view_.selectedIndex(Control::countryList);
+    const bool valid = catalogue::checkText(name, 1, 64) && catalogue::checkEmail(mail) &&
+                       catalogue::checkText(password, 1, 64) && country >= 0 &&
+                       country < catalogue::countryCount;
     if (!valid) {
-        panels_.close(Control::pReg);
-        showFault(view_, panels_, Global::getMessage(kMsgInvalidData));
+        panels_.close(Control::registrationDialog);
+        showFault(view_, panels_, catalogue::getMessage(kMsgInvalidData));
         return;
     }
-    server_.user = {name, mail, password, Global::countryCodes[static_cast<std::size_t>(country)]};
+    server_.user = {name, mail, password, catalogue::countryCodes[static_cast<std::size_t>(country)]};
 
     std::string answer;
-    const int code = server_.requestSimple(ArvexClient::kRequestRegister, answer, nullptr, true);
+    const int code = server_.requestSimple(server::kRequestRegister, answer, nullptr, true);
     if (code != 0) {
         log_.line(1, "Error connecting to server", code, 0);
         return;
     }
     const int status = server_.parseAuthAnswer(answer);
-    panels_.close(Control::pReg);
+    panels_.close(Control::registrationDialog);
     switch (status) {
-        case ArvexClient::kRegisterOk:
-            view_.setText(Control::mmRegOkMsg, Global::getMessage(kMsgRegistered));
-            panels_.show(Control::pRegOK, Control::gPanel);
-            view_.setEnabled(Control::btUpdate, true);
+        case server::kRegisterOk:
+            view_.setText(Control::registrationDoneText, catalogue::getMessage(kMsgRegistered));
+            panels_.show(Control::registrationDoneDialog, Control::mainPanel);
+            view_.setEnabled(Control::updateButton, true);
             break;
-        case ArvexClient::kRegisterError:
+        case server::kRegisterError:
             showFault(view_, panels_, "");  // the text of the previous refusal stays
             break;
-        case ArvexClient::kRegisterAlready:
-            showFault(view_, panels_, Global::getMessage(kMsgAlreadyRegistered));
+        case server::kRegisterAlready:
+            showFault(view_, panels_, catalogue::getMessage(kMsgAlreadyRegistered));
             break;
         default:
-            showFault(view_, panels_, Global::getMessage(kMsgInvalidData));
+            showFault(view_, panels_, catalogue::getMessage(kMsgInvalidData));
             break;
     }
 }
 
-void WindowLogic::btRegCancelClick() {
-    panels_.close(Control::pReg);
+void WindowLogic::onCancelRegistration() {
+    panels_.close(Control::registrationDialog);
 }
 
-void WindowLogic::btRegOKOKClick() {
-    panels_.close(Control::pRegOK);
+void WindowLogic::onRegistrationDoneOk() {
+    panels_.close(Control::registrationDoneDialog);
 }
 
-void WindowLogic::btRegFaultOKClick() {
-    panels_.close(Control::pRegFault);
-    panels_.show(Control::pReg, Control::gPanel);
+void WindowLogic::onRegistrationFaultOk() {
+    panels_.close(Control::registrationFaultDialog);
+    panels_.show(Control::registrationDialog, Control::mainPanel);
 }
 
 }  // namespace app

@@ -13,24 +13,24 @@ namespace app {
 void WindowLogic::loginToServer() {
     log_.line(3, "Connecting to server...", 0, 0);
     std::string answer;
-    const int code = server_.requestSimple(ArvexClient::kRequestAuth, answer, nullptr, true);
+    const int code = server_.requestSimple(server::kRequestAuth, answer, nullptr, true);
     if (code != 0) {
         log_.line(1, "Error connecting to server", code, 0);
         return;
     }
     switch (server_.parseAuthAnswer(answer)) {
-        case ArvexClient::kAuthKo:
+        case server::kAuthKo:
             log_.line(3, "Connected to server\r\n", 0, 0);
-            panels_.show(Control::pReg, Control::gPanel);
+            panels_.show(Control::registrationDialog, Control::mainPanel);
             break;
-        case ArvexClient::kAuthOk:
+        case server::kAuthOk:
             log_.line(3, "Connected to server\r\nPress the Update button for update the device", 0, 0);
-            view_.setEnabled(Control::btUpdate, true);
+            view_.setEnabled(Control::updateButton, true);
             break;
-        case ArvexClient::kAuthBlacklist:
+        case server::kAuthBlacklist:
             if (!server_.session.blacklisted) break;
-            view_.setEnabled(Control::gPanel, false);
-            view_.setEnabled(Control::btConnect, false);
+            view_.setEnabled(Control::mainPanel, false);
+            view_.setEnabled(Control::reconnectButton, false);
             setStatus(kBlockedColour, "Device blocked");
             log_.line(1, "ERROR: Device blocked, contact reseller", 0, 0);
             std::this_thread::sleep_for(settings_.afterBlacklist);

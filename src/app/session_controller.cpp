@@ -58,7 +58,7 @@ void WindowLogic::setServerDefaults(View&) {
     server_.session.cryptEnabled = true;
     cryptTicked_ = true;
     serverDebugTicked_ = false;
-    view_.setChecked(Control::ckCrypt1, true);
+    view_.setChecked(Control::cryptEntry, true);
 }
 
 void WindowLogic::setDisconnected(View&) {
@@ -72,8 +72,8 @@ void WindowLogic::configureBootloader(View&) {
 }
 
 void WindowLogic::setStatus(Rgb colour, const std::string& caption) {
-    view_.setColor(Control::lConnected, colour);
-    view_.setText(Control::lConnected, caption);
+    view_.setColor(Control::statusPanel, colour);
+    view_.setText(Control::statusPanel, caption);
 }
 
 bool WindowLogic::optionsUpdate(std::uint8_t set, std::uint8_t clear) {
@@ -104,29 +104,30 @@ void WindowLogic::setConnected(bool connected) {
     if (connected) {
         if (deviceConnected_) return;
         deviceConnected_ = true;
-        view_.setSelectedIndex(Control::lbProducts, -1);
-        setStatus(kConnectedColour, Global::getMessage(kMsgConnected));
+        view_.setSelectedIndex(Control::productList, -1);
+        setStatus(kConnectedColour, catalogue::getMessage(kMsgConnected));
         loginPending_ = true;
         readIdentity();
         return;
     }
     if (!deviceConnected_) return;
     deviceConnected_ = false;
-    view_.setSelectedIndex(Control::lbProducts, -1);
+    view_.setSelectedIndex(Control::productList, -1);
     log_.selectProduct(-1, false);
     keepFailureLine();
     panels_.show(std::nullopt, std::nullopt);
-    view_.setEnabled(Control::gPanel, true);
-    for (Control field : {Control::textBox_PID1, Control::textBox_Serial1, Control::textBox_Date1,
-                          Control::textBox_Reseller1, Control::textBox_fwversion, Control::textBox_hwversion})
+    view_.setEnabled(Control::mainPanel, true);
+    for (Control field :
+         {Control::productField, Control::serialField, Control::programmingDateField, Control::resellerField,
+          Control::firmwareVersionField, Control::hardwareVersionField})
         view_.setText(field, "");
     server_.device = {};
     boot_.clearIdentity();
-    view_.setEnabled(Control::lbProducts, false);
-    view_.setEnabled(Control::btUpdate, false);
-    view_.setEnabled(Control::btFactory, false);
-    view_.setEnabled(Control::tmConnect, true);
-    setStatus(kDisconnectedColour, Global::getMessage(kMsgDisconnected));
+    view_.setEnabled(Control::productList, false);
+    view_.setEnabled(Control::updateButton, false);
+    view_.setEnabled(Control::factoryButton, false);
+    view_.setEnabled(Control::connectTimer, true);
+    setStatus(kDisconnectedColour, catalogue::getMessage(kMsgDisconnected));
 }
 
 bool WindowLogic::boxBusy() {
@@ -139,23 +140,23 @@ void WindowLogic::restoreSavedOptions() {
 }
 
 void WindowLogic::keepFailureLine() {
-    if (failureToKeep_) log_.line(3, Global::getMessage(kMsgOperationFailed), 0, 0);
+    if (failureToKeep_) log_.line(3, catalogue::getMessage(kMsgOperationFailed), 0, 0);
 }
 
-void WindowLogic::btConnectClick() {
+void WindowLogic::onReconnect() {
     if (boxBusy()) return;
     failureToKeep_ = false;  // the operator asks for a fresh start
     setConnected(false);
     view_.clearLog();
     server_.session.authenticated = false;
     server_.session.blacklisted = false;
-    view_.setEnabled(Control::btUpdate, false);
-    view_.setEnabled(Control::btFactory, false);
+    view_.setEnabled(Control::updateButton, false);
+    view_.setEnabled(Control::factoryButton, false);
     log_.line(3, "Connecting to device...", 0, 0);
     if (!followDevice()) log_.line(3, "Device not found", 0, 0);
 }
 
-void WindowLogic::tmConnectTimer() {
+void WindowLogic::onConnectTimer() {
     // A download's progress handlers run the message loop: no login or operation may start meanwhile.
     if (boxBusy()) return;
     followDevice();
@@ -177,25 +178,25 @@ void WindowLogic::readIdentity() {
         boot_.selectTarget(0);
         boot_.startOperation(kOpReadIdentity);
     } else {
-        view_.setEnabled(Control::tmConnect, true);
-        log_.line(1, Global::getMessage(kMsgDeviceNotConnected), 0, 0);
+        view_.setEnabled(Control::connectTimer, true);
+        log_.line(1, catalogue::getMessage(kMsgDeviceNotConnected), 0, 0);
     }
 }
 
-void WindowLogic::tmUpdateStatusTimer() {
+void WindowLogic::onStatusTimer() {
     if (operationRunning()) {
-        view_.setTimerInterval(Control::tmUpdateStatus, 100);
+        view_.setTimerInterval(Control::statusTimer, 100);
         const int phase = lampPhase_ == 0 ? 1 : 0;
         lampPhase_ = phase;
-        view_.setColor(Control::sBussy, phase == 1 ? kLampIdle : kLampBusy);
+        view_.setColor(Control::busyLamp, phase == 1 ? kLampIdle : kLampBusy);
         const int progress = boot_.getProgress();
         if (progressHold_ == 0) {
             progressPosition_ = progress;
             view_.setProgress(progress);
         }
     } else {
-        view_.setTimerInterval(Control::tmUpdateStatus, 600);
-        view_.setColor(Control::sBussy, kLampIdle);
+        view_.setTimerInterval(Control::statusTimer, 600);
+        view_.setColor(Control::busyLamp, kLampIdle);
     }
 }
 
@@ -211,7 +212,7 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
     switch (code) {
         case kEventStarts:
             if (operation != kOpReadIdentity) failureToKeep_ = false;
-            if (operation == kOpProgram) panels_.show(Control::pUpdate, Control::gPanel);
+            if (operation == kOpProgram) panels_.show(Control::updatingDialog, Control::mainPanel);
             break;
         case kEventEndsOk:
             if (operation == kOpReadIdentity)
@@ -221,11 +222,11 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
             commonEventEnd();
             break;
         case kEventEndsFault: {
-            log_.line(3, Global::getMessage(kMsgOperationFailed), 0, log_.depth());
+            log_.line(3, catalogue::getMessage(kMsgOperationFailed), 0, log_.depth());
             commonEventEnd();
             restoreSavedOptions();
             if (operation == kOpProgram) {
-                panels_.close(Control::pUpdate);
+                panels_.close(Control::updatingDialog);
                 pendingImages_ = 0;  // the other image of a failed container is never programmed later
             }
             // The disconnect that usually follows clears the log: this line is all the operator has.
@@ -239,7 +240,7 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
 
 void WindowLogic::commonEventEnd() {
     if (log_.depth() > 0) log_.setDepth(log_.depth() - 1);
-    view_.setVisible(Control::ProgressBar, false);
+    view_.setVisible(Control::progressBar, false);
     progressPosition_ = 0;
     view_.setProgress(0);
 }
@@ -251,18 +252,18 @@ void WindowLogic::showIdentity() {
     const CheckedIdentity id = checkIdentity({record.reference, record.serial, record.date, record.reseller,
                                               record.firmwareVersion, record.hardwareVersion});
 
-    view_.setText(Control::textBox_PID1, id.reference);
-    view_.setText(Control::textBox_Reseller1, id.reseller);
-    view_.setText(Control::textBox_Date1, id.date);
-    view_.setText(Control::textBox_fwversion, id.shownFirmwareVersion);
-    view_.setText(Control::textBox_hwversion, id.shownHardwareVersion);
-    view_.setText(Control::textBox_Serial1, id.serial);
+    view_.setText(Control::productField, id.reference);
+    view_.setText(Control::resellerField, id.reseller);
+    view_.setText(Control::programmingDateField, id.date);
+    view_.setText(Control::firmwareVersionField, id.shownFirmwareVersion);
+    view_.setText(Control::hardwareVersionField, id.shownHardwareVersion);
+    view_.setText(Control::serialField, id.serial);
     server_.device = {id.reference, id.serial, id.date, id.reseller, id.firmwareVersion};
 
     if (!debugMode_) {
-        if (auto index = Global::findProductByReference(server_.device.pid)) {
-            view_.setEnabled(Control::lbProducts, false);
-            view_.setSelectedIndex(Control::lbProducts, *index);
+        if (auto index = catalogue::findProductByReference(server_.device.pid)) {
+            view_.setEnabled(Control::productList, false);
+            view_.setSelectedIndex(Control::productList, *index);
             log_.selectProduct(*index, false);
             keepFailureLine();
         }
@@ -270,12 +271,12 @@ void WindowLogic::showIdentity() {
     // After the product lookup, whose product text clears the log: written before it, the warning would be
     // gone before the operator could read it.
     if (id.damaged) log_.line(1, "Warning: Device damaged, please contact with reseller", 0, 0);
-    if (!debugMode_) log_.line(3, Global::getMessage(kMsgConnectedToDevice), 0, log_.depth());
+    if (!debugMode_) log_.line(3, catalogue::getMessage(kMsgConnectedToDevice), 0, log_.depth());
     if (loginPending_) {
         loginToServer();
         loginPending_ = false;
     }
-    view_.setEnabled(Control::btFactory, beginsWithFactoryReference(server_.device.pid));
+    view_.setEnabled(Control::factoryButton, beginsWithFactoryReference(server_.device.pid));
 }
 
 }  // namespace app

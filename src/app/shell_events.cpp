@@ -7,19 +7,19 @@ namespace app {
 
 ShellEvents::~ShellEvents() = default;
 
-void ShellEvents::ActiveFormCreate() {
+void ShellEvents::onWindowCreated() {
     activeFormCreate(view_, log_, *this);
 }
 
-void ShellEvents::pmiSaveLogClick() {
+void ShellEvents::onSaveLog() {
     saveLogToDisk(view_, log_);
 }
 
-void ShellEvents::Clear1Click() {
+void ShellEvents::onClearLog() {
     log_.clear();
 }
 
-void ShellEvents::lbProductsClick(int index) {
+void ShellEvents::onProductChosen(int index) {
     log_.selectProduct(index, true);
 }
 

@@ -21,10 +21,10 @@ public:
     ShellEvents(const ShellEvents&) = delete;
     ShellEvents& operator=(const ShellEvents&) = delete;
 
-    void ActiveFormCreate() override;
-    void pmiSaveLogClick() override;
-    void Clear1Click() override;
-    void lbProductsClick(int index) override;
+    void onWindowCreated() override;
+    void onSaveLog() override;
+    void onClearLog() override;
+    void onProductChosen(int index) override;
     void keepTempImagePaths(const std::array<std::string, 2>& paths) override { tempImagePaths_ = paths; }
 
     Log& log() { return log_; }

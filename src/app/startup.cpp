@@ -31,8 +31,8 @@ bool isPrivateFolderOfOurs(const std::string& path) {
 
 std::vector<std::string> productListItems() {
     std::vector<std::string> items;
-    items.reserve(static_cast<std::size_t>(Global::productCount));
-    for (int i = 0; i < Global::productCount; ++i) items.push_back(Global::productListItem(i));
+    items.reserve(static_cast<std::size_t>(catalogue::productCount));
+    for (int i = 0; i < catalogue::productCount; ++i) items.push_back(catalogue::productListItem(i));
     return items;
 }
 
@@ -79,25 +79,25 @@ void seedRandomGenerator() {
 
 void activeFormCreate(View& view, Log& log, StartupDuties& duties) {
     requestHighPriority();
-    view.setText(Control::lbVersion, std::string("v") + arvex::config::kProgramVersion);
-    log.line(3, Global::welcomeBanner, 0, 0);
+    view.setText(Control::versionCaption, std::string("v") + arvex::config::kProgramVersion);
+    log.line(3, catalogue::welcomeBanner, 0, 0);
 
-    view.setItems(Control::lbProducts, productListItems());
-    view.setSelectedIndex(Control::lbProducts, -1);
+    view.setItems(Control::productList, productListItems());
+    view.setSelectedIndex(Control::productList, -1);
 
     duties.keepTempImagePaths(makeTempImagePaths(systemTempFolder()));
     duties.setServerDefaults(view);
     seedRandomGenerator();
-    view.setVisible(Control::btOps, false);
-    view.setColor(Control::gPanel, kMainPanelColour);
+    view.setVisible(Control::operatorButton, false);
+    view.setColor(Control::mainPanel, kMainPanelColour);
 
-    view.setItems(Control::cbCountries,
-                  std::vector<std::string>(Global::countryNames.begin(), Global::countryNames.end()));
-    view.setSelectedIndex(Control::cbCountries, -1);
+    view.setItems(Control::countryList,
+                  std::vector<std::string>(catalogue::countryNames.begin(), catalogue::countryNames.end()));
+    view.setSelectedIndex(Control::countryList, -1);
 
-    view.setEnabled(Control::tmConnect, true);
-    view.setColor(Control::lConnected, kDisconnectedColour);
-    view.setText(Control::lConnected, Global::getMessage(kMsgDisconnected));
+    view.setEnabled(Control::connectTimer, true);
+    view.setColor(Control::statusPanel, kDisconnectedColour);
+    view.setText(Control::statusPanel, catalogue::getMessage(kMsgDisconnected));
     duties.setDisconnected(view);
     duties.configureBootloader(view);
 }

@@ -1,4 +1,4 @@
-// The main window's create handler (ActiveFormCreate) and the steps it takes.
+// The main window's create handler (onWindowCreated) and the steps it takes.
 #pragma once
 
 #include <array>

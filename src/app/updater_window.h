@@ -2,7 +2,7 @@
 // and routes every window handler, and the choice of HID backend and support server.
 //
 // The Qt window (and the console road) build one of these once, forward every handler to events() and run
-// events().ActiveFormCreate() after the window exists; the create handler then starts everything up.
+// events().onWindowCreated() after the window exists; the create handler then starts everything up.
 #pragma once
 
 #include <cstdint>

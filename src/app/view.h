@@ -21,56 +21,56 @@ struct Rgb {
 // Controls by their layout names.
 enum class Control {
     // main panel
-    gPanel,
-    lbProducts,
-    btConnect,
-    btOps,
-    btUpdate,
-    btFactory,
-    textBox_PID1,
-    textBox_Serial1,
-    textBox_Date1,
-    textBox_Reseller1,
-    textBox_hwversion,
-    textBox_fwversion,
-    lConnected,
-    sBussy,
-    ProgressBar,
+    mainPanel,
+    productList,
+    reconnectButton,
+    operatorButton,
+    updateButton,
+    factoryButton,
+    productField,
+    serialField,
+    programmingDateField,
+    resellerField,
+    hardwareVersionField,
+    firmwareVersionField,
+    statusPanel,
+    busyLamp,
+    progressBar,
     // dialog panels
-    pFirmUpdate,
-    pReg,
-    pRegOK,
-    pRegFault,
-    pUpdate,
+    firmwareDialog,
+    registrationDialog,
+    registrationDoneDialog,
+    registrationFaultDialog,
+    updatingDialog,
     // catalogue dialog
-    txBrowserPath,
-    lvListFW,
-    btSelectFirmware,
+    catalogueFolderPath,
+    firmwareList,
+    selectFirmwareButton,
     // registration dialogs
-    edRegName,
-    edRegeMail,
-    edRegPassword,
-    cbCountries,
-    mmRegOkMsg,
-    mmRegFaultMsg,
+    registrationName,
+    registrationEmail,
+    registrationPassword,
+    countryList,
+    registrationDoneText,
+    registrationFaultText,
     // operator menu entries
-    Read1,
-    Loadfirmware1,
-    ckVirtualDeviceMode,
-    Debug1,
-    ckCrypt1,
-    ckEditFields,
-    Mododebug1,
+    readDataEntry,
+    loadFirmwareEntry,
+    virtualModeEntry,
+    serverDebugEntry,
+    cryptEntry,
+    editableFieldsEntry,
+    debugModeEntry,
     // timers
-    tmConnect,
-    tmUpdateStatus,
+    connectTimer,
+    statusTimer,
     // catalogue dialog: "Cancel" and the title bar's close box
-    Button3,
-    Panel12,
+    firmwareCancelButton,
+    firmwareDialogTitle,
     // the operator menu (popped up through popupMenu)
-    pmOps,
+    operatorPopup,
     // program version caption
-    lbVersion,
+    versionCaption,
 };
 
 // One row of the firmware list view: caption, icon index of `Icons` and sub-items (size, price, ...).
@@ -89,18 +89,18 @@ public:
     virtual void setVisible(Control control, bool visible) = 0;
     virtual void setText(Control control, const std::string& text) = 0;  // caption, edit or memo text
     virtual std::string text(Control control) = 0;                       // what the user typed
-    virtual void setColor(Control control, Rgb colour) = 0;              // lConnected, sBussy, gPanel
+    virtual void setColor(Control control, Rgb colour) = 0;              // statusPanel, busyLamp, mainPanel
     virtual void setChecked(Control control, bool checked) = 0;          // menu ticks
     virtual void moveTo(Control control, int left, int top) = 0;         // dialog panels
 
-    // Timers (tmConnect, tmUpdateStatus): enabled state goes through setEnabled.
+    // Timers (connectTimer, statusTimer): enabled state goes through setEnabled.
     virtual void setTimerInterval(Control timer, int milliseconds) = 0;
 
-    // Progress bar ProgressBar; visibility goes through setVisible.
+    // Progress bar progressBar; visibility goes through setVisible.
     virtual void setProgress(int position) = 0;
     virtual void setProgressRange(int minimum, int maximum) = 0;
 
-    // List box lbProducts and drop-down list cbCountries: -1 selects nothing.
+    // List box productList and drop-down list countryList: -1 selects nothing.
     virtual void setItems(Control list, const std::vector<std::string>& items) = 0;
     virtual void setSelectedIndex(Control list, int index) = 0;
     virtual int selectedIndex(Control list) = 0;
@@ -110,7 +110,7 @@ public:
     virtual void clearLog() = 0;
     virtual std::vector<std::string> logLines() = 0;
 
-    // Firmware list view lvListFW.
+    // Firmware list view firmwareList.
     virtual void clearRows() = 0;
     virtual void addRow(const ListRow& row) = 0;
     virtual int selectedRow() = 0;  // -1 when none
@@ -125,7 +125,7 @@ public:
     virtual void refresh() = 0;
     virtual void processEvents() = 0;
 
-    // Pop up a menu (pmOps) at the cursor. UI thread only.
+    // Pop up a menu (operatorPopup) at the cursor. UI thread only.
     virtual void popupMenu(Control /*menu*/) {}
 };
 

@@ -10,53 +10,53 @@ public:
     virtual ~WindowEvents() = default;
 
     // create handler, run once after the window is built
-    virtual void ActiveFormCreate() {}
+    virtual void onWindowCreated() {}
 
     // main panel
-    virtual void btConnectClick() {}
-    virtual void btUpdateClick() {}
-    virtual void btFactoryClick() {}
-    virtual void btOpsClick() {}
-    virtual void Panel8MouseDown(bool /*rightButton*/, bool /*ctrlHeld*/) {}
-    virtual void lbProductsClick(int /*index*/) {}
+    virtual void onReconnect() {}
+    virtual void onUpdate() {}
+    virtual void onFactorySettings() {}
+    virtual void onOperatorButton() {}
+    virtual void onStatusCaptionGesture(bool /*rightButton*/, bool /*ctrlHeld*/) {}
+    virtual void onProductChosen(int /*index*/) {}
 
     // timers
-    virtual void tmConnectTimer() {}
-    virtual void tmUpdateStatusTimer() {}
+    virtual void onConnectTimer() {}
+    virtual void onStatusTimer() {}
 
     // log pane context menu pmLog
-    virtual void pmiSaveLogClick() {}
-    virtual void Clear1Click() {}
+    virtual void onSaveLog() {}
+    virtual void onClearLog() {}
 
-    // operator menu pmOps
-    virtual void Read1Click() {}
-    virtual void Loadfirmware1Click() {}
-    virtual void ckVirtualDeviceModeClick() {}
-    virtual void Real1Click() {}
-    virtual void Blacklist1Click() {}
-    virtual void OK1Click() {}
-    virtual void Error1Click() {}
-    virtual void Otro1Click() {}
-    virtual void Debug1Click() {}
-    virtual void ckCrypt1Click() {}
-    virtual void ckEditFieldsClick() {}
-    virtual void Establecer1Click() {}
-    virtual void Mododebug1Click() {}
+    // operator menu operatorPopup
+    virtual void onReadData() {}
+    virtual void onLoadFirmware() {}
+    virtual void onVirtualModeToggle() {}
+    virtual void onRealDevice() {}
+    virtual void onVirtualAk01() {}
+    virtual void onVirtualAk02() {}
+    virtual void onVirtualAk03() {}
+    virtual void onVirtualVira() {}
+    virtual void onServerDebugToggle() {}
+    virtual void onCryptToggle() {}
+    virtual void onEditableFieldsToggle() {}
+    virtual void onSetFields() {}
+    virtual void onDebugModeToggle() {}
 
     // "Updating firmware" panel: its "Ok" button and close box (both disabled)
-    virtual void btUpdateOK() {}
+    virtual void onUpdatingOk() {}
 
     // registration panels
-    virtual void btSendRegClick() {}
-    virtual void btRegCancelClick() {}   // "Cancel" and the close box of pReg
-    virtual void btRegOKOKClick() {}     // "Ok" and the close box of pRegOK
-    virtual void btRegFaultOKClick() {}  // "Ok" and the close box of pRegFault
+    virtual void onSendRegistration() {}
+    virtual void onCancelRegistration() {}   // "Cancel" and the close box of registrationDialog
+    virtual void onRegistrationDoneOk() {}   // "Ok" and the close box of registrationDoneDialog
+    virtual void onRegistrationFaultOk() {}  // "Ok" and the close box of registrationFaultDialog
 
     // firmware catalogue panel
-    virtual void lvListFWChange(bool /*selectionStateChanged*/) {}
-    virtual void lvListFWDblClick() {}
-    virtual void btSelectFirmwareClick() {}
-    virtual void btFirmUpdateCancelClick() {}  // "Cancel" and the close box of pFirmUpdate
+    virtual void onFirmwareSelectionChange(bool /*selectionStateChanged*/) {}
+    virtual void onFirmwareDoubleClick() {}
+    virtual void onSelectFirmware() {}
+    virtual void onCancelFirmwareDialog() {}  // "Cancel" and the close box of firmwareDialog
 };
 
 }  // namespace app

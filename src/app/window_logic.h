@@ -67,7 +67,7 @@ public:
     WindowLogic(const WindowLogic&) = delete;
     WindowLogic& operator=(const WindowLogic&) = delete;
 
-    // Start-up duties, run by the create handler (ActiveFormCreate) at their places in its order.
+    // Start-up duties, run by the create handler (onWindowCreated) at their places in its order.
     void setServerDefaults(View& view) override;
     void setDisconnected(View& view) override;
     void configureBootloader(View& view) override;
@@ -84,49 +84,49 @@ public:
                            const std::string& text, std::int32_t extra);
     void showIdentity();
     void commonEventEnd();
-    void btConnectClick() override;
-    void tmConnectTimer() override;
-    void tmUpdateStatusTimer() override;
+    void onReconnect() override;
+    void onConnectTimer() override;
+    void onStatusTimer() override;
 
     // --- programming
     std::int32_t programContainer(const std::string& text);
     std::int32_t programNextImage();
     std::int32_t programImageFile(int index, const std::string& path);
-    void Loadfirmware1Click() override;
-    void btFactoryClick() override;
-    void btUpdateOK() override;
+    void onLoadFirmware() override;
+    void onFactorySettings() override;
+    void onUpdatingOk() override;
 
     // --- operator menu
-    void Panel8MouseDown(bool rightButton, bool ctrlHeld) override;
-    void btOpsClick() override;
-    void Read1Click() override {
+    void onStatusCaptionGesture(bool rightButton, bool ctrlHeld) override;
+    void onOperatorButton() override;
+    void onReadData() override {
         if (!downloadRunning_) readIdentity();
     }
-    void ckVirtualDeviceModeClick() override;
-    void Real1Click() override;
-    void Blacklist1Click() override { enterVirtualPreset(); }
-    void OK1Click() override { enterVirtualPreset(); }
-    void Error1Click() override { enterVirtualPreset(); }
-    void Otro1Click() override { enterVirtualPreset(); }
-    void Debug1Click() override;
-    void ckCrypt1Click() override;
-    void ckEditFieldsClick() override {}
-    void Establecer1Click() override {}
-    void Mododebug1Click() override;
+    void onVirtualModeToggle() override;
+    void onRealDevice() override;
+    void onVirtualAk01() override { enterVirtualPreset(); }
+    void onVirtualAk02() override { enterVirtualPreset(); }
+    void onVirtualAk03() override { enterVirtualPreset(); }
+    void onVirtualVira() override { enterVirtualPreset(); }
+    void onServerDebugToggle() override;
+    void onCryptToggle() override;
+    void onEditableFieldsToggle() override {}
+    void onSetFields() override {}
+    void onDebugModeToggle() override;
 
     // --- server login, registration
     void loginToServer();
-    void btSendRegClick() override;
-    void btRegCancelClick() override;
-    void btRegOKOKClick() override;
-    void btRegFaultOKClick() override;
+    void onSendRegistration() override;
+    void onCancelRegistration() override;
+    void onRegistrationDoneOk() override;
+    void onRegistrationFaultOk() override;
 
     // --- firmware catalogue
-    void btUpdateClick() override;
-    void lvListFWChange(bool selectionStateChanged) override;
-    void lvListFWDblClick() override;
-    void btSelectFirmwareClick() override;
-    void btFirmUpdateCancelClick() override;
+    void onUpdate() override;
+    void onFirmwareSelectionChange(bool selectionStateChanged) override;
+    void onFirmwareDoubleClick() override;
+    void onSelectFirmware() override;
+    void onCancelFirmwareDialog() override;
     void clearFirmwareList();
     // The part of Update after the FILELIST exchange: the answer read into the list and the dialog shown.
     void showFileList(const std::string& answer);
@@ -146,9 +146,9 @@ public:
     bool downloadRunning() const { return downloadRunning_; }
     // The records of the catalogue list's rows, in row order.
     std::size_t firmwareRowCount() const { return rows_.size(); }
-    const ArvexClient::FileInfo& firmwareRow(std::size_t row) const { return *rows_.at(row); }
+    const server::FileInfo& firmwareRow(std::size_t row) const { return *rows_.at(row); }
     // This window's connection to the support server (used by one thread at a time, as the flows run).
-    ArvexClient::ServerClient& serverClient() { return server_; }
+    server::ServerClient& serverClient() { return server_; }
 
 private:
     void setStatus(Rgb colour, const std::string& caption);
@@ -156,7 +156,7 @@ private:
     void completeProgramming();
     void animateProgressToEnd();
     void setFirmwareDialogBusy(bool busy);
-    int addFileToList(std::unique_ptr<ArvexClient::FileInfo> entry);
+    int addFileToList(std::unique_ptr<server::FileInfo> entry);
     bool optionsUpdate(std::uint8_t set, std::uint8_t clear);
     void restoreSavedOptions();
     // An operation runs, or a download does (its progress handlers run the message loop).
@@ -171,7 +171,7 @@ private:
     View& view_;
     bootloader::BootLoader& boot_;
     LogicSettings settings_;
-    ArvexClient::ServerClient server_;  // endpoint, session values, the box's and the user's records
+    server::ServerClient server_;  // endpoint, session values, the box's and the user's records
 
     // Shared by the UI thread and the worker; each written by one thread at a time.
     std::atomic<bool> deviceConnected_{false};
@@ -195,7 +195,7 @@ private:
     bool downloadRunning_ = false;
     std::optional<std::pair<std::string, std::int32_t>> endpoint_;
     int progressMaximum_ = 100;
-    std::vector<std::unique_ptr<ArvexClient::FileInfo>> rows_;  // one record per row of lvListFW
+    std::vector<std::unique_ptr<server::FileInfo>> rows_;  // one record per row of firmwareList
 };
 
 }  // namespace app

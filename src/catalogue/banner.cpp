@@ -2,7 +2,7 @@
 
 #include "arvex/config.h"
 
-namespace Global {
+namespace catalogue {
 namespace {
 
 std::string buildWelcomeBanner() {
@@ -30,4 +30,4 @@ std::string buildWelcomeBanner() {
 // Built before main(), like the other catalogue tables.
 const std::string welcomeBanner = buildWelcomeBanner();
 
-}  // namespace Global
+}  // namespace catalogue

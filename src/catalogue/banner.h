@@ -3,8 +3,8 @@
 
 #include <string>
 
-namespace Global {
+namespace catalogue {
 
 extern const std::string welcomeBanner;
 
-}  // namespace Global
+}  // namespace catalogue

@@ -1,6 +1,6 @@
 #include "catalogue/countries.h"
 
-namespace Global {
+namespace catalogue {
 namespace {
 
 struct Country {
@@ -270,4 +270,4 @@ std::array<std::string, countryCount> column(Field field) {
 const std::array<std::string, countryCount> countryNames = column(&Country::name);
 const std::array<std::string, countryCount> countryCodes = column(&Country::code);
 
-}  // namespace Global
+}  // namespace catalogue

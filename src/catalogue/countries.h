@@ -5,11 +5,11 @@
 #include <array>
 #include <string>
 
-namespace Global {
+namespace catalogue {
 
 inline constexpr int countryCount = 246;
 
 extern const std::array<std::string, countryCount> countryNames;
 extern const std::array<std::string, countryCount> countryCodes;
 
-}  // namespace Global
+}  // namespace catalogue

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace Global {
+namespace catalogue {
 
 const std::array<std::array<std::string, languageCount>, messageCount> messageTable = {{
     {"", ""},
@@ -34,4 +34,4 @@ std::string getMessage(int index) {
     return messageTable[row][column];
 }
 
-}  // namespace Global
+}  // namespace catalogue

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-namespace Global {
+namespace catalogue {
 
 inline constexpr int messageCount = 18;
 inline constexpr int languageCount = 2;
@@ -19,4 +19,4 @@ inline int messageLanguage = 0;
 // language above 1 counts as 1; negative values count as 0 rather than reading outside the table.
 std::string getMessage(int index);
 
-}  // namespace Global
+}  // namespace catalogue

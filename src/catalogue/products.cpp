@@ -2,7 +2,7 @@
 
 #include "catalogue/banner.h"
 
-namespace Global {
+namespace catalogue {
 namespace {
 
 const std::string kStandardBody = "- Proceed with the operations\r\n";
@@ -13,17 +13,17 @@ std::string instructionText(const std::string& productLine, const std::string& r
            body;
 }
 
-stProduct product(const std::string& name, const std::string& reference, const std::string& manualBody,
-                  const std::string& detectedBody) {
+Product product(const std::string& name, const std::string& reference, const std::string& manualBody,
+                const std::string& detectedBody) {
     return {name, reference, instructionText(name, reference, manualBody),
             instructionText(name, reference, detectedBody)};
 }
 
-stProduct standardProduct(const std::string& name, const std::string& reference) {
+Product standardProduct(const std::string& name, const std::string& reference) {
     return product(name, reference, kStandardBody, kStandardBody);
 }
 
-std::array<stProduct, productCount> buildProductTable() {
+std::array<Product, productCount> buildProductTable() {
     const std::string notSupported =
         "- This product can't be upgraded via internet (not supported)\r\n"
         "- Please contact with our staff for give you manual instructions\r\n";
@@ -53,7 +53,7 @@ bool inTable(int index) {
 
 }  // namespace
 
-const std::array<stProduct, productCount> productTable = buildProductTable();
+const std::array<Product, productCount> productTable = buildProductTable();
 
 std::optional<int> findProductByReference(const std::string& reference) {
     for (int i = 0; i < productCount; ++i) {
@@ -72,4 +72,4 @@ const std::string& productSelectionText(int index, bool operatorFlag) {
     return operatorFlag ? productTable[index].manualInfo : productTable[index].detectedInfo;
 }
 
-}  // namespace Global
+}  // namespace catalogue

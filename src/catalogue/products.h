@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-namespace Global {
+namespace catalogue {
 
-struct stProduct {
+struct Product {
     std::string name;          // shown in the product list
     std::string reference;     // compared with the reference the box reports
     std::string manualInfo;    // shown when the operator picks the entry
@@ -19,7 +19,7 @@ inline constexpr int productCount = 11;
 // Entry 10 stands for a box whose identity failed its check; its reference "_FIX" is never reported by a box.
 inline constexpr int damagedProductIndex = 10;
 
-extern const std::array<stProduct, productCount> productTable;
+extern const std::array<Product, productCount> productTable;
 
 // First entry whose reference equals `reference` byte for byte; none when nothing matches.
 std::optional<int> findProductByReference(const std::string& reference);
@@ -31,4 +31,4 @@ std::string productListItem(int index);
 // detectedInfo when the program did, and the welcome banner for -1 or any index outside the table.
 const std::string& productSelectionText(int index, bool operatorFlag);
 
-}  // namespace Global
+}  // namespace catalogue

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace Global {
+namespace catalogue {
 namespace {
 
 bool allowedByte(unsigned char byte) {
@@ -34,4 +34,4 @@ bool checkEmail(std::string text) {
     return position > 1 && position + 2 < length;
 }
 
-}  // namespace Global
+}  // namespace catalogue

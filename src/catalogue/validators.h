@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace Global {
+namespace catalogue {
 
 // True when the byte length lies in [minimum, maximum] and every byte is a letter, a digit, the blank,
 // one of ! # $ & ( ) , - . : ; @ _, the Windows-1252 bytes F1 and D1 (n and N with tilde), or 0x00.
@@ -14,4 +14,4 @@ bool checkText(std::string text, std::uint32_t minimum, std::uint32_t maximum);
 // least one character before it and at least three after it.
 bool checkEmail(std::string text);
 
-}  // namespace Global
+}  // namespace catalogue

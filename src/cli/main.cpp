@@ -102,8 +102,7 @@ int main(int argc, char** argv) {
     if (!options.server && !options.simulate) {
         // The configured endpoint: /etc/arvex/updater.conf, then the user's own file. A simulated run keeps
         // to its own stand-in server unless --server names one.
-        const ArvexClient::EndpointConfigResult config =
-            ArvexClient::readEndpointConfig(ArvexClient::defaultConfigPaths());
+        const server::EndpointConfigResult config = server::readEndpointConfig(server::defaultConfigPaths());
         if (!config.error.empty()) {
             std::fprintf(stderr, "arvex-cli: %s\n", config.error.c_str());
             return 2;

@@ -24,7 +24,7 @@ namespace cli {
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 
 void printError(std::int32_t, const std::string& text, std::int32_t code, std::uint32_t) {
     if (code != 0)
@@ -295,13 +295,13 @@ std::string registrationFieldError(const std::string& name, const std::string& m
         {"--name", &name}, {"--mail", &mail}, {"--password", &password}, {"--country", &country}};
     for (const auto& [option, text] : given)
         if (text->empty()) return std::string(option) + " is missing";
-    if (!Global::checkText(name, 1, 64))
+    if (!catalogue::checkText(name, 1, 64))
         return "--name: 1 to 64 letters, digits, blanks or ! # $ & ( ) , - . : ; @ _";
-    if (!Global::checkEmail(mail)) return "--mail: '" + mail + "' is not an e-mail address";
-    if (!Global::checkText(password, 1, 64))
+    if (!catalogue::checkEmail(mail)) return "--mail: '" + mail + "' is not an e-mail address";
+    if (!catalogue::checkText(password, 1, 64))
         return "--password: 1 to 64 letters, digits, blanks or ! # $ & ( ) , - . : ; @ _";
-    if (std::find(Global::countryCodes.begin(), Global::countryCodes.end(), country) ==
-        Global::countryCodes.end())
+    if (std::find(catalogue::countryCodes.begin(), catalogue::countryCodes.end(), country) ==
+        catalogue::countryCodes.end())
         return "--country: '" + country + "' is not a country code of the list (ES, DE, GB, ...)";
     return {};
 }

@@ -41,8 +41,8 @@ public:
         const auto deadline = limit ? Clock::now() + *limit : Clock::time_point::max();
         while (Clock::now() < deadline) {
             if (done()) return true;
-            if (ticks_++ % kConnectEvery == 0) logic_.tmConnectTimer();
-            logic_.tmUpdateStatusTimer();
+            if (ticks_++ % kConnectEvery == 0) logic_.onConnectTimer();
+            logic_.onStatusTimer();
             std::this_thread::sleep_for(kTick);
         }
         return done();
@@ -61,18 +61,18 @@ std::optional<int> chooseRow(app::WindowLogic& logic, std::optional<std::string>
     const std::size_t count = logic.firmwareRowCount();
     std::optional<int> folder;
     for (std::size_t row = 0; row < count; ++row) {
-        const ArvexClient::FileInfo& entry = logic.firmwareRow(row);
-        const int kind = ArvexClient::classifyFileType(&entry);
-        if (kind == ArvexClient::kFileClassFile &&
+        const server::FileInfo& entry = logic.firmwareRow(row);
+        const int kind = server::classifyFileType(&entry);
+        if (kind == server::kFileClassFile &&
             (fileId ? entry.fileId == *fileId : app::isContainerName(entry.name)))
             return static_cast<int>(row);
-        if (fileId && kind == ArvexClient::kFileClassFolder && entry.fileId == *fileId) {
+        if (fileId && kind == server::kFileClassFolder && entry.fileId == *fileId) {
             fileId.reset();
             visited.push_back(entry.fileId);
             return static_cast<int>(row);
         }
         const bool seen = std::find(visited.begin(), visited.end(), entry.fileId) != visited.end();
-        if (kind == ArvexClient::kFileClassFolder && !seen &&
+        if (kind == server::kFileClassFolder && !seen &&
             (!folder || entry.name == logic.serverClient().device.pid))
             folder = static_cast<int>(row);
     }
@@ -91,8 +91,8 @@ int say(const std::string& text, int code) {
 
 // After a login the road goes on only with Update enabled.
 int loginOutcome(app::ConsoleView& view, app::WindowLogic& logic) {
-    if (view.isEnabled(app::Control::btUpdate)) return 0;
-    if (view.isVisible(app::Control::pReg))
+    if (view.isEnabled(app::Control::updateButton)) return 0;
+    if (view.isVisible(app::Control::registrationDialog))
         return say("the server does not know this box: register it first (arvex-cli register)", 3);
     if (logic.serverClient().session.blacklisted) return say("the server has blocked this box", 4);
     return say("the login failed", 1);
@@ -122,13 +122,13 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     // The same rules as every command: --server picks the server, --simulate the box. The stand-in server
     // runs only for a simulated box without a server of its own; otherwise the configured server is used.
     app::UpdaterSetup setup;
-    std::unique_ptr<simserver::SupportServer> standIn;
+    std::unique_ptr<sim::SupportServer> standIn;
     if (options.server) {
         const auto endpoint = parseServerEndpoint(*options.server);
         if (!endpoint) return say("--server wants HOST:PORT", 2);
         setup.server = *endpoint;
     } else if (options.simulate) {
-        standIn = std::make_unique<simserver::SupportServer>();
+        standIn = std::make_unique<sim::SupportServer>();
         if (!standIn->start(0)) return say("the stand-in support server could not start", 1);
         setup.server = app::ServerEndpoint{"127.0.0.1", standIn->port()};
         std::printf("Stand-in support server on 127.0.0.1:%u\n", static_cast<unsigned>(standIn->port()));
@@ -144,8 +144,8 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     view.setSaveFolder(".");
     auto window = app::buildUpdaterWindow(view, setup);
     app::WindowLogic& logic = window->logic();
-    logic.ActiveFormCreate();
-    if (options.noCrypt) logic.ckCrypt1Click();
+    logic.onWindowCreated();
+    if (options.noCrypt) logic.onCryptToggle();
     if (!standIn)
         std::printf("Support server %s:%d\n", logic.serverClient().endpoint.host.c_str(),
                     static_cast<int>(logic.serverClient().endpoint.port));
@@ -162,25 +162,25 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     if (int outcome = loginOutcome(view, logic); outcome != 0) return outcome;
 
     // The catalogue: open folders until a container (or the given entry) is on screen, then take it.
-    logic.btUpdateClick();
+    logic.onUpdate();
     std::vector<std::string> visited;
     std::optional<std::string> chosenName;
     std::size_t actionFrom = 0;  // the first history line of the chosen file's download
     for (int step = 0; step < 16 && !chosenName; ++step) {
-        if (!view.isVisible(app::Control::pFirmUpdate) || logic.firmwareRowCount() == 0)
+        if (!view.isVisible(app::Control::firmwareDialog) || logic.firmwareRowCount() == 0)
             return say("the server offers nothing for this box", 1);
         const auto row = chooseRow(logic, fileId, visited);
         if (!row) return say(fileId ? "no such entry in the catalogue" : "no firmware for this box", 1);
-        const ArvexClient::FileInfo& entry = logic.firmwareRow(static_cast<std::size_t>(*row));
-        if (ArvexClient::classifyFileType(&entry) == ArvexClient::kFileClassFile) {
+        const server::FileInfo& entry = logic.firmwareRow(static_cast<std::size_t>(*row));
+        if (server::classifyFileType(&entry) == server::kFileClassFile) {
             chosenName = entry.name;
             std::printf("Chosen: %s\n", app::cp1252ToUtf8(entry.name).c_str());
         }
         view.selectRow(*row);
-        logic.lvListFWChange(true);
+        logic.onFirmwareSelectionChange(true);
         actionFrom = view.history().size();
-        logic.btSelectFirmwareClick();
-        if (chosenName && view.isVisible(app::Control::pFirmUpdate))
+        logic.onSelectFirmware();
+        if (chosenName && view.isVisible(app::Control::firmwareDialog))
             return say("the download failed: " + errorsSince(view, actionFrom), 1);
     }
     if (!chosenName) return say("no firmware found in the catalogue", 1);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-namespace ArvexClient {
+namespace server {
 
 namespace {
 
@@ -83,4 +83,4 @@ const tinyxml2::XMLElement* readFirstZekCom(const std::string& text, tinyxml2::X
     return nullptr;
 }
 
-}  // namespace ArvexClient
+}  // namespace server

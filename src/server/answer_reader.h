@@ -9,9 +9,9 @@ class XMLDocument;
 class XMLElement;
 }  // namespace tinyxml2
 
-namespace ArvexClient {
+namespace server {
 
 // Parses into document and returns its zekCom element, or nullptr when the text holds no complete one.
 const tinyxml2::XMLElement* readFirstZekCom(const std::string& text, tinyxml2::XMLDocument& document);
 
-}  // namespace ArvexClient
+}  // namespace server

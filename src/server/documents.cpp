@@ -10,7 +10,7 @@
 #include "server/answer_reader.h"
 #include "server/server_client.h"
 
-namespace ArvexClient {
+namespace server {
 
 Endpoint defaultEndpoint() {
     Endpoint endpoint;
@@ -284,4 +284,4 @@ int classifyFileType(const FileInfo* entry, int* subKind) {
     }
 }
 
-}  // namespace ArvexClient
+}  // namespace server

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-namespace ArvexClient {
+namespace server {
 
 // The identity of the connected box as the window shows it and as every request sends it.
 struct DeviceInfo {
@@ -114,4 +114,4 @@ enum LinkKind : int { kLinkNone = 0, kLinkKind4 = 4, kLinkUp = 5 };
 
 [[nodiscard]] int classifyFileType(const FileInfo* entry, int* subKind = nullptr);
 
-}  // namespace ArvexClient
+}  // namespace server

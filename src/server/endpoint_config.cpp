@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-namespace ArvexClient {
+namespace server {
 
 namespace {
 
@@ -67,4 +67,4 @@ EndpointConfigResult readEndpointConfig(const std::vector<std::string>& paths) {
     return result;
 }
 
-}  // namespace ArvexClient
+}  // namespace server

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace ArvexClient {
+namespace server {
 
 struct EndpointConfig {
     std::optional<std::string> host;
@@ -25,4 +25,4 @@ std::vector<std::string> defaultConfigPaths();
 // Reads the files that exist, in order; a missing file is skipped, a malformed one stops the reading.
 [[nodiscard]] EndpointConfigResult readEndpointConfig(const std::vector<std::string>& paths);
 
-}  // namespace ArvexClient
+}  // namespace server

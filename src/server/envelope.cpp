@@ -6,7 +6,7 @@
 #include "crypto/crc32.h"
 #include "crypto/des3.h"
 
-namespace ArvexClient {
+namespace server {
 
 namespace {
 
@@ -116,4 +116,4 @@ int unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, 
     return kEnvelopeOk;
 }
 
-}  // namespace ArvexClient
+}  // namespace server

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace ArvexClient {
+namespace server {
 
 inline constexpr std::size_t kEnvelopeHeaderSize = 54;
 inline constexpr std::uint8_t kEnvelopePadding = 0x99;
@@ -40,4 +40,4 @@ struct EnvelopeState {
 [[nodiscard]] int unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in,
                                EnvelopeState& keyArea);
 
-}  // namespace ArvexClient
+}  // namespace server

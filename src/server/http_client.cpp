@@ -6,7 +6,7 @@
 #include "server/raw_download.h"
 #include "server/transport.h"
 
-namespace ArvexClient {
+namespace server {
 
 namespace {
 
@@ -128,4 +128,4 @@ PostResult HttpClient::post(const std::string& url, const std::string& contentTy
     return {true, {}};
 }
 
-}  // namespace ArvexClient
+}  // namespace server

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-namespace ArvexClient {
+namespace server {
 
 using LogSink =
     std::function<void(std::int32_t level, const std::string& text, std::int32_t code, std::uint32_t depth)>;
 
-}  // namespace ArvexClient
+}  // namespace server

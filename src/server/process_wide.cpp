@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-namespace ArvexClient {
+namespace server {
 
 void initialiseNetworkLibrary() {
     // The process-wide exception: libcurl keeps its global state itself; this flag only orders the call.
@@ -12,4 +12,4 @@ void initialiseNetworkLibrary() {
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-}  // namespace ArvexClient
+}  // namespace server

@@ -3,9 +3,9 @@
 // else lives in the ServerClient objects.
 #pragma once
 
-namespace ArvexClient {
+namespace server {
 
 // Runs curl_global_init exactly once per process; any thread may call it, any number of times.
 void initialiseNetworkLibrary();
 
-}  // namespace ArvexClient
+}  // namespace server

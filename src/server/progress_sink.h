@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace ArvexClient {
+namespace server {
 
 struct ProgressSink {
     std::function<void(std::int64_t expectedTotal)> onWorkBegin;  // 0 when the total is unknown
@@ -22,4 +22,4 @@ struct ProgressSink {
     }
 };
 
-}  // namespace ArvexClient
+}  // namespace server

@@ -16,7 +16,7 @@
 #include "server/socket_stream.h"
 #include "server/status_block.h"
 
-namespace ArvexClient {
+namespace server {
 
 namespace {
 
@@ -180,4 +180,4 @@ RawDownloadOutcome rawPostToFile(const Endpoint& endpoint, const RawDownloadSett
     }
 }
 
-}  // namespace ArvexClient
+}  // namespace server

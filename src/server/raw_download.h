@@ -9,7 +9,7 @@
 #include "server/documents.h"
 #include "server/progress_sink.h"
 
-namespace ArvexClient {
+namespace server {
 
 enum RawDownloadResult : int {
     kRawOk = 0,
@@ -52,4 +52,4 @@ struct [[nodiscard]] RawDownloadOutcome {
                                                const std::vector<std::uint8_t>* payload,
                                                const ProgressSink* sink);
 
-}  // namespace ArvexClient
+}  // namespace server

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace ArvexClient {
+namespace server {
 
 ServerClient::ServerClient() {
     setDefaults();
@@ -25,4 +25,4 @@ void ServerClient::logDebug(const std::string& text) const {
     if (log_) log_(8, text, 0, 0);
 }
 
-}  // namespace ArvexClient
+}  // namespace server

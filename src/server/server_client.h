@@ -19,7 +19,7 @@
 #include "server/raw_download.h"
 #include "server/transport.h"
 
-namespace ArvexClient {
+namespace server {
 
 class ServerClient {
 public:
@@ -85,4 +85,4 @@ private:
     LogSink log_;
 };
 
-}  // namespace ArvexClient
+}  // namespace server

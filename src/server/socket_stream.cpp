@@ -11,7 +11,7 @@
 #include <chrono>
 #include <cstring>
 
-namespace ArvexClient {
+namespace server {
 
 namespace {
 
@@ -194,4 +194,4 @@ SocketStream::ReadStatus SocketStream::readSome(std::vector<std::uint8_t>& out, 
     return ReadStatus::kData;
 }
 
-}  // namespace ArvexClient
+}  // namespace server

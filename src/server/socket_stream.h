@@ -10,7 +10,7 @@
 
 #include <sys/socket.h>
 
-namespace ArvexClient {
+namespace server {
 
 // One address a host name resolved to.
 struct ResolvedAddress {
@@ -65,4 +65,4 @@ private:
     std::size_t start_ = 0;  // first unread byte in buffer_
 };
 
-}  // namespace ArvexClient
+}  // namespace server

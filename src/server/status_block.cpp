@@ -4,7 +4,7 @@
 
 #include "server/raw_download.h"
 
-namespace ArvexClient {
+namespace server {
 
 int readStatusBlock(std::string_view block, std::int32_t& declaredSize) {
     if (block.empty()) return kRawProtocol;
@@ -42,4 +42,4 @@ int takeDownloadedFile(std::string& answer) {
     return kRawOk;
 }
 
-}  // namespace ArvexClient
+}  // namespace server

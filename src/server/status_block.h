@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace ArvexClient {
+namespace server {
 
 inline constexpr std::string_view kStatusBlockEnd = "||\r\n";
 inline constexpr std::size_t kStatusBlockLimit = 2048;  // a longer block without its end is no block
@@ -20,4 +20,4 @@ inline constexpr std::size_t kStatusBlockLimit = 2048;  // a longer block withou
 // different size received, or 0 declared) leave answer empty. An answer without a block is the file.
 [[nodiscard]] int takeDownloadedFile(std::string& answer);
 
-}  // namespace ArvexClient
+}  // namespace server

@@ -10,7 +10,7 @@
 #include "server/raw_download.h"
 #include "server/server_client.h"
 
-namespace ArvexClient {
+namespace server {
 
 namespace {
 
@@ -229,4 +229,4 @@ int ServerClient::requestToFile(int kind, const std::string& parameterText, cons
     return runRequest(kind, &throwAway, &lines, sink, decryptAnswer, client);
 }
 
-}  // namespace ArvexClient
+}  // namespace server

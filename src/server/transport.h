@@ -10,7 +10,7 @@
 
 #include "server/progress_sink.h"
 
-namespace ArvexClient {
+namespace server {
 
 enum RequestResult : int {
     kRequestOk = 0,
@@ -60,4 +60,4 @@ private:
     void* handle_;
 };
 
-}  // namespace ArvexClient
+}  // namespace server

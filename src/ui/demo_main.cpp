@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
                 options.preset.c_str(), static_cast<unsigned>(road.server().port()));
     std::fflush(stdout);
 
-    ui::TKTRF window;
+    ui::MainWindow window;
     const auto updater = app::buildUpdaterWindow(window, road.setup());
     window.start(updater->events());
     QApplication::setApplicationName("Arvex Updater");

@@ -56,7 +56,7 @@ std::optional<std::string> DemoRoad::start(const DemoOptions& options) {
     box_->setPaced(true);
     if (!options.simTrace.empty() && !box_->setTraceFile(options.simTrace))
         return "cannot write the frame trace " + options.simTrace;
-    server_ = std::make_unique<simserver::SupportServer>();
+    server_ = std::make_unique<sim::SupportServer>();
     if (!server_->start(0)) return "the stand-in support server could not start";
     return std::nullopt;
 }

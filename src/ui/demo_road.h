@@ -12,7 +12,7 @@
 namespace sim {
 class SimBackend;
 }
-namespace simserver {
+namespace sim {
 class SupportServer;
 }
 
@@ -46,11 +46,11 @@ public:
     app::UpdaterSetup setup() const;
 
     sim::SimBackend& box() { return *box_; }
-    simserver::SupportServer& server() { return *server_; }
+    sim::SupportServer& server() { return *server_; }
 
 private:
     std::shared_ptr<sim::SimBackend> box_;
-    std::unique_ptr<simserver::SupportServer> server_;
+    std::unique_ptr<sim::SupportServer> server_;
 };
 
 }  // namespace ui

@@ -13,11 +13,10 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     try {
-        ui::TKTRF window;
+        ui::MainWindow window;
         app::UpdaterSetup setup;
         // The configured endpoint: /etc/arvex/updater.conf, then the user's own file.
-        const ArvexClient::EndpointConfigResult config =
-            ArvexClient::readEndpointConfig(ArvexClient::defaultConfigPaths());
+        const server::EndpointConfigResult config = server::readEndpointConfig(server::defaultConfigPaths());
         if (config.endpoint.host || config.endpoint.port)
             setup.server = app::ServerEndpoint{config.endpoint.host.value_or(arvex::config::kSupportHost),
                                                config.endpoint.port.value_or(arvex::config::kSupportPort)};

@@ -11,22 +11,22 @@ namespace ui {
 
 using app::Control;
 
-TKTRF::~TKTRF() = default;
+MainWindow::~MainWindow() = default;
 
-void TKTRF::remember(Control control, QWidget* widget) {
+void MainWindow::remember(Control control, QWidget* widget) {
     widgets_[control] = widget;
 }
 
-void TKTRF::call(Handler handler) {
+void MainWindow::call(Handler handler) {
     if (events_ != nullptr) (events_->*handler)();
 }
 
-void TKTRF::start(app::WindowEvents& events) {
+void MainWindow::start(app::WindowEvents& events) {
     events_ = &events;
-    events.ActiveFormCreate();
+    events.onWindowCreated();
 }
 
-void TKTRF::stop(const std::function<bool()>& busy) {
+void MainWindow::stop(const std::function<bool()>& busy) {
     events_ = nullptr;
     for (const auto& entry : timers_) entry.second->stop();
     hide();
@@ -39,32 +39,32 @@ void TKTRF::stop(const std::function<bool()>& busy) {
     if (busy()) wait.exec();
 }
 
-bool TKTRF::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched->objectName() == "Panel8" && event->type() == QEvent::MouseButtonPress &&
         events_ != nullptr) {
         const auto* press = static_cast<QMouseEvent*>(event);
-        events_->Panel8MouseDown(press->button() == Qt::RightButton,
-                                 press->modifiers().testFlag(Qt::ControlModifier));
+        events_->onStatusCaptionGesture(press->button() == Qt::RightButton,
+                                        press->modifiers().testFlag(Qt::ControlModifier));
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TKTRF::onUiThread(const std::function<void()>& work) {
+void MainWindow::onUiThread(const std::function<void()>& work) {
     runOnThreadOf(*this, work);
 }
 
-QWidget* TKTRF::widget(Control control) const {
+QWidget* MainWindow::widget(Control control) const {
     const auto found = widgets_.find(control);
     return found == widgets_.end() ? nullptr : found->second;
 }
 
-QAction* TKTRF::action(Control control) const {
+QAction* MainWindow::action(Control control) const {
     const auto found = actions_.find(control);
     return found == actions_.end() ? nullptr : found->second;
 }
 
-QTimer* TKTRF::timer(Control control) const {
+QTimer* MainWindow::timer(Control control) const {
     const auto found = timers_.find(control);
     return found == timers_.end() ? nullptr : found->second;
 }

@@ -1,4 +1,4 @@
-// The main window TKTRF: every control of the layout, the five dialog panels, the two menus and the two
+// The main window MainWindow: every control of the layout, the five dialog panels, the two menus and the two
 // timers (built in main_window_layout.cpp). It implements app::View for the window logic
 // (main_window_view.cpp) and forwards each user action and timer tick to an app::WindowEvents.
 //
@@ -36,10 +36,10 @@ namespace ui {
 class DialogPanel;
 class Lamp;
 
-class TKTRF : public QWidget, public app::View {
+class MainWindow : public QWidget, public app::View {
 public:
-    explicit TKTRF(QWidget* parent = nullptr);
-    ~TKTRF() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Routes every handler to `events`, then runs its create handler. Once, on the window's thread.
     void start(app::WindowEvents& events);
@@ -80,8 +80,8 @@ public:
     QWidget* widget(app::Control control) const;
     QAction* action(app::Control control) const;
     QTimer* timer(app::Control control) const;
-    QMenu* operatorMenu() const { return pmOps_; }
-    QMenu* logMenu() const { return pmLog_; }
+    QMenu* operatorMenu() const { return operatorMenu_; }
+    QMenu* logMenu() const { return logMenu_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -115,17 +115,17 @@ private:
     std::vector<std::string> logLines_;  // the log pane's lines as Windows-1252 bytes
     app::DialogDrag drag_;
 
-    QFrame* gPanel_ = nullptr;
-    QListWidget* lbProducts_ = nullptr;
-    QComboBox* cbCountries_ = nullptr;
+    QFrame* mainPanel_ = nullptr;
+    QListWidget* productList_ = nullptr;
+    QComboBox* countryList_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
-    QTableWidget* lvListFW_ = nullptr;
-    QLabel* lConnected_ = nullptr;
-    Lamp* sBussy_ = nullptr;
-    QPushButton* btOps_ = nullptr;
-    QMenu* pmOps_ = nullptr;
-    QMenu* pmLog_ = nullptr;
+    QTableWidget* firmwareList_ = nullptr;
+    QLabel* statusPanel_ = nullptr;
+    Lamp* busyLamp_ = nullptr;
+    QPushButton* operatorButton_ = nullptr;
+    QMenu* operatorMenu_ = nullptr;
+    QMenu* logMenu_ = nullptr;
 };
 
 }  // namespace ui

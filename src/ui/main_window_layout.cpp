@@ -56,7 +56,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, 
 
 }  // namespace
 
-TKTRF::TKTRF(QWidget* parent) : QWidget(parent) {
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     setObjectName("KTRF");
     setWindowTitle(QString(" ZEK Updater v") + arvex::config::kProgramVersion);
     // A tool window's look (title and close box only, fixed size) while keeping a task-bar entry.
@@ -84,55 +84,56 @@ TKTRF::TKTRF(QWidget* parent) : QWidget(parent) {
     }
 }
 
-void TKTRF::buildMainPanel() {
-    gPanel_ = new QFrame(this);
-    gPanel_->setObjectName("gPanel");
-    gPanel_->setGeometry(0, 0, 668, 378);
-    paintBackground(gPanel_, QColor(203, 223, 248));
-    remember(Control::gPanel, gPanel_);
+void MainWindow::buildMainPanel() {
+    mainPanel_ = new QFrame(this);
+    mainPanel_->setObjectName("gPanel");
+    mainPanel_->setGeometry(0, 0, 668, 378);
+    paintBackground(mainPanel_, QColor(203, 223, 248));
+    remember(Control::mainPanel, mainPanel_);
 
-    auto* imageBack = new QLabel(gPanel_);
+    auto* imageBack = new QLabel(mainPanel_);
     imageBack->setObjectName("ImageBack");
-    imageBack->setGeometry(gPanel_->rect());
+    imageBack->setGeometry(mainPanel_->rect());
     imageBack->setScaledContents(true);
-    imageBack->setPixmap(backgroundPicture(gPanel_->size()));
+    imageBack->setPixmap(backgroundPicture(mainPanel_->size()));
 
-    auto* image2 = new QLabel(gPanel_);
+    auto* image2 = new QLabel(mainPanel_);
     image2->setObjectName("Image2");
     image2->setGeometry(525, 1, 140, 51);
     image2->setPixmap(logoPicture(image2->size()));
 
-    QLabel* label8 = makeLabel(gPanel_, "Label8", "Products Available", {10, 11, 209, 18});
+    QLabel* label8 = makeLabel(mainPanel_, "Label8", "Products Available", {10, 11, 209, 18});
     label8->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QFont bold = label8->font();
     bold.setBold(true);
     label8->setFont(bold);
 
-    lbProducts_ = new QListWidget(gPanel_);
-    lbProducts_->setObjectName("lbProducts");
-    lbProducts_->setGeometry(8, 27, 211, 111);
-    lbProducts_->setFont(fixedFont(12));
-    lbProducts_->setUniformItemSizes(true);
-    lbProducts_->setSelectionMode(QAbstractItemView::SingleSelection);
-    lbProducts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lbProducts_->setEnabled(false);
-    remember(Control::lbProducts, lbProducts_);
-    connect(lbProducts_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        if (events_ != nullptr) events_->lbProductsClick(lbProducts_->row(item));
+    productList_ = new QListWidget(mainPanel_);
+    productList_->setObjectName("lbProducts");
+    productList_->setGeometry(8, 27, 211, 111);
+    productList_->setFont(fixedFont(12));
+    productList_->setUniformItemSizes(true);
+    productList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    productList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    productList_->setEnabled(false);
+    remember(Control::productList, productList_);
+    connect(productList_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (events_ != nullptr) events_->onProductChosen(productList_->row(item));
     });
 
-    addButton(gPanel_, Control::btConnect, "btConnect", "Reconnect", {233, 27, 92, 35},
-              &WindowEvents::btConnectClick);
-    btOps_ = addButton(gPanel_, Control::btOps, "btOps", ">", {306, 27, 19, 35}, &WindowEvents::btOpsClick);
-    btOps_->hide();
-    addButton(gPanel_, Control::btUpdate, "btUpdate", "Update", {233, 66, 92, 35},
-              &WindowEvents::btUpdateClick)
+    addButton(mainPanel_, Control::reconnectButton, "btConnect", "Reconnect", {233, 27, 92, 35},
+              &WindowEvents::onReconnect);
+    operatorButton_ = addButton(mainPanel_, Control::operatorButton, "btOps", ">", {306, 27, 19, 35},
+                                &WindowEvents::onOperatorButton);
+    operatorButton_->hide();
+    addButton(mainPanel_, Control::updateButton, "btUpdate", "Update", {233, 66, 92, 35},
+              &WindowEvents::onUpdate)
         ->setEnabled(false);
-    addButton(gPanel_, Control::btFactory, "btFactory", "Factory Settings", {233, 104, 92, 35},
-              &WindowEvents::btFactoryClick)
+    addButton(mainPanel_, Control::factoryButton, "btFactory", "Factory Settings", {233, 104, 92, 35},
+              &WindowEvents::onFactorySettings)
         ->setEnabled(false);
 
-    auto* bevel3 = new QFrame(gPanel_);
+    auto* bevel3 = new QFrame(mainPanel_);
     bevel3->setObjectName("Bevel3");
     bevel3->setFrameStyle(QFrame::VLine | QFrame::Sunken);
     bevel3->setGeometry(336, 22, 2, 115);
@@ -145,17 +146,17 @@ void TKTRF::buildMainPanel() {
         int maxLength;
     };
     const IdentityField fields[] = {
-        {Control::textBox_PID1, "textBox_PID1", "Product: ", 13, 6},
-        {Control::textBox_Serial1, "textBox_Serial1", "Serial: ", 34, 10},
-        {Control::textBox_Date1, "textBox_Date1", "Prog. date: ", 55, 32},
-        {Control::textBox_Reseller1, "textBox_Reseller1", "Reseller:", 76, 64},
-        {Control::textBox_hwversion, "textBox_hwversion", "Hw version:", 97, 64},
-        {Control::textBox_fwversion, "textBox_fwversion", "Fw version:", 118, 64},
+        {Control::productField, "textBox_PID1", "Product: ", 13, 6},
+        {Control::serialField, "textBox_Serial1", "Serial: ", 34, 10},
+        {Control::programmingDateField, "textBox_Date1", "Prog. date: ", 55, 32},
+        {Control::resellerField, "textBox_Reseller1", "Reseller:", 76, 64},
+        {Control::hardwareVersionField, "textBox_hwversion", "Hw version:", 97, 64},
+        {Control::firmwareVersionField, "textBox_fwversion", "Fw version:", 118, 64},
     };
     for (const IdentityField& field : fields) {
-        makeLabel(gPanel_, QString(field.name) + "Caption", field.caption, {344, field.top, 72, 19},
+        makeLabel(mainPanel_, QString(field.name) + "Caption", field.caption, {344, field.top, 72, 19},
                   Qt::AlignRight | Qt::AlignVCenter);
-        auto* edit = new QLineEdit(gPanel_);
+        auto* edit = new QLineEdit(mainPanel_);
         edit->setObjectName(field.name);
         edit->setGeometry(419, field.top, 109, 19);
         edit->setReadOnly(true);
@@ -164,38 +165,38 @@ void TKTRF::buildMainPanel() {
         remember(field.control, edit);
     }
 
-    QLabel* lbVersion =
-        makeLabel(gPanel_, "lbVersion", "", {546, 41, 111, 18}, Qt::AlignRight | Qt::AlignVCenter);
-    remember(Control::lbVersion, lbVersion);
+    QLabel* versionCaption =
+        makeLabel(mainPanel_, "lbVersion", "", {546, 41, 111, 18}, Qt::AlignRight | Qt::AlignVCenter);
+    remember(Control::versionCaption, versionCaption);
 
-    QLabel* panel8 = makeLabel(gPanel_, "Panel8", "Status", {546, 59, 111, 16}, Qt::AlignCenter);
+    QLabel* panel8 = makeLabel(mainPanel_, "Panel8", "Status", {546, 59, 111, 16}, Qt::AlignCenter);
     paintBackground(panel8, QColor(115, 177, 247));
     QPalette white = panel8->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     panel8->setPalette(white);
     panel8->installEventFilter(this);
 
-    auto* shape1 = new QFrame(gPanel_);
+    auto* shape1 = new QFrame(mainPanel_);
     shape1->setObjectName("Shape1");
     shape1->setGeometry(546, 74, 111, 60);
     shape1->setStyleSheet("QFrame#Shape1 { border: 1px solid rgb(201,235,252); background: transparent; }");
 
-    lConnected_ = makeLabel(gPanel_, "lConnected", "", {555, 82, 77, 25}, Qt::AlignCenter);
-    lConnected_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    paintBackground(lConnected_, QColor(209, 209, 209));
+    statusPanel_ = makeLabel(mainPanel_, "lConnected", "", {555, 82, 77, 25}, Qt::AlignCenter);
+    statusPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    paintBackground(statusPanel_, QColor(209, 209, 209));
     // The state stays readable while the main panel is disabled (under a dialog panel, or blocked).
-    QPalette readable = lConnected_->palette();
+    QPalette readable = statusPanel_->palette();
     readable.setColor(QPalette::Disabled, QPalette::WindowText,
                       readable.color(QPalette::Active, QPalette::WindowText));
-    lConnected_->setPalette(readable);
-    remember(Control::lConnected, lConnected_);
+    statusPanel_->setPalette(readable);
+    remember(Control::statusPanel, statusPanel_);
 
-    sBussy_ = new Lamp(gPanel_);
-    sBussy_->setObjectName("sBussy");
-    sBussy_->setGeometry(638, 82, 12, 25);
-    remember(Control::sBussy, sBussy_);
+    busyLamp_ = new Lamp(mainPanel_);
+    busyLamp_->setObjectName("sBussy");
+    busyLamp_->setGeometry(638, 82, 12, 25);
+    remember(Control::busyLamp, busyLamp_);
 
-    progressBar_ = new QProgressBar(gPanel_);
+    progressBar_ = new QProgressBar(mainPanel_);
     progressBar_->setObjectName("ProgressBar");
     progressBar_->setGeometry(555, 114, 94, 14);
     progressBar_->setRange(0, 100);
@@ -206,9 +207,9 @@ void TKTRF::buildMainPanel() {
                      running.color(QPalette::Active, QPalette::Highlight));
     progressBar_->setPalette(running);
     progressBar_->hide();
-    remember(Control::ProgressBar, progressBar_);
+    remember(Control::progressBar, progressBar_);
 
-    log_ = new QPlainTextEdit(gPanel_);
+    log_ = new QPlainTextEdit(mainPanel_);
     log_->setObjectName("Log");
     log_->setGeometry(8, 148, 649, 221);
     log_->setReadOnly(true);
@@ -218,22 +219,22 @@ void TKTRF::buildMainPanel() {
     log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     log_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(log_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { pmLog_->popup(log_->mapToGlobal(at)); });
+            [this](const QPoint& at) { logMenu_->popup(log_->mapToGlobal(at)); });
 }
 
-void TKTRF::buildUpdatePanel() {
-    DialogPanel* panel = addDialogPanel(Control::pUpdate, {336, 184}, "Panel6", "Updating firmware",
-                                        "pUpdateClose", &WindowEvents::btUpdateOK);
+void MainWindow::buildUpdatePanel() {
+    DialogPanel* panel = addDialogPanel(Control::updatingDialog, {336, 184}, "Panel6", "Updating firmware",
+                                        "pUpdateClose", &WindowEvents::onUpdatingOk);
     makeTextBox(panel, "mmUpdateMsg", {24, 40, 290, 81},
                 "Upgrading in progress.\nPlease, do not disconnect the device until \nfinished.");
-    addButton(panel, std::nullopt, "Button1", "Ok", {24, 134, 75, 25}, &WindowEvents::btUpdateOK)
+    addButton(panel, std::nullopt, "Button1", "Ok", {24, 134, 75, 25}, &WindowEvents::onUpdatingOk)
         ->setEnabled(false);
     panel->closeBox()->setEnabled(false);
 }
 
-void TKTRF::buildRegistrationPanels() {
-    DialogPanel* reg = addDialogPanel(Control::pReg, {335, 224}, "Panel7", "Register", "Panel9",
-                                      &WindowEvents::btRegCancelClick);
+void MainWindow::buildRegistrationPanels() {
+    DialogPanel* reg = addDialogPanel(Control::registrationDialog, {335, 224}, "Panel7", "Register", "Panel9",
+                                      &WindowEvents::onCancelRegistration);
     QLabel* note = makeLabel(reg, "lbRegNote",
                              "This is the first time with this product. Please fill data for register.",
                              {24, 35, 301, 35}, Qt::AlignLeft | Qt::AlignTop);
@@ -247,9 +248,9 @@ void TKTRF::buildRegistrationPanels() {
         int labelTop, top, maxLength;
     };
     const Field fields[] = {
-        {Control::edRegName, "Label5", "Name:", "edRegName", 80, 78, 64},
-        {Control::edRegeMail, "Label6", "e-Mail:", "edRegeMail", 105, 103, 64},
-        {Control::edRegPassword, "Label7", "Password:", "edRegPassword", 130, 128, 32},
+        {Control::registrationName, "Label5", "Name:", "edRegName", 80, 78, 64},
+        {Control::registrationEmail, "Label6", "e-Mail:", "edRegeMail", 105, 103, 64},
+        {Control::registrationPassword, "Label7", "Password:", "edRegPassword", 130, 128, 32},
     };
     QWidget* previous = nullptr;
     for (const Field& field : fields) {
@@ -264,37 +265,38 @@ void TKTRF::buildRegistrationPanels() {
         previous = edit;
     }
     makeLabel(reg, "Label11", "Country:", {24, 154, 90, 15}, Qt::AlignLeft | Qt::AlignTop);
-    cbCountries_ = new QComboBox(reg);
-    cbCountries_->setObjectName("cbCountries");
-    cbCountries_->setGeometry(119, 154, 186, 21);
-    cbCountries_->setEditable(false);
-    cbCountries_->setMaxVisibleItems(16);
-    remember(Control::cbCountries, cbCountries_);
-    setTabOrder(previous, cbCountries_);
-    QPushButton* send =
-        addButton(reg, std::nullopt, "btSendReg", "Send", {24, 188, 75, 25}, &WindowEvents::btSendRegClick);
+    countryList_ = new QComboBox(reg);
+    countryList_->setObjectName("cbCountries");
+    countryList_->setGeometry(119, 154, 186, 21);
+    countryList_->setEditable(false);
+    countryList_->setMaxVisibleItems(16);
+    remember(Control::countryList, countryList_);
+    setTabOrder(previous, countryList_);
+    QPushButton* send = addButton(reg, std::nullopt, "btSendReg", "Send", {24, 188, 75, 25},
+                                  &WindowEvents::onSendRegistration);
     QPushButton* cancel = addButton(reg, std::nullopt, "btRegCancel", "Cancel", {119, 188, 75, 25},
-                                    &WindowEvents::btRegCancelClick);
-    setTabOrder(cbCountries_, send);
+                                    &WindowEvents::onCancelRegistration);
+    setTabOrder(countryList_, send);
     setTabOrder(send, cancel);
 
-    DialogPanel* ok = addDialogPanel(Control::pRegOK, {336, 184}, "Panel5", "Registered", "Panel4",
-                                     &WindowEvents::btRegOKOKClick);
-    remember(Control::mmRegOkMsg,
+    DialogPanel* ok = addDialogPanel(Control::registrationDoneDialog, {336, 184}, "Panel5", "Registered",
+                                     "Panel4", &WindowEvents::onRegistrationDoneOk);
+    remember(Control::registrationDoneText,
              makeTextBox(ok, "mmRegOkMsg", {24, 49, 273, 81}, "Product successfully registered."));
-    addButton(ok, std::nullopt, "btRegOKOK", "Ok", {24, 144, 75, 25}, &WindowEvents::btRegOKOKClick);
+    addButton(ok, std::nullopt, "btRegOKOK", "Ok", {24, 144, 75, 25}, &WindowEvents::onRegistrationDoneOk);
 
-    DialogPanel* fault = addDialogPanel(Control::pRegFault, {336, 184}, "Panel10", "Register error",
-                                        "Panel11", &WindowEvents::btRegFaultOKClick);
-    remember(Control::mmRegFaultMsg, makeTextBox(fault, "mmRegFaultMsg", {24, 47, 281, 81},
-                                                 "Error, Username already registered.\nPlease try again."));
-    addButton(fault, std::nullopt, "Button4", "Ok", {24, 144, 75, 25}, &WindowEvents::btRegFaultOKClick);
+    DialogPanel* fault = addDialogPanel(Control::registrationFaultDialog, {336, 184}, "Panel10",
+                                        "Register error", "Panel11", &WindowEvents::onRegistrationFaultOk);
+    remember(Control::registrationFaultText,
+             makeTextBox(fault, "mmRegFaultMsg", {24, 47, 281, 81},
+                         "Error, Username already registered.\nPlease try again."));
+    addButton(fault, std::nullopt, "Button4", "Ok", {24, 144, 75, 25}, &WindowEvents::onRegistrationFaultOk);
 }
 
-void TKTRF::buildFirmwarePanel() {
-    DialogPanel* panel = addDialogPanel(Control::pFirmUpdate, {417, 303}, "MoveDialog", "Update", "Panel12",
-                                        &WindowEvents::btFirmUpdateCancelClick);
-    remember(Control::Panel12, panel->closeBox());
+void MainWindow::buildFirmwarePanel() {
+    DialogPanel* panel = addDialogPanel(Control::firmwareDialog, {417, 303}, "MoveDialog", "Update",
+                                        "Panel12", &WindowEvents::onCancelFirmwareDialog);
+    remember(Control::firmwareDialogTitle, panel->closeBox());
     QLabel* label9 = makeLabel(panel, "Label9",
                                "Please select the firmware that you want to write to device and click Update",
                                {17, 32, 380, 27}, Qt::AlignLeft | Qt::AlignTop);
@@ -305,104 +307,107 @@ void TKTRF::buildFirmwarePanel() {
     path->setGeometry(17, 54, 380, 19);
     path->setReadOnly(true);
     limitTyping(path, 64);
-    remember(Control::txBrowserPath, path);
+    remember(Control::catalogueFolderPath, path);
 
-    lvListFW_ = new QTableWidget(0, 2, panel);
-    lvListFW_->setObjectName("lvListFW");
-    lvListFW_->setGeometry(17, 79, 380, 181);
-    lvListFW_->setHorizontalHeaderLabels({"Version", "Size"});
-    lvListFW_->setShowGrid(true);
-    lvListFW_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvListFW_->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvListFW_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvListFW_->setSortingEnabled(false);
-    lvListFW_->setIconSize({16, 16});
-    lvListFW_->setWordWrap(false);
-    lvListFW_->verticalHeader()->hide();
-    lvListFW_->verticalHeader()->setDefaultSectionSize(18);
-    lvListFW_->horizontalHeader()->setSectionsClickable(false);
-    lvListFW_->horizontalHeader()->setMinimumSectionSize(50);
-    lvListFW_->horizontalHeader()->setStretchLastSection(true);
-    lvListFW_->setColumnWidth(0, 200);
-    QPalette keepSelection = lvListFW_->palette();
+    firmwareList_ = new QTableWidget(0, 2, panel);
+    firmwareList_->setObjectName("lvListFW");
+    firmwareList_->setGeometry(17, 79, 380, 181);
+    firmwareList_->setHorizontalHeaderLabels({"Version", "Size"});
+    firmwareList_->setShowGrid(true);
+    firmwareList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    firmwareList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    firmwareList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    firmwareList_->setSortingEnabled(false);
+    firmwareList_->setIconSize({16, 16});
+    firmwareList_->setWordWrap(false);
+    firmwareList_->verticalHeader()->hide();
+    firmwareList_->verticalHeader()->setDefaultSectionSize(18);
+    firmwareList_->horizontalHeader()->setSectionsClickable(false);
+    firmwareList_->horizontalHeader()->setMinimumSectionSize(50);
+    firmwareList_->horizontalHeader()->setStretchLastSection(true);
+    firmwareList_->setColumnWidth(0, 200);
+    QPalette keepSelection = firmwareList_->palette();
     keepSelection.setColor(QPalette::Inactive, QPalette::Highlight,
                            keepSelection.color(QPalette::Active, QPalette::Highlight));
     keepSelection.setColor(QPalette::Inactive, QPalette::HighlightedText,
                            keepSelection.color(QPalette::Active, QPalette::HighlightedText));
-    lvListFW_->setPalette(keepSelection);
-    remember(Control::lvListFW, lvListFW_);
-    connect(lvListFW_, &QTableWidget::itemSelectionChanged, this, [this] {
-        if (events_ != nullptr) events_->lvListFWChange(true);
+    firmwareList_->setPalette(keepSelection);
+    remember(Control::firmwareList, firmwareList_);
+    connect(firmwareList_, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (events_ != nullptr) events_->onFirmwareSelectionChange(true);
     });
-    connect(lvListFW_, &QTableWidget::cellDoubleClicked, this,
-            [this] { call(&WindowEvents::lvListFWDblClick); });
+    connect(firmwareList_, &QTableWidget::cellDoubleClicked, this,
+            [this] { call(&WindowEvents::onFirmwareDoubleClick); });
 
-    addButton(panel, Control::btSelectFirmware, "btSelectFirmware", "Update firmware", {17, 268, 120, 25},
-              &WindowEvents::btSelectFirmwareClick);
-    addButton(panel, Control::Button3, "Button3", "Cancel", {313, 268, 84, 25},
-              &WindowEvents::btFirmUpdateCancelClick);
+    addButton(panel, Control::selectFirmwareButton, "btSelectFirmware", "Update firmware", {17, 268, 120, 25},
+              &WindowEvents::onSelectFirmware);
+    addButton(panel, Control::firmwareCancelButton, "Button3", "Cancel", {313, 268, 84, 25},
+              &WindowEvents::onCancelFirmwareDialog);
 }
 
-void TKTRF::buildMenus() {
-    pmOps_ = new QMenu(this);
-    pmOps_->setObjectName("pmOps");
-    actions_[Control::Read1] = addMenuEntry(pmOps_, "Read1", "Read data", &WindowEvents::Read1Click);
-    actions_[Control::Loadfirmware1] =
-        addMenuEntry(pmOps_, "Loadfirmware1", "Load firmware...", &WindowEvents::Loadfirmware1Click);
-    actions_[Control::Loadfirmware1]->setVisible(false);
-    actions_[Control::ckVirtualDeviceMode] = addMenuEntry(pmOps_, "ckVirtualDeviceMode", "Virtual mode",
-                                                          &WindowEvents::ckVirtualDeviceModeClick, true);
+void MainWindow::buildMenus() {
+    operatorMenu_ = new QMenu(this);
+    operatorMenu_->setObjectName("pmOps");
+    actions_[Control::readDataEntry] =
+        addMenuEntry(operatorMenu_, "Read1", "Read data", &WindowEvents::onReadData);
+    actions_[Control::loadFirmwareEntry] =
+        addMenuEntry(operatorMenu_, "Loadfirmware1", "Load firmware...", &WindowEvents::onLoadFirmware);
+    actions_[Control::loadFirmwareEntry]->setVisible(false);
+    actions_[Control::virtualModeEntry] = addMenuEntry(operatorMenu_, "ckVirtualDeviceMode", "Virtual mode",
+                                                       &WindowEvents::onVirtualModeToggle, true);
 
-    QMenu* setSerial = pmOps_->addMenu("Virtual Device");
+    QMenu* setSerial = operatorMenu_->addMenu("Virtual Device");
     setSerial->setObjectName("SetSerial1");
-    addMenuEntry(setSerial, "Real1", "Real", &WindowEvents::Real1Click);
+    addMenuEntry(setSerial, "Real1", "Real", &WindowEvents::onRealDevice);
     setSerial->addSeparator()->setObjectName("N1");
     QAction* heading = setSerial->addAction("Virtual");
     heading->setObjectName("Virtual1");
     heading->setEnabled(false);
-    addMenuEntry(setSerial, "Blacklist1", "AK01", &WindowEvents::Blacklist1Click);
-    addMenuEntry(setSerial, "OK1", "AK02", &WindowEvents::OK1Click);
-    addMenuEntry(setSerial, "Error1", "AK03", &WindowEvents::Error1Click);
-    addMenuEntry(setSerial, "Otro1", "VIRA", &WindowEvents::Otro1Click);
+    addMenuEntry(setSerial, "Blacklist1", "AK01", &WindowEvents::onVirtualAk01);
+    addMenuEntry(setSerial, "OK1", "AK02", &WindowEvents::onVirtualAk02);
+    addMenuEntry(setSerial, "Error1", "AK03", &WindowEvents::onVirtualAk03);
+    addMenuEntry(setSerial, "Otro1", "VIRA", &WindowEvents::onVirtualVira);
 
-    QMenu* serverMode = pmOps_->addMenu("Server mode");
+    QMenu* serverMode = operatorMenu_->addMenu("Server mode");
     serverMode->setObjectName("pmiServerMode");
-    actions_[Control::Debug1] = addMenuEntry(serverMode, "Debug1", "Debug", &WindowEvents::Debug1Click, true);
-    actions_[Control::ckCrypt1] =
-        addMenuEntry(serverMode, "ckCrypt1", "Crypt", &WindowEvents::ckCrypt1Click, true);
+    actions_[Control::serverDebugEntry] =
+        addMenuEntry(serverMode, "Debug1", "Debug", &WindowEvents::onServerDebugToggle, true);
+    actions_[Control::cryptEntry] =
+        addMenuEntry(serverMode, "ckCrypt1", "Crypt", &WindowEvents::onCryptToggle, true);
 
-    QMenu* fields = pmOps_->addMenu("Fields");
+    QMenu* fields = operatorMenu_->addMenu("Fields");
     fields->setObjectName("Campos1");
-    actions_[Control::ckEditFields] =
-        addMenuEntry(fields, "ckEditFields", "Editable", &WindowEvents::ckEditFieldsClick, true);
-    addMenuEntry(fields, "Establecer1", "Set", &WindowEvents::Establecer1Click);
+    actions_[Control::editableFieldsEntry] =
+        addMenuEntry(fields, "ckEditFields", "Editable", &WindowEvents::onEditableFieldsToggle, true);
+    addMenuEntry(fields, "Establecer1", "Set", &WindowEvents::onSetFields);
 
-    actions_[Control::Mododebug1] =
-        addMenuEntry(pmOps_, "Mododebug1", "Debug mode", &WindowEvents::Mododebug1Click, true);
+    actions_[Control::debugModeEntry] =
+        addMenuEntry(operatorMenu_, "Mododebug1", "Debug mode", &WindowEvents::onDebugModeToggle, true);
 
-    pmLog_ = new QMenu(this);
-    pmLog_->setObjectName("pmLog");
-    addMenuEntry(pmLog_, "pmiSaveLog", "Save to disk...", &WindowEvents::pmiSaveLogClick);
-    addMenuEntry(pmLog_, "Clear1", "Clear", &WindowEvents::Clear1Click);
+    logMenu_ = new QMenu(this);
+    logMenu_->setObjectName("pmLog");
+    addMenuEntry(logMenu_, "pmiSaveLog", "Save to disk...", &WindowEvents::onSaveLog);
+    addMenuEntry(logMenu_, "Clear1", "Clear", &WindowEvents::onClearLog);
 }
 
-void TKTRF::buildTimers() {
-    auto* tmConnect = new QTimer(this);
-    tmConnect->setObjectName("tmConnect");
-    tmConnect->setInterval(600);
-    connect(tmConnect, &QTimer::timeout, this, [this] { call(&WindowEvents::tmConnectTimer); });
-    timers_[Control::tmConnect] = tmConnect;
+void MainWindow::buildTimers() {
+    auto* connectTimer = new QTimer(this);
+    connectTimer->setObjectName("tmConnect");
+    connectTimer->setInterval(600);
+    connect(connectTimer, &QTimer::timeout, this, [this] { call(&WindowEvents::onConnectTimer); });
+    timers_[Control::connectTimer] = connectTimer;
 
-    auto* tmUpdateStatus = new QTimer(this);
-    tmUpdateStatus->setObjectName("tmUpdateStatus");
-    tmUpdateStatus->setInterval(500);
-    connect(tmUpdateStatus, &QTimer::timeout, this, [this] { call(&WindowEvents::tmUpdateStatusTimer); });
-    timers_[Control::tmUpdateStatus] = tmUpdateStatus;
-    tmUpdateStatus->start();
+    auto* statusTimer = new QTimer(this);
+    statusTimer->setObjectName("tmUpdateStatus");
+    statusTimer->setInterval(500);
+    connect(statusTimer, &QTimer::timeout, this, [this] { call(&WindowEvents::onStatusTimer); });
+    timers_[Control::statusTimer] = statusTimer;
+    statusTimer->start();
 }
 
-DialogPanel* TKTRF::addDialogPanel(Control control, QSize size, const QString& titleName,
-                                   const QString& caption, const QString& closeName, Handler closeHandler) {
+DialogPanel* MainWindow::addDialogPanel(Control control, QSize size, const QString& titleName,
+                                        const QString& caption, const QString& closeName,
+                                        Handler closeHandler) {
     auto* panel = new DialogPanel(this, app::controlName(control), size, titleName, caption, closeName);
     remember(control, panel);
     TitleBar* bar = panel->titleBar();
@@ -428,8 +433,8 @@ DialogPanel* TKTRF::addDialogPanel(Control control, QSize size, const QString& t
     return panel;
 }
 
-QPushButton* TKTRF::addButton(QWidget* parent, std::optional<Control> control, const QString& name,
-                              const QString& caption, QRect geometry, Handler handler) {
+QPushButton* MainWindow::addButton(QWidget* parent, std::optional<Control> control, const QString& name,
+                                   const QString& caption, QRect geometry, Handler handler) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setGeometry(geometry);
@@ -438,8 +443,8 @@ QPushButton* TKTRF::addButton(QWidget* parent, std::optional<Control> control, c
     return button;
 }
 
-QAction* TKTRF::addMenuEntry(QMenu* menu, const QString& name, const QString& caption, Handler handler,
-                             bool ticked) {
+QAction* MainWindow::addMenuEntry(QMenu* menu, const QString& name, const QString& caption, Handler handler,
+                                  bool ticked) {
     QAction* entry = menu->addAction(caption);
     entry->setObjectName(name);
     if (ticked) {

@@ -52,7 +52,7 @@ std::optional<std::string> chosenPath(const QString& path) {
 
 }  // namespace
 
-void TKTRF::setEnabled(Control control, bool enabled) {
+void MainWindow::setEnabled(Control control, bool enabled) {
     onUiThread([&] {
         if (QTimer* t = timer(control)) {
             enabled ? t->start() : t->stop();
@@ -64,7 +64,7 @@ void TKTRF::setEnabled(Control control, bool enabled) {
     });
 }
 
-void TKTRF::setVisible(Control control, bool visible) {
+void MainWindow::setVisible(Control control, bool visible) {
     onUiThread([&] {
         if (QAction* a = action(control)) {
             a->setVisible(visible);
@@ -75,7 +75,7 @@ void TKTRF::setVisible(Control control, bool visible) {
     });
 }
 
-void TKTRF::setText(Control control, const std::string& text) {
+void MainWindow::setText(Control control, const std::string& text) {
     onUiThread([&] {
         QWidget* w = widget(control);
         if (auto* edit = qobject_cast<QLineEdit*>(w)) {
@@ -92,7 +92,7 @@ void TKTRF::setText(Control control, const std::string& text) {
     });
 }
 
-std::string TKTRF::text(Control control) {
+std::string MainWindow::text(Control control) {
     std::string result;
     onUiThread([&] {
         QWidget* w = widget(control);
@@ -111,17 +111,17 @@ std::string TKTRF::text(Control control) {
     return result;
 }
 
-void TKTRF::setColor(Control control, app::Rgb colour) {
+void MainWindow::setColor(Control control, app::Rgb colour) {
     onUiThread([&] {
-        if (control == Control::sBussy) {
-            sBussy_->setColour(toQColor(colour));
+        if (control == Control::busyLamp) {
+            busyLamp_->setColour(toQColor(colour));
         } else if (QWidget* w = widget(control)) {
             paintBackground(w, toQColor(colour));
         }
     });
 }
 
-void TKTRF::setChecked(Control control, bool checked) {
+void MainWindow::setChecked(Control control, bool checked) {
     onUiThread([&] {
         if (QAction* a = action(control)) {
             ticks_[a] = checked;
@@ -130,66 +130,66 @@ void TKTRF::setChecked(Control control, bool checked) {
     });
 }
 
-void TKTRF::moveTo(Control control, int left, int top) {
+void MainWindow::moveTo(Control control, int left, int top) {
     onUiThread([&] {
         if (QWidget* w = widget(control)) w->move(left, top);
     });
 }
 
-void TKTRF::setTimerInterval(Control control, int milliseconds) {
+void MainWindow::setTimerInterval(Control control, int milliseconds) {
     onUiThread([&] {
         if (QTimer* t = timer(control)) t->setInterval(milliseconds);
     });
 }
 
-void TKTRF::setProgress(int position) {
+void MainWindow::setProgress(int position) {
     onUiThread([&] { progressBar_->setValue(position); });
 }
 
-void TKTRF::setProgressRange(int minimum, int maximum) {
+void MainWindow::setProgressRange(int minimum, int maximum) {
     onUiThread([&] { progressBar_->setRange(minimum, maximum); });
 }
 
-void TKTRF::setItems(Control list, const std::vector<std::string>& items) {
+void MainWindow::setItems(Control list, const std::vector<std::string>& items) {
     onUiThread([&] {
         QStringList texts;
         for (const std::string& item : items) texts << fromCp1252(item);
-        if (list == Control::lbProducts) {
-            lbProducts_->clear();
-            lbProducts_->addItems(texts);
-            lbProducts_->setCurrentRow(-1);
-        } else if (list == Control::cbCountries) {
-            cbCountries_->clear();
-            cbCountries_->addItems(texts);
-            cbCountries_->setCurrentIndex(-1);
+        if (list == Control::productList) {
+            productList_->clear();
+            productList_->addItems(texts);
+            productList_->setCurrentRow(-1);
+        } else if (list == Control::countryList) {
+            countryList_->clear();
+            countryList_->addItems(texts);
+            countryList_->setCurrentIndex(-1);
         }
     });
 }
 
-void TKTRF::setSelectedIndex(Control list, int index) {
+void MainWindow::setSelectedIndex(Control list, int index) {
     onUiThread([&] {
-        if (list == Control::lbProducts) {
-            lbProducts_->setCurrentRow(index);
-            if (index < 0) lbProducts_->clearSelection();
-        } else if (list == Control::cbCountries) {
-            cbCountries_->setCurrentIndex(index);
+        if (list == Control::productList) {
+            productList_->setCurrentRow(index);
+            if (index < 0) productList_->clearSelection();
+        } else if (list == Control::countryList) {
+            countryList_->setCurrentIndex(index);
         }
     });
 }
 
-int TKTRF::selectedIndex(Control list) {
+int MainWindow::selectedIndex(Control list) {
     int result = -1;
     onUiThread([&] {
-        if (list == Control::lbProducts) {
-            result = lbProducts_->selectedItems().isEmpty() ? -1 : lbProducts_->currentRow();
-        } else if (list == Control::cbCountries) {
-            result = cbCountries_->currentIndex();
+        if (list == Control::productList) {
+            result = productList_->selectedItems().isEmpty() ? -1 : productList_->currentRow();
+        } else if (list == Control::countryList) {
+            result = countryList_->currentIndex();
         }
     });
     return result;
 }
 
-void TKTRF::appendLog(const std::string& entry) {
+void MainWindow::appendLog(const std::string& entry) {
     onUiThread([&] {
         const std::vector<std::string> lines = app::splitLogEntry(entry);
         QStringList texts;
@@ -199,76 +199,78 @@ void TKTRF::appendLog(const std::string& entry) {
     });
 }
 
-void TKTRF::clearLog() {
+void MainWindow::clearLog() {
     onUiThread([&] {
         logLines_.clear();
         log_->clear();
     });
 }
 
-std::vector<std::string> TKTRF::logLines() {
+std::vector<std::string> MainWindow::logLines() {
     std::vector<std::string> result;
     onUiThread([&] { result = logLines_; });
     return result;
 }
 
-void TKTRF::clearRows() {
+void MainWindow::clearRows() {
     onUiThread([&] {
-        lvListFW_->clearContents();
-        lvListFW_->setRowCount(0);
+        firmwareList_->clearContents();
+        firmwareList_->setRowCount(0);
     });
 }
 
-void TKTRF::addRow(const app::ListRow& row) {
+void MainWindow::addRow(const app::ListRow& row) {
     onUiThread([&] {
-        const int index = lvListFW_->rowCount();
-        lvListFW_->insertRow(index);
+        const int index = firmwareList_->rowCount();
+        firmwareList_->insertRow(index);
         auto* caption =
             new QTableWidgetItem(row.icon == 0 ? folderIcon() : firmwareIcon(), fromCp1252(row.caption));
-        lvListFW_->setItem(index, 0, caption);
+        firmwareList_->setItem(index, 0, caption);
         if (!row.subItems.empty())
-            lvListFW_->setItem(index, 1, new QTableWidgetItem(fromCp1252(row.subItems[0])));
+            firmwareList_->setItem(index, 1, new QTableWidgetItem(fromCp1252(row.subItems[0])));
     });
 }
 
-int TKTRF::selectedRow() {
+int MainWindow::selectedRow() {
     int result = -1;
     onUiThread([&] {
-        const QModelIndexList rows = lvListFW_->selectionModel()->selectedRows();
+        const QModelIndexList rows = firmwareList_->selectionModel()->selectedRows();
         result = rows.isEmpty() ? -1 : rows.front().row();
     });
     return result;
 }
 
-void TKTRF::setColumnWidths(int versionWidth, int sizeWidth) {
+void MainWindow::setColumnWidths(int versionWidth, int sizeWidth) {
     onUiThread([&] {
-        lvListFW_->setColumnWidth(0, versionWidth);
-        lvListFW_->setColumnWidth(1, sizeWidth);
+        firmwareList_->setColumnWidth(0, versionWidth);
+        firmwareList_->setColumnWidth(1, sizeWidth);
     });
 }
 
-std::optional<std::string> TKTRF::askOpenFile(const std::string& filter) {
+std::optional<std::string> MainWindow::askOpenFile(const std::string& filter) {
     return chosenPath(QFileDialog::getOpenFileName(this, {}, {}, qtFilter(filter)));
 }
 
-std::optional<std::string> TKTRF::askSaveFile(const std::string& filter, const std::string& suggestedName) {
+std::optional<std::string> MainWindow::askSaveFile(const std::string& filter,
+                                                   const std::string& suggestedName) {
     return chosenPath(QFileDialog::getSaveFileName(this, {}, fromCp1252(suggestedName), qtFilter(filter)));
 }
 
-void TKTRF::refresh() {
+void MainWindow::refresh() {
     onUiThread([&] { update(); });
 }
 
-void TKTRF::processEvents() {
+void MainWindow::processEvents() {
     onUiThread([] { QCoreApplication::processEvents(); });
 }
 
-void TKTRF::popupMenu(Control menu) {
+void MainWindow::popupMenu(Control menu) {
     onUiThread([&] {
-        if (menu != Control::pmOps) return;
-        const QPoint at =
-            btOps_->isVisible() ? btOps_->mapToGlobal(QPoint(0, btOps_->height())) : QCursor::pos();
-        pmOps_->popup(at);
+        if (menu != Control::operatorPopup) return;
+        const QPoint at = operatorButton_->isVisible()
+                              ? operatorButton_->mapToGlobal(QPoint(0, operatorButton_->height()))
+                              : QCursor::pos();
+        operatorMenu_->popup(at);
     });
 }
 

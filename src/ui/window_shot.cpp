@@ -1,6 +1,8 @@
 // A development tool for the screenshot scripts; not installed.
 //   arvex-updater-shot FILE.png [PANEL]   the window after start-up, optionally with one dialog panel shown
-//                                         (pReg, pRegOK, pRegFault, pUpdate, pFirmUpdate), no box, no server
+//                                         (registrationDialog, registrationDoneDialog,
+//                                         registrationFaultDialog, updatingDialog, firmwareDialog), no box,
+//                                         no server
 //   arvex-updater-shot --state STATE [--preset NAME] FILE.png
 //                                         the demo window (simulated box, stand-in server) driven into one
 //                                         state: disconnected, connected, catalogue, updating, registration,
@@ -39,14 +41,15 @@ constexpr int kStepLimitMs = 60000;  // no state takes longer to reach
 
 std::optional<Control> panelNamed(const char* name) {
     for (Control panel :
-         {Control::pReg, Control::pRegOK, Control::pRegFault, Control::pUpdate, Control::pFirmUpdate}) {
+         {Control::registrationDialog, Control::registrationDoneDialog, Control::registrationFaultDialog,
+          Control::updatingDialog, Control::firmwareDialog}) {
         if (std::strcmp(app::controlName(panel), name) == 0) return panel;
     }
     return std::nullopt;
 }
 
-void showSampleCatalogue(ui::TKTRF& window) {
-    window.setText(Control::txBrowserPath, "/AK02");
+void showSampleCatalogue(ui::MainWindow& window) {
+    window.setText(Control::catalogueFolderPath, "/AK02");
     window.addRow({"..", 0, {}});
     window.addRow({"Kiro+ firmware 2.4.hex", 1, {"48213", "0"}});
     window.addRow({"Kiro+ firmware 2.3.hex", 1, {"47960", "0"}});
@@ -54,18 +57,18 @@ void showSampleCatalogue(ui::TKTRF& window) {
     window.setColumnWidths(270, 80);
 }
 
-bool save(ui::TKTRF& window, const char* file) {
+bool save(ui::MainWindow& window, const char* file) {
     const bool saved = window.grab().save(QString::fromLocal8Bit(file), "PNG");
     if (!saved) std::fprintf(stderr, "arvex-updater-shot: cannot write %s\n", file);
     return saved;
 }
 
 int panelShot(const char* file, std::optional<Control> panel) {
-    ui::TKTRF window;
+    ui::MainWindow window;
     app::ShellEvents events(window);
     window.start(events);
-    if (panel == Control::pFirmUpdate) showSampleCatalogue(window);
-    if (panel) events.dialogPanels().show(*panel, Control::gPanel);
+    if (panel == Control::firmwareDialog) showSampleCatalogue(window);
+    if (panel) events.dialogPanels().show(*panel, Control::mainPanel);
     window.show();
     int result = 1;
     QTimer::singleShot(300, &window, [&] {
@@ -85,7 +88,7 @@ struct Step {
 
 class StateDriver {
 public:
-    StateDriver(ui::TKTRF& window, app::WindowLogic& logic) : window_(window), logic_(logic) {}
+    StateDriver(ui::MainWindow& window, app::WindowLogic& logic) : window_(window), logic_(logic) {}
 
     bool visible(Control control) const { return window_.widget(control)->isVisible(); }
     bool enabled(Control control) const { return window_.widget(control)->isEnabled(); }
@@ -95,7 +98,7 @@ public:
     std::string boxReference() { return logic_.serverClient().device.pid; }
 
     // Selects the catalogue row whose entry passes `wanted`; false when there is none.
-    bool selectRow(const std::function<bool(const ArvexClient::FileInfo&)>& wanted) {
+    bool selectRow(const std::function<bool(const server::FileInfo&)>& wanted) {
         auto* list = window_.findChild<QTableWidget*>("lvListFW");
         for (std::size_t row = 0; row < logic_.firmwareRowCount(); ++row) {
             if (!wanted(logic_.firmwareRow(row))) continue;
@@ -137,7 +140,7 @@ public:
     }
 
 private:
-    ui::TKTRF& window_;
+    ui::MainWindow& window_;
     app::WindowLogic& logic_;
 };
 
@@ -145,7 +148,7 @@ bool endsInHex(const std::string& name) {
     return name.size() >= 4 && name.compare(name.size() - 4, 4, ".hex") == 0;
 }
 
-std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTRF& window,
+std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::MainWindow& window,
                           const std::function<int()>& resets) {
     const auto pause = [](int ms) {
         auto until = std::make_shared<int>(ms / kPollMs);
@@ -155,7 +158,8 @@ std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTR
         return {{"start-up", pause(700), [&] { drive.click("btConnect"); }}, {"the log", pause(300), {}}};
     }
     if (state == "registration") {
-        return {{"the registration form", [&] { return drive.visible(Control::pReg) && drive.idle(); },
+        return {{"the registration form",
+                 [&] { return drive.visible(Control::registrationDialog) && drive.idle(); },
                  [&] {
                      window.findChild<QLineEdit*>("edRegName")->setText("Jane Example");
                      window.findChild<QLineEdit*>("edRegeMail")->setText("jane@example.com");
@@ -177,38 +181,38 @@ std::deque<Step> stepsFor(const std::string& state, StateDriver& drive, ui::TKTR
     }
     if (state == "blocked") {
         return {{"the blocked look",
-                 [&] { return window.text(Control::lConnected) == "Device blocked" && drive.idle(); },
+                 [&] { return window.text(Control::statusPanel) == "Device blocked" && drive.idle(); },
                  {}},
                 {"the lamp at rest", pause(700), {}}};
     }
     std::deque<Step> steps{
-        {"the login", [&] { return drive.loggedIn() && drive.enabled(Control::btUpdate); }, {}},
+        {"the login", [&] { return drive.loggedIn() && drive.enabled(Control::updateButton); }, {}},
         {"the lamp at rest", pause(700), {}}};
     if (state == "connected") return steps;
     steps.push_back({"the catalogue", [] { return true; }, [&] { drive.click("btUpdate"); }});
-    steps.push_back({"the box's folder", [&] { return drive.visible(Control::pFirmUpdate); },
+    steps.push_back({"the box's folder", [&] { return drive.visible(Control::firmwareDialog); },
                      [&] {
-                         drive.selectRow([pid = drive.boxReference()](const ArvexClient::FileInfo& entry) {
+                         drive.selectRow([pid = drive.boxReference()](const server::FileInfo& entry) {
                              return entry.name == pid;
                          });
                          drive.click("btSelectFirmware");
                      }});
     steps.push_back(
         {"a firmware container", [] { return true; },
-         [&] { drive.selectRow([](const ArvexClient::FileInfo& entry) { return endsInHex(entry.name); }); }});
+         [&] { drive.selectRow([](const server::FileInfo& entry) { return endsInHex(entry.name); }); }});
     if (state == "catalogue") return steps;
     steps.push_back({"the download", [] { return true; }, [&] { drive.click("btSelectFirmware"); }});
     if (state == "updated") {
         steps.push_back(
             {"the reset and the second login",
-             [&, resets] { return resets() > 0 && drive.loggedIn() && drive.enabled(Control::btUpdate); },
+             [&, resets] { return resets() > 0 && drive.loggedIn() && drive.enabled(Control::updateButton); },
              {}});
         steps.push_back({"the lamp at rest", pause(700), {}});
         return steps;
     }
     steps.push_back({"programming under way",
                      [&] {
-                         return drive.visible(Control::pUpdate) &&
+                         return drive.visible(Control::updatingDialog) &&
                                 window.findChild<QProgressBar*>("ProgressBar")->value() >= 35;
                      },
                      {}});
@@ -237,7 +241,7 @@ int stateShot(const std::string& state, const std::string& preset, const char* f
         std::fprintf(stderr, "arvex-updater-shot: %s\n", error->c_str());
         return 1;
     }
-    ui::TKTRF window;
+    ui::MainWindow window;
     const auto updater = app::buildUpdaterWindow(window, road.setup());
     window.start(updater->events());
     window.show();

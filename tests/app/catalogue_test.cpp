@@ -30,10 +30,10 @@ protected:
         RoadTest::SetUp();
         plugIn("good");
         connectTick();
-        ASSERT_TRUE(enabled(Control::btUpdate));
+        ASSERT_TRUE(enabled(Control::updateButton));
     }
 
-    ArvexClient::SessionValues& session() { return logic().serverClient().session; }
+    server::SessionValues& session() { return logic().serverClient().session; }
 
     // A FILELIST answer for the request id in use.
     std::string listAnswer(const std::string& entries, const std::string& location = "") {
@@ -67,7 +67,7 @@ TEST_F(Catalogue, WhichEntriesAreListed) {
         session().currentFolderId = c.folder;
         logic().showFileList(listAnswer(c.entries));
         EXPECT_EQ(captions(view.rows()), c.listed) << c.name;
-        EXPECT_TRUE(visible(Control::pFirmUpdate)) << c.name;
+        EXPECT_TRUE(visible(Control::firmwareDialog)) << c.name;
     }
     const auto rows = view.rows();
     EXPECT_EQ(rows[0].icon, 1);
@@ -79,9 +79,9 @@ TEST_F(Catalogue, WhichEntriesAreListed) {
 TEST_F(Catalogue, NothingToListSaysNoNewUpdates) {
     logic().showFileList(listAnswer(""));
     EXPECT_TRUE(logged("No new updates."));
-    EXPECT_FALSE(visible(Control::pFirmUpdate));
+    EXPECT_FALSE(visible(Control::firmwareDialog));
     logic().showFileList(listAnswer(file("1", "a.hex", "1")));  // a one-character type first
-    EXPECT_FALSE(visible(Control::pFirmUpdate));
+    EXPECT_FALSE(visible(Control::firmwareDialog));
     EXPECT_TRUE(view.rows().empty());
 }
 
@@ -93,64 +93,64 @@ TEST_F(Catalogue, ActionCaptionFollowsTheSelection) {
         {0, "Update firmware"}, {1, "Update firmware"}, {2, "Download"}, {3, "Go"}, {4, "Download"}};
     for (auto [row, caption] : expected) {
         view.selectRow(row);
-        logic().lvListFWChange(true);
-        EXPECT_EQ(view.text(Control::btSelectFirmware), caption) << row;
-        EXPECT_TRUE(enabled(Control::btSelectFirmware));
+        logic().onFirmwareSelectionChange(true);
+        EXPECT_EQ(view.text(Control::selectFirmwareButton), caption) << row;
+        EXPECT_TRUE(enabled(Control::selectFirmwareButton));
     }
     // a size that is not a number leaves the bar's maximum at 0; the save dialog is cancelled
     view.selectRow(4);
-    logic().btSelectFirmwareClick();
+    logic().onSelectFirmware();
     EXPECT_TRUE(called("setProgressRange(0, 0)"));
     EXPECT_TRUE(called("askSaveFile(, fwhex)"));
 
     view.selectRow(-1);
-    logic().lvListFWChange(true);
-    EXPECT_FALSE(enabled(Control::btSelectFirmware));
+    logic().onFirmwareSelectionChange(true);
+    EXPECT_FALSE(enabled(Control::selectFirmwareButton));
     view.clearCalls();
-    logic().btSelectFirmwareClick();  // nothing selected: nothing happens
+    logic().onSelectFirmware();  // nothing selected: nothing happens
     EXPECT_TRUE(view.calls().empty());
 }
 
 TEST_F(Catalogue, FoldersAreRememberedAfterCancel) {
-    logic().btUpdateClick();
-    ASSERT_TRUE(visible(Control::pFirmUpdate));
+    logic().onUpdate();
+    ASSERT_TRUE(visible(Control::firmwareDialog));
     EXPECT_EQ(captions(view.rows()), (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
     choose("AK02");
     const std::string folder = session().currentFolderId;
     EXPECT_EQ(folder, server.idOf("AK02"));
     EXPECT_EQ(view.rows()[0].icon, 0);  // the link back up, below the top folder
-    logic().btFirmUpdateCancelClick();
-    EXPECT_FALSE(visible(Control::pFirmUpdate));
-    EXPECT_TRUE(enabled(Control::gPanel));
-    logic().btUpdateClick();
+    logic().onCancelFirmwareDialog();
+    EXPECT_FALSE(visible(Control::firmwareDialog));
+    EXPECT_TRUE(enabled(Control::mainPanel));
+    logic().onUpdate();
     EXPECT_NE(server.lastDocument().find("folderid=\"" + folder + "\""), std::string::npos);
-    EXPECT_EQ(view.text(Control::txBrowserPath), "/AK02");
+    EXPECT_EQ(view.text(Control::catalogueFolderPath), "/AK02");
 }
 
 TEST_F(Catalogue, DownloadsToFileAndTheirFailures) {
     testsupport::TempDir dir;
-    logic().btUpdateClick();
+    logic().onUpdate();
 
     view.queueSaveAnswer(std::nullopt);  // cancelled: nothing at all
     choose("release_notes.txt");
-    EXPECT_TRUE(visible(Control::pFirmUpdate));
+    EXPECT_TRUE(visible(Control::firmwareDialog));
 
-    simserver::ServerFaults faults;
+    sim::ServerFaults faults;
     faults.shortBodyBytes = 3;
     server.setFaults(faults);
     view.queueSaveAnswer(dir.file("notes.txt"));
     choose("release_notes.txt");
     EXPECT_TRUE(logged("Error: File is corrupt"));
-    EXPECT_TRUE(visible(Control::pFirmUpdate));
-    EXPECT_TRUE(enabled(Control::btSelectFirmware));  // enabled again after the download
+    EXPECT_TRUE(visible(Control::firmwareDialog));
+    EXPECT_TRUE(enabled(Control::selectFirmwareButton));  // enabled again after the download
 
     server.setFaults({});
     view.queueSaveAnswer(dir.file("notes.txt"));
     choose("release_notes.txt");
     EXPECT_TRUE(logged("Download success"));
-    EXPECT_FALSE(visible(Control::pFirmUpdate));
+    EXPECT_FALSE(visible(Control::firmwareDialog));
     EXPECT_EQ(testsupport::readBytes(dir.file("notes.txt")).size(),
-              std::filesystem::file_size(server.catalogueFolder() + "/" + simserver::kSampleReleaseNotes));
+              std::filesystem::file_size(server.catalogueFolder() + "/" + sim::kSampleReleaseNotes));
     EXPECT_TRUE(called("askSaveFile(, release_notes.txt)"));
 }
 
@@ -163,13 +163,13 @@ TEST_F(Catalogue, TheSaveDialogIsOfferedTheLastPathComponentOnly) {
         logic().showFileList(listAnswer(file("3", name, "10")));
         view.clearCalls();
         view.selectRow(0);
-        logic().btSelectFirmwareClick();  // the dialog is cancelled
+        logic().onSelectFirmware();  // the dialog is cancelled
         EXPECT_TRUE(called(std::string("askSaveFile(, ") + offered + ")")) << name;
     }
 }
 
 TEST_F(Catalogue, WhileADownloadRunsTheDialogIsLocked) {
-    logic().btUpdateClick();
+    logic().onUpdate();
     choose("AK02");
     view.clearCalls();
     choose("ak02_fw_1.3.hex");
@@ -187,19 +187,19 @@ TEST_F(Catalogue, WhileADownloadRunsTheDialogIsLocked) {
 
 // A download's progress handlers run the message loop: the timers and buttons start nothing meanwhile.
 TEST_F(Catalogue, NothingStartsWhileADownloadRuns) {
-    logic().btUpdateClick();
+    logic().onUpdate();
     choose("AK02");
     const std::pair<const char*, std::function<void()>> handlers[] = {
         {"connect timer, box gone",
          [&] {
              box->unplug();
-             logic().tmConnectTimer();
+             logic().onConnectTimer();
              box->plug();
          }},
-        {"Reconnect", [&] { logic().btConnectClick(); }},
-        {"Read data", [&] { logic().Read1Click(); }},
-        {"Factory Settings", [&] { logic().btFactoryClick(); }},
-        {"Load firmware", [&] { logic().Loadfirmware1Click(); }},
+        {"Reconnect", [&] { logic().onReconnect(); }},
+        {"Read data", [&] { logic().onReadData(); }},
+        {"Factory Settings", [&] { logic().onFactorySettings(); }},
+        {"Load firmware", [&] { logic().onLoadFirmware(); }},
     };
     std::vector<std::string> acted;
     bool tried = false;
@@ -222,9 +222,9 @@ TEST_F(Catalogue, NothingStartsWhileADownloadRuns) {
 
 TEST_F(Catalogue, UpdateNeedsALoginAndNoOperation) {
     session().authenticated = false;
-    logic().btUpdateClick();
+    logic().onUpdate();
     EXPECT_TRUE(logged("Error: Device not logged"));
-    EXPECT_FALSE(visible(Control::pFirmUpdate));
+    EXPECT_FALSE(visible(Control::firmwareDialog));
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ TEST(CliUpdate, StopsWhereTheWindowWould) {
 
 // --simulate picks the box, --server the server; the stand-in runs only for --simulate without --server.
 TEST(CliUpdate, BoxAndServerFollowTheGlobalOptions) {
-    simserver::SupportServer server;
+    sim::SupportServer server;
     ASSERT_TRUE(server.start(0));
     const std::string at = "--server 127.0.0.1:" + std::to_string(server.port());
     struct Case {
@@ -115,17 +115,17 @@ TEST(CliUpdate, BoxAndServerFollowTheGlobalOptions) {
 
 // A file id that is not a container is downloaded and said to be so; a folder id opens that folder.
 TEST(CliUpdate, FileIdOfAFileOrAFolder) {
-    simserver::SupportServer server;
+    sim::SupportServer server;
     ASSERT_TRUE(server.start(0));
     testsupport::TempDir dir;
     const std::string at = "--simulate --server 127.0.0.1:" + std::to_string(server.port()) + " update ";
 
-    const CliRun notes = runCliIn(dir.path(), at + server.idOf(simserver::kSampleReleaseNotes));
+    const CliRun notes = runCliIn(dir.path(), at + server.idOf(sim::kSampleReleaseNotes));
     EXPECT_EQ(notes.status, 0) << notes.output;
     EXPECT_TRUE(has(notes, "is not a firmware container")) << notes.output;
     EXPECT_TRUE(has(notes, "saved to ./release_notes.txt")) << notes.output;
     EXPECT_EQ(std::filesystem::file_size(dir.file("release_notes.txt")),
-              std::filesystem::file_size(server.catalogueFolder() + "/" + simserver::kSampleReleaseNotes));
+              std::filesystem::file_size(server.catalogueFolder() + "/" + sim::kSampleReleaseNotes));
 
     const CliRun folder = runCliIn(dir.path(), at + server.idOf("AK02/Older"));
     EXPECT_EQ(folder.status, 0) << folder.output;
@@ -136,14 +136,14 @@ TEST(CliUpdate, FileIdOfAFileOrAFolder) {
 // limit; its bad second image is found before the first one is started.
 TEST(CliUpdate, AFailedProgrammingEndsAtOnceWithItsCause) {
     testsupport::TempDir catalogue;
-    std::string badB = simserver::sampleImage(simserver::SampleImageId::kAk03Target1).hexText;
+    std::string badB = sim::sampleImage(sim::SampleImageId::kAk03Target1).hexText;
     badB[badB.find('\n') - 1] ^= 0x01;  // the first record's checksum no longer matches
     std::filesystem::create_directories(catalogue.file("AK02"));
-    std::ofstream(catalogue.file("AK02/dual.hex"), std::ios::binary) << simserver::firmwareContainer(
-        simserver::sampleImage(simserver::SampleImageId::kAk03Target0).hexText, badB);
-    simserver::SupportServerOptions options;
+    std::ofstream(catalogue.file("AK02/dual.hex"), std::ios::binary)
+        << sim::firmwareContainer(sim::sampleImage(sim::SampleImageId::kAk03Target0).hexText, badB);
+    sim::SupportServerOptions options;
     options.catalogueFolder = catalogue.path();
-    simserver::SupportServer server(options);
+    sim::SupportServer server(options);
     ASSERT_TRUE(server.start(0));
 
     const auto started = std::chrono::steady_clock::now();

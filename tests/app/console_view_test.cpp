@@ -28,11 +28,11 @@ TEST(ConsoleView, LogLinesStatusAndProgress) {
     {
         app::ConsoleView view(out, true);
         view.appendLog("Connected to server\r\nPress the Update button");
-        view.setText(app::Control::lConnected, "Connected");
-        view.setEnabled(app::Control::btUpdate, true);
-        view.setEnabled(app::Control::btUpdate, true);  // said once
-        view.setProgress(50);                           // bar hidden: nothing drawn
-        view.setVisible(app::Control::ProgressBar, true);
+        view.setText(app::Control::statusPanel, "Connected");
+        view.setEnabled(app::Control::updateButton, true);
+        view.setEnabled(app::Control::updateButton, true);  // said once
+        view.setProgress(50);                               // bar hidden: nothing drawn
+        view.setVisible(app::Control::progressBar, true);
         view.setProgress(50);
         view.appendLog(
             "\xA1"

@@ -27,13 +27,15 @@ TEST_F(DialogPanelTest, ShowHidesAllThenCentresAndDisablesTheOwner) {
         const char* name;
         int left, top;
     } cases[] = {
-        {Control::pFirmUpdate, "pFirmUpdate", 126, 38}, {Control::pReg, "pReg", 167, 78},
-        {Control::pRegOK, "pRegOK", 167, 98},           {Control::pRegFault, "pRegFault", 167, 98},
-        {Control::pUpdate, "pUpdate", 167, 98},
+        {Control::firmwareDialog, "pFirmUpdate", 126, 38},
+        {Control::registrationDialog, "pReg", 167, 78},
+        {Control::registrationDoneDialog, "pRegOK", 167, 98},
+        {Control::registrationFaultDialog, "pRegFault", 167, 98},
+        {Control::updatingDialog, "pUpdate", 167, 98},
     };
     for (const Case& c : cases) {
         view.clearCalls();
-        panels.show(c.panel, Control::gPanel);
+        panels.show(c.panel, Control::mainPanel);
         const std::string name = c.name;
         EXPECT_EQ(view.calls(),
                   concat(kHideAll, {"moveTo(" + name + ", " + std::to_string(c.left) + ", " +
@@ -44,14 +46,14 @@ TEST_F(DialogPanelTest, ShowHidesAllThenCentresAndDisablesTheOwner) {
 }
 
 TEST_F(DialogPanelTest, OwnerStaysDisabledUntilTheShownPanelCloses) {
-    panels.show(Control::pReg, Control::gPanel);
-    panels.show(Control::pUpdate, Control::gPanel);
-    EXPECT_EQ(view.visible(Control::pReg), false);
-    EXPECT_EQ(view.visible(Control::pUpdate), true);
-    EXPECT_EQ(view.enabled(Control::gPanel), false);
+    panels.show(Control::registrationDialog, Control::mainPanel);
+    panels.show(Control::updatingDialog, Control::mainPanel);
+    EXPECT_EQ(view.visible(Control::registrationDialog), false);
+    EXPECT_EQ(view.visible(Control::updatingDialog), true);
+    EXPECT_EQ(view.enabled(Control::mainPanel), false);
 
     view.clearCalls();
-    panels.close(Control::pUpdate);
+    panels.close(Control::updatingDialog);
     EXPECT_EQ(view.calls(), (Calls{"setEnabled(gPanel, true)", "setVisible(pUpdate, false)", "refresh()"}));
 }
 
@@ -66,31 +68,31 @@ TEST_F(DialogPanelTest, MissingPanelOrOwner) {
 
     // never shown: nothing remembered, nothing hidden
     view.clearCalls();
-    panels.close(Control::pRegOK);
+    panels.close(Control::registrationDoneDialog);
     EXPECT_EQ(view.calls(), Calls{"refresh()"});
 
     // shown without an owner: nothing is disabled, and closing does not hide it
     view.clearCalls();
-    panels.show(Control::pUpdate, std::nullopt);
+    panels.show(Control::updatingDialog, std::nullopt);
     EXPECT_EQ(view.calls(), concat(kHideAll, {"moveTo(pUpdate, 167, 98)", "setVisible(pUpdate, true)",
                                               "setEnabled(pUpdate, true)", "refresh()"}));
     view.clearCalls();
-    panels.close(Control::pUpdate);
+    panels.close(Control::updatingDialog);
     EXPECT_EQ(view.calls(), Calls{"refresh()"});
 
     // a later show without an owner replaces the remembered one
-    panels.show(Control::pReg, Control::gPanel);
-    panels.show(Control::pReg, std::nullopt);
+    panels.show(Control::registrationDialog, Control::mainPanel);
+    panels.show(Control::registrationDialog, std::nullopt);
     view.clearCalls();
-    panels.close(Control::pReg);
+    panels.close(Control::registrationDialog);
     EXPECT_EQ(view.calls(), Calls{"refresh()"});
 }
 
 TEST_F(DialogPanelTest, RememberedOwnerIsKeptAfterClosing) {
-    panels.show(Control::pRegOK, Control::gPanel);
-    panels.close(Control::pRegOK);
+    panels.show(Control::registrationDoneDialog, Control::mainPanel);
+    panels.close(Control::registrationDoneDialog);
     view.clearCalls();
-    panels.close(Control::pRegOK);
+    panels.close(Control::registrationDoneDialog);
     EXPECT_EQ(view.calls(), (Calls{"setEnabled(gPanel, true)", "setVisible(pRegOK, false)", "refresh()"}));
 }
 

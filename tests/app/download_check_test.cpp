@@ -14,8 +14,8 @@ protected:
         RoadTest::SetUp();
         plugIn("good");
         connectTick();
-        ASSERT_TRUE(enabled(Control::btUpdate));
-        logic().btUpdateClick();
+        ASSERT_TRUE(enabled(Control::updateButton));
+        logic().onUpdate();
         choose("AK02");
     }
 };
@@ -23,10 +23,10 @@ protected:
 TEST_F(DownloadCheck, RefusedOrShortContainersAreNeverProgrammed) {
     struct Case {
         const char* name;
-        simserver::ServerFaults faults;
+        sim::ServerFaults faults;
         const char* line;
     };
-    simserver::ServerFaults refused, shortBody, status500;
+    sim::ServerFaults refused, shortBody, status500;
     refused.replyBody = "0\r\nFile not found||\r\n";
     shortBody.shortBodyBytes = 40;  // the block still announces the whole file
     status500.httpStatus = 500;
@@ -43,7 +43,7 @@ TEST_F(DownloadCheck, RefusedOrShortContainersAreNeverProgrammed) {
         ASSERT_TRUE(waitIdle());
         EXPECT_TRUE(logged(c.line));
         EXPECT_FALSE(logged("Download success"));
-        EXPECT_TRUE(visible(Control::pFirmUpdate)) << "the dialog stays open";
+        EXPECT_TRUE(visible(Control::firmwareDialog)) << "the dialog stays open";
         EXPECT_EQ(box->counts(0).erase, 0) << "the box was not touched";
         EXPECT_EQ(box->counts(0).programData, 0);
     }

@@ -15,7 +15,7 @@
 namespace app::testing {
 namespace {
 
-using simserver::SampleImageId;
+using sim::SampleImageId;
 
 // Where the fault is armed: before the catalogue is listed, or once it is listed and before the download
 // (the box's report and answer counts start there).
@@ -24,10 +24,10 @@ enum class Point { kList, kDownload };
 struct Fault {
     std::string name;
     Point point = Point::kDownload;
-    std::function<void(sim::SimBackend&)> box;             // null: the box behaves
-    std::function<void(simserver::ServerFaults&)> server;  // null: the server behaves
-    std::string line;                                      // the line the road ends with
-    bool programmedBeforeFault = false;                    // the images were complete when the fault hit
+    std::function<void(sim::SimBackend&)> box;       // null: the box behaves
+    std::function<void(sim::ServerFaults&)> server;  // null: the server behaves
+    std::string line;                                // the line the road ends with
+    bool programmedBeforeFault = false;              // the images were complete when the fault hit
 };
 
 // Test listings name the case, not its bytes.
@@ -39,7 +39,7 @@ void PrintTo(const Fault& fault, std::ostream* out) {
 // 90 its end; 91-237 the same for target 1 (nested); 238-241 the final commands (0x29, 0x09, 0x32, 0x12).
 std::vector<Fault> faults() {
     const auto box = [](std::function<void(sim::SimBackend&)> f) { return f; };
-    const auto server = [](std::function<void(simserver::ServerFaults&)> f) { return f; };
+    const auto server = [](std::function<void(sim::ServerFaults&)> f) { return f; };
     const std::string failed = "Error: Operation failed";
     // target 1 is programmed nested in target 0's end event: its failure line is indented one step
     const std::string nestedFailed = "  Error: Operation failed";
@@ -125,14 +125,14 @@ protected:
         window->bootLoader().transferSettings().answerTimeoutMs = 200;
         window->bootLoader().transferSettings().eraseAnswerTimeoutMs = 300;
         connectTick();
-        ASSERT_TRUE(enabled(Control::btUpdate));
+        ASSERT_TRUE(enabled(Control::updateButton));
     }
 
     // Lists the catalogue (the AK03 folder, or the folder listed last) and picks the container.
     void walk(const Fault* fault) {
         if (fault != nullptr && fault->point == Point::kList) arm(*fault);
-        logic().btUpdateClick();
-        if (!visible(Control::pFirmUpdate)) return;
+        logic().onUpdate();
+        if (!visible(Control::firmwareDialog)) return;
         const auto rows = view.rows();
         if (std::any_of(rows.begin(), rows.end(), [](const ListRow& r) { return r.caption == "AK03"; }))
             choose("AK03");
@@ -144,7 +144,7 @@ protected:
     void arm(const Fault& fault) {
         if (fault.box) fault.box(*box);
         if (fault.server) {
-            simserver::ServerFaults faults;
+            sim::ServerFaults faults;
             fault.server(faults);
             server.setFaults(faults);
         }
@@ -160,7 +160,7 @@ protected:
 
     bool programmed() const {
         for (auto id : {SampleImageId::kAk03Target0, SampleImageId::kAk03Target1}) {
-            const auto image = simserver::sampleImage(id);
+            const auto image = sim::sampleImage(id);
             const int target = id == SampleImageId::kAk03Target0 ? 0 : 1;
             if (box->memory(target, image.address, image.bytes.size()) != image.bytes) return false;
         }
@@ -186,16 +186,16 @@ TEST_P(FaultCampaign, EndsCleanlyAndASecondRoadProgramsTheBox) {
         EXPECT_LT(success, lastIndexOf(fault.line)) << "no success line after the failure";
     else
         EXPECT_EQ(success, -1);
-    EXPECT_FALSE(visible(Control::pUpdate));
+    EXPECT_FALSE(visible(Control::updatingDialog));
     EXPECT_EQ(logic().pendingImages(), 0);
     EXPECT_EQ(programmed(), fault.programmedBeforeFault);
 
     mend();
-    if (visible(Control::pFirmUpdate)) logic().btFirmUpdateCancelClick();
-    logic().tmConnectTimer();  // an unplugged box is noticed here
+    if (visible(Control::firmwareDialog)) logic().onCancelFirmwareDialog();
+    logic().onConnectTimer();  // an unplugged box is noticed here
     ASSERT_TRUE(waitIdle());
     ASSERT_TRUE(reconnect());
-    ASSERT_TRUE(enabled(Control::btUpdate));
+    ASSERT_TRUE(enabled(Control::updateButton));
     view.clearCalls();
     walk(nullptr);
     EXPECT_TRUE(logged("Firmware has been updated successfully"));

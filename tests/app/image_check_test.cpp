@@ -13,7 +13,7 @@
 namespace app::testing {
 namespace {
 
-using simserver::SampleImageId;
+using sim::SampleImageId;
 
 constexpr int kEraseCommand = 0x02;
 
@@ -45,7 +45,7 @@ protected:
         logic().log().setThreshold(kDebugLogThreshold);
     }
 
-    const simserver::SampleImage image = simserver::sampleImage(SampleImageId::kAk03Target0);
+    const sim::SampleImage image = sim::sampleImage(SampleImageId::kAk03Target0);
     std::vector<std::uint8_t> memoryNow() { return box->memory(0, image.address, image.bytes.size()); }
 };
 
@@ -58,7 +58,7 @@ struct Case {
 };
 
 std::vector<Case> cases() {
-    const std::string good = simserver::sampleImage(SampleImageId::kAk03Target0).hexText;
+    const std::string good = sim::sampleImage(SampleImageId::kAk03Target0).hexText;
     const std::string noEof = good.substr(0, good.rfind(":00000001FF"));
     // a data record at 0xFFFF0000, outside every region of the box
     const std::string elsewhere = ":02000004FFFFFC\n:0100000000FF\n:00000001FF\n";
@@ -88,7 +88,7 @@ TEST_F(ImageCheck, RefusedBeforeTheBoxIsErased) {
                 testsupport::TempDir dir;
                 std::ofstream(dir.file("fw.hex"), std::ios::binary) << c.text;
                 view.queueOpenAnswer(dir.file("fw.hex"));
-                logic().Loadfirmware1Click();
+                logic().onLoadFirmware();
             } else {
                 EXPECT_EQ(logic().programContainer("1\n:0000000aff\n" + c.text), 0);
                 EXPECT_EQ(logic().pendingImages(), 0);
@@ -110,7 +110,7 @@ TEST_F(ImageCheck, RefusedBeforeTheBoxIsErased) {
 TEST_F(ImageCheck, AFolderIsNotAFirmwareFile) {
     testsupport::TempDir dir;
     view.queueOpenAnswer(dir.path());
-    logic().Loadfirmware1Click();
+    logic().onLoadFirmware();
     EXPECT_EQ(view.logLines().back().rfind(dir.path() + ": it is not a regular file", 0), 0u);
     EXPECT_TRUE(logged("Error opening file"));
     EXPECT_FALSE(logic().operationRunning());
@@ -120,7 +120,7 @@ TEST_F(ImageCheck, AFolderIsNotAFirmwareFile) {
 // A bad image B refuses the whole container: image A is not programmed either.
 TEST_F(ImageCheck, ABadSecondImageStopsTheContainerBeforeTheFirst) {
     const auto before = memoryNow();
-    const std::string imageB = simserver::sampleImage(SampleImageId::kAk03Target1).hexText;
+    const std::string imageB = sim::sampleImage(SampleImageId::kAk03Target1).hexText;
     const std::string badB = withLine(imageB, 0, [](std::string& l) { l += "\n"; });
     EXPECT_EQ(logic().programContainer("1\n:0000000aff\n" + image.hexText + ":0000000bff\n" + badB), 0);
     EXPECT_TRUE(logged("Error: firmware file has records after an empty line"));

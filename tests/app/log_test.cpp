@@ -54,7 +54,7 @@ TEST(WindowLog, EachLogWritesToItsOwnWindowOnly) {
     firstLog.line(4, "debug only", 0, 0);
     secondLog.line(4, "debug only", 0, 0);
     firstLog.selectProduct(2, true);
-    EXPECT_EQ(first.logLines(), splitLogEntry(Global::productTable[2].manualInfo));
+    EXPECT_EQ(first.logLines(), splitLogEntry(catalogue::productTable[2].manualInfo));
     EXPECT_EQ(second.logLines(), std::vector<std::string>{"debug only"});
     EXPECT_EQ(firstLog.threshold(), kNormalLogThreshold);
 }
@@ -75,11 +75,11 @@ TEST_F(LogLineTest, SelectProductClearsTheLogAndShowsTheRightText) {
         bool operatorFlag;
         const std::string& text;
     } cases[] = {
-        {2, true, Global::productTable[2].manualInfo},
-        {2, false, Global::productTable[2].detectedInfo},
-        {10, false, Global::productTable[10].detectedInfo},
-        {-1, false, Global::welcomeBanner},
-        {11, true, Global::welcomeBanner},
+        {2, true, catalogue::productTable[2].manualInfo},
+        {2, false, catalogue::productTable[2].detectedInfo},
+        {10, false, catalogue::productTable[10].detectedInfo},
+        {-1, false, catalogue::welcomeBanner},
+        {11, true, catalogue::welcomeBanner},
     };
     for (const Case& c : cases) {
         view.appendLog("old line");

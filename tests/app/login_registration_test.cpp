@@ -17,37 +17,37 @@ protected:
         connectTick();
     }
     void fill(const std::string& name, const std::string& mail, const std::string& password, int country) {
-        view.type(Control::edRegName, name);
-        view.type(Control::edRegeMail, mail);
-        view.type(Control::edRegPassword, password);
-        view.setSelectedIndex(Control::cbCountries, country);
+        view.type(Control::registrationName, name);
+        view.type(Control::registrationEmail, mail);
+        view.type(Control::registrationPassword, password);
+        view.setSelectedIndex(Control::countryList, country);
     }
 };
 
 TEST_F(Registration, UnknownBoxOpensTheFormAndRegistersWithoutASecondLogin) {
     EXPECT_TRUE(logged("Connected to server\r\n"));
-    EXPECT_TRUE(visible(Control::pReg));
-    EXPECT_FALSE(enabled(Control::gPanel));
-    EXPECT_FALSE(enabled(Control::btUpdate));
+    EXPECT_TRUE(visible(Control::registrationDialog));
+    EXPECT_FALSE(enabled(Control::mainPanel));
+    EXPECT_FALSE(enabled(Control::updateButton));
 
     fill("Ana Mu\xF1oz", "ana@example.com", "secret #1", 0);
     const std::size_t requests = server.requestCount();
-    logic().btSendRegClick();
+    logic().onSendRegistration();
     EXPECT_EQ(server.requestCount(), requests + 1);
     EXPECT_NE(server.lastDocument().find("type=\"REGISTER\""), std::string::npos);
     EXPECT_NE(server.lastDocument().find("rserial=\"00077777\""), std::string::npos);
     EXPECT_EQ(logic().serverClient().user.userCountry.size(), 2u);
-    EXPECT_FALSE(visible(Control::pReg));
-    EXPECT_TRUE(visible(Control::pRegOK));
-    EXPECT_EQ(view.text(Control::mmRegOkMsg), "Product successfully registered.");
-    EXPECT_TRUE(enabled(Control::btUpdate));
+    EXPECT_FALSE(visible(Control::registrationDialog));
+    EXPECT_TRUE(visible(Control::registrationDoneDialog));
+    EXPECT_EQ(view.text(Control::registrationDoneText), "Product successfully registered.");
+    EXPECT_TRUE(enabled(Control::updateButton));
     EXPECT_TRUE(server.isRegistered("00077777"));
-    logic().btRegOKOKClick();
-    EXPECT_FALSE(visible(Control::pRegOK));
-    EXPECT_TRUE(enabled(Control::gPanel));
+    logic().onRegistrationDoneOk();
+    EXPECT_FALSE(visible(Control::registrationDoneDialog));
+    EXPECT_TRUE(enabled(Control::mainPanel));
 
-    logic().btUpdateClick();  // the catalogue opens without a new AUTH
-    EXPECT_TRUE(visible(Control::pFirmUpdate));
+    logic().onUpdate();  // the catalogue opens without a new AUTH
+    EXPECT_TRUE(visible(Control::firmwareDialog));
 }
 
 TEST_F(Registration, RefusalsAndTheirTexts) {
@@ -67,13 +67,13 @@ TEST_F(Registration, RefusalsAndTheirTexts) {
     const std::size_t requests = server.requestCount();
     for (const Attempt& a : invalid) {
         fill(a.userName, a.mail, a.password, a.country);
-        logic().btSendRegClick();
-        EXPECT_TRUE(visible(Control::pRegFault)) << a.name;
-        EXPECT_FALSE(visible(Control::pReg)) << a.name;
-        EXPECT_EQ(view.text(Control::mmRegFaultMsg), a.faultText) << a.name;
-        logic().btRegFaultOKClick();  // back to the form, fields as typed
-        EXPECT_TRUE(visible(Control::pReg)) << a.name;
-        EXPECT_EQ(view.text(Control::edRegeMail), a.mail);
+        logic().onSendRegistration();
+        EXPECT_TRUE(visible(Control::registrationFaultDialog)) << a.name;
+        EXPECT_FALSE(visible(Control::registrationDialog)) << a.name;
+        EXPECT_EQ(view.text(Control::registrationFaultText), a.faultText) << a.name;
+        logic().onRegistrationFaultOk();  // back to the form, fields as typed
+        EXPECT_TRUE(visible(Control::registrationDialog)) << a.name;
+        EXPECT_EQ(view.text(Control::registrationEmail), a.mail);
     }
     EXPECT_EQ(server.requestCount(), requests);  // nothing was sent
 
@@ -81,52 +81,52 @@ TEST_F(Registration, RefusalsAndTheirTexts) {
     const std::string serial = logic().serverClient().device.serial;
     logic().serverClient().device.serial = "";
     fill("Ana", "ana@example.com", "pw", 3);
-    logic().btSendRegClick();
-    EXPECT_TRUE(visible(Control::pRegFault));
-    EXPECT_EQ(view.text(Control::mmRegFaultMsg), kInvalid);
+    logic().onSendRegistration();
+    EXPECT_TRUE(visible(Control::registrationFaultDialog));
+    EXPECT_EQ(view.text(Control::registrationFaultText), kInvalid);
     logic().serverClient().device.serial = serial;
-    logic().btRegFaultOKClick();
+    logic().onRegistrationFaultOk();
 
-    logic().btSendRegClick();
-    EXPECT_TRUE(visible(Control::pRegOK));
-    logic().btRegOKOKClick();
+    logic().onSendRegistration();
+    EXPECT_TRUE(visible(Control::registrationDoneDialog));
+    logic().onRegistrationDoneOk();
 
     // the same e-mail address again
     logic().serverClient().device.serial = "00088888";
-    logic().btRegFaultOKClick();
-    logic().btSendRegClick();
-    EXPECT_TRUE(visible(Control::pRegFault));
-    EXPECT_EQ(view.text(Control::mmRegFaultMsg), kAlready);
+    logic().onRegistrationFaultOk();
+    logic().onSendRegistration();
+    EXPECT_TRUE(visible(Control::registrationFaultDialog));
+    EXPECT_EQ(view.text(Control::registrationFaultText), kAlready);
 }
 
 TEST_F(Registration, CancelLeavesUpdateDisabledAndUnreachableServerKeepsTheForm) {
     fill("Ana", "ana@example.com", "pw", 3);
     server.stop();
-    logic().btSendRegClick();
+    logic().onSendRegistration();
     const auto lines = view.logLines();
     EXPECT_EQ(lines.back().rfind("Error connecting to server [", 0), 0u) << lines.back();
-    EXPECT_TRUE(visible(Control::pReg));
-    logic().btRegCancelClick();
-    EXPECT_FALSE(visible(Control::pReg));
-    EXPECT_TRUE(enabled(Control::gPanel));
-    EXPECT_FALSE(enabled(Control::btUpdate));
+    EXPECT_TRUE(visible(Control::registrationDialog));
+    logic().onCancelRegistration();
+    EXPECT_FALSE(visible(Control::registrationDialog));
+    EXPECT_TRUE(enabled(Control::mainPanel));
+    EXPECT_FALSE(enabled(Control::updateButton));
 }
 
 TEST_F(RoadTest, BlacklistedBoxIsBlockedUntilUnplugged) {
     plugIn("blocked");
     connectTick();
-    EXPECT_EQ(view.text(Control::lConnected), "Device blocked");
-    EXPECT_EQ(view.colour(Control::lConnected), (Rgb{255, 176, 176}));
-    EXPECT_FALSE(enabled(Control::gPanel));
-    EXPECT_FALSE(enabled(Control::btConnect));
+    EXPECT_EQ(view.text(Control::statusPanel), "Device blocked");
+    EXPECT_EQ(view.colour(Control::statusPanel), (Rgb{255, 176, 176}));
+    EXPECT_FALSE(enabled(Control::mainPanel));
+    EXPECT_FALSE(enabled(Control::reconnectButton));
     EXPECT_TRUE(logged("ERROR: Device blocked, contact reseller"));
-    EXPECT_FALSE(enabled(Control::btUpdate));
+    EXPECT_FALSE(enabled(Control::updateButton));
 
     box->unplug();
-    logic().tmConnectTimer();
-    EXPECT_EQ(view.text(Control::lConnected), "Disconnected");
-    EXPECT_TRUE(enabled(Control::gPanel));
-    EXPECT_FALSE(enabled(Control::btConnect));
+    logic().onConnectTimer();
+    EXPECT_EQ(view.text(Control::statusPanel), "Disconnected");
+    EXPECT_TRUE(enabled(Control::mainPanel));
+    EXPECT_FALSE(enabled(Control::reconnectButton));
     EXPECT_TRUE(logic().serverClient().session.blacklisted);
 }
 

@@ -14,7 +14,7 @@
 namespace app::testing {
 namespace {
 
-using simserver::SampleImageId;
+using sim::SampleImageId;
 
 int countOf(const std::vector<int>& commands, int command) {
     return static_cast<int>(std::count(commands.begin(), commands.end(), command));
@@ -30,7 +30,7 @@ protected:
         box->clearHostFrames();
     }
     bool memoryHolds(SampleImageId id, int target) const {
-        const auto image = simserver::sampleImage(id);
+        const auto image = sim::sampleImage(id);
         return box->memory(target, image.address, image.bytes.size()) == image.bytes;
     }
     std::uint8_t options() {
@@ -42,8 +42,8 @@ protected:
         return std::filesystem::exists(logic().tempImagePaths()[static_cast<std::size_t>(index)]);
     }
 
-    const std::string imageA = simserver::sampleImage(SampleImageId::kAk03Target0).hexText;
-    const std::string imageB = simserver::sampleImage(SampleImageId::kAk03Target1).hexText;
+    const std::string imageA = sim::sampleImage(SampleImageId::kAk03Target0).hexText;
+    const std::string imageB = sim::sampleImage(SampleImageId::kAk03Target1).hexText;
 };
 
 TEST_F(Programming, BothImagesTheSecondNested) {
@@ -122,8 +122,8 @@ TEST_F(Programming, SecondImageThatFailsIsReported) {
     EXPECT_GT(std::find(calls.begin(), calls.end(), "appendLog(Error programming [Dual] )"), errorLine);
     EXPECT_TRUE(logic().deviceConnected());  // no final steps: nothing was completed
     // nothing runs any more: the window is usable again, not locked behind "do not disconnect"
-    EXPECT_FALSE(visible(Control::pUpdate));
-    EXPECT_TRUE(enabled(Control::gPanel));
+    EXPECT_FALSE(visible(Control::updatingDialog));
+    EXPECT_TRUE(enabled(Control::mainPanel));
     EXPECT_EQ(logic().pendingImages(), 0);
     EXPECT_EQ(options(), logic().savedOptions());
 }
@@ -156,11 +156,11 @@ TEST_F(Programming, FailedProgrammingEndsCleanlyAndCanBeRepeated) {
         ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
         EXPECT_TRUE(logged("Error: Operation failed"));
         EXPECT_FALSE(logged("Firmware has been updated successfully"));
-        EXPECT_FALSE(visible(Control::pUpdate));
-        EXPECT_TRUE(enabled(Control::gPanel));
+        EXPECT_FALSE(visible(Control::updatingDialog));
+        EXPECT_TRUE(enabled(Control::mainPanel));
         EXPECT_EQ(logic().pendingImages(), 0);
         EXPECT_EQ(options(), logic().savedOptions());
-        logic().tmConnectTimer();  // an unplugged box is noticed here: the disconnect clears the log
+        logic().onConnectTimer();  // an unplugged box is noticed here: the disconnect clears the log
         ASSERT_TRUE(waitIdle());
         const auto lines = view.logLines();
         EXPECT_NE(std::find(lines.begin(), lines.end(), "Error: Operation failed"), lines.end());
@@ -186,7 +186,7 @@ TEST_F(Programming, AFailedImageTakesTheRestOfItsContainer) {
     ASSERT_TRUE(logged("Error: Operation failed"));
     box->clearHostFrames();
     view.queueOpenAnswer(dir.file("fw.hex"));
-    logic().Loadfirmware1Click();
+    logic().onLoadFirmware();
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
     EXPECT_FALSE(memoryHolds(SampleImageId::kAk03Target1, 1));
@@ -202,8 +202,8 @@ TEST_F(Programming, BusyBoxRefusesLoadFirmwareAndFactorySettings) {
     view.clearCalls();
     box->clearHostFrames();
     view.queueOpenAnswer(std::nullopt);
-    logic().Loadfirmware1Click();
-    logic().btFactoryClick();
+    logic().onLoadFirmware();
+    logic().onFactorySettings();
     EXPECT_FALSE(called("askOpenFile(Hex files (*.hex)|*.hex|All files (*.*)|*.*)"));
     box->unplug();
     ASSERT_TRUE(waitIdle());
@@ -221,13 +221,13 @@ TEST_F(Programming, LoadFirmwareFromAFile) {
     testsupport::TempDir dir;
     std::ofstream(dir.file("fw.hex"), std::ios::binary) << imageA;
     view.queueOpenAnswer(std::nullopt);
-    logic().Loadfirmware1Click();
+    logic().onLoadFirmware();
     EXPECT_FALSE(logic().operationRunning());
     view.queueOpenAnswer(dir.file("missing.hex"));
-    logic().Loadfirmware1Click();
+    logic().onLoadFirmware();
     EXPECT_EQ(view.logLines().back(), "Error opening file");
     view.queueOpenAnswer(dir.file("fw.hex"));
-    logic().Loadfirmware1Click();
+    logic().onLoadFirmware();
     EXPECT_TRUE(called("askOpenFile(Hex files (*.hex)|*.hex|All files (*.*)|*.*)"));
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
@@ -235,7 +235,7 @@ TEST_F(Programming, LoadFirmwareFromAFile) {
 }
 
 TEST_F(Programming, FactorySettingsErasesBothTargetsOfAnAkBox) {
-    logic().btFactoryClick();
+    logic().onFactorySettings();
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(commandsSent(), (std::vector<int>{0x29, 0x09}));
 }
@@ -244,7 +244,7 @@ TEST_F(RoadTest, FactorySettingsOfAnotherBoxErasesTarget0Only) {
     plugIn("damaged");
     connectTick();
     box->clearHostFrames();
-    logic().btFactoryClick();
+    logic().onFactorySettings();
     ASSERT_TRUE(waitIdle());
     std::vector<int> commands;
     for (const auto& frame : box->hostFrames()) commands.push_back(frame[1]);

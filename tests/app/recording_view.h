@@ -171,7 +171,7 @@ public:
         std::lock_guard lock(mutex_);
         onProcessEvents_ = std::move(hook);
     }
-    // The operator selects a row of lvListFW (-1: none).
+    // The operator selects a row of firmwareList (-1: none).
     void selectRow(int row) {
         std::lock_guard lock(mutex_);
         selectedRow_ = row;

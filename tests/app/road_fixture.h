@@ -48,7 +48,7 @@ protected:
         setup.server = ServerEndpoint{"127.0.0.1", server.port()};
         setup.settings = testsupport::fastLogicSettings();
         window = buildUpdaterWindow(view, setup);
-        logic().ActiveFormCreate();
+        logic().onWindowCreated();
         // tests run in parallel processes: each keeps its image files to itself
         logic().keepTempImagePaths({images.file("temp1.bin"), images.file("temp2.bin")});
     }
@@ -67,14 +67,14 @@ protected:
 
     // One tick of the connect timer, then the wait for what it started (identity read and login).
     void connectTick() {
-        logic().tmConnectTimer();
+        logic().onConnectTimer();
         ASSERT_TRUE(waitIdle());
     }
 
     // Connect timer ticks until the window is connected again (the box comes back after a reset).
     bool reconnect() {
         for (int tick = 0; tick < 200 && !logic().deviceConnected(); ++tick) {
-            logic().tmConnectTimer();
+            logic().onConnectTimer();
             if (!waitIdle()) return false;
             if (!logic().deviceConnected()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
@@ -93,15 +93,15 @@ protected:
     bool enabled(Control control) const { return view.enabled(control).value_or(false); }
     bool visible(Control control) const { return view.visible(control).value_or(false); }
 
-    // The row of lvListFW with this caption, selected as the operator would, then the action button.
+    // The row of firmwareList with this caption, selected as the operator would, then the action button.
     void choose(const std::string& caption) {
         const auto rows = view.rows();
         const auto found =
             std::find_if(rows.begin(), rows.end(), [&](const ListRow& r) { return r.caption == caption; });
         ASSERT_NE(found, rows.end()) << caption;
         view.selectRow(static_cast<int>(found - rows.begin()));
-        logic().lvListFWChange(true);
-        logic().btSelectFirmwareClick();
+        logic().onFirmwareSelectionChange(true);
+        logic().onSelectFirmware();
     }
 
     // Commands the box received, as their command bytes, in order.
@@ -112,7 +112,7 @@ protected:
     }
 
     testsupport::TempDir images;
-    simserver::SupportServer server;
+    sim::SupportServer server;
     RecordingView view;
     std::shared_ptr<sim::SimBackend> box;
     std::unique_ptr<UpdaterWindow> window;

@@ -17,17 +17,17 @@ int countOf(const std::vector<int>& commands, int command) {
 TEST_F(RoadTest, WholeRoadWithBothTargetsAndTheSecondLogin) {
     plugIn("ak03");
     connectTick();
-    EXPECT_EQ(view.text(Control::textBox_PID1), "AK03");
-    EXPECT_EQ(view.text(Control::textBox_Serial1), "00023456");
-    EXPECT_EQ(view.colour(Control::lConnected), kGreen);
+    EXPECT_EQ(view.text(Control::productField), "AK03");
+    EXPECT_EQ(view.text(Control::serialField), "00023456");
+    EXPECT_EQ(view.colour(Control::statusPanel), kGreen);
     EXPECT_TRUE(logged("Connected to server\r\nPress the Update button for update the device"));
-    ASSERT_TRUE(enabled(Control::btUpdate));
+    ASSERT_TRUE(enabled(Control::updateButton));
     const std::size_t loginsBefore = server.requestCount();
 
-    logic().btUpdateClick();
-    ASSERT_TRUE(visible(Control::pFirmUpdate));
+    logic().onUpdate();
+    ASSERT_TRUE(visible(Control::firmwareDialog));
     choose("AK03");
-    EXPECT_EQ(view.text(Control::txBrowserPath), "/AK03");
+    EXPECT_EQ(view.text(Control::catalogueFolderPath), "/AK03");
     box->clearHostFrames();
     choose("ak03_fw_2.0.hex");
     EXPECT_TRUE(logged("Download success"));
@@ -39,10 +39,10 @@ TEST_F(RoadTest, WholeRoadWithBothTargetsAndTheSecondLogin) {
     EXPECT_TRUE(logged("Firmware has been updated successfully"));
     EXPECT_TRUE(logged("Reseting..."));
     EXPECT_TRUE(logged("Completed"));
-    EXPECT_FALSE(enabled(Control::btUpdate));
-    for (auto id : {simserver::SampleImageId::kAk03Target0, simserver::SampleImageId::kAk03Target1}) {
-        const auto image = simserver::sampleImage(id);
-        const int target = id == simserver::SampleImageId::kAk03Target0 ? 0 : 1;
+    EXPECT_FALSE(enabled(Control::updateButton));
+    for (auto id : {sim::SampleImageId::kAk03Target0, sim::SampleImageId::kAk03Target1}) {
+        const auto image = sim::sampleImage(id);
+        const int target = id == sim::SampleImageId::kAk03Target0 ? 0 : 1;
         EXPECT_EQ(box->memory(target, image.address, image.bytes.size()), image.bytes) << "target " << target;
     }
     // the container asked for both commands: with the dual bit, target 1's command goes first
@@ -59,32 +59,32 @@ TEST_F(RoadTest, WholeRoadWithBothTargetsAndTheSecondLogin) {
 
     // disconnected, then found again with a fresh identity read and a second login
     EXPECT_FALSE(logic().deviceConnected());
-    EXPECT_EQ(view.text(Control::textBox_PID1), "");
+    EXPECT_EQ(view.text(Control::productField), "");
     ASSERT_TRUE(reconnect());
-    EXPECT_EQ(view.text(Control::textBox_PID1), "AK03");
+    EXPECT_EQ(view.text(Control::productField), "AK03");
     EXPECT_GT(server.requestCount(), loginsBefore + 2);  // FILELIST x2, GETFILE, then AUTH again
     EXPECT_NE(server.lastDocument().find("type=\"AUTH\""), std::string::npos);
-    EXPECT_TRUE(enabled(Control::btUpdate));
+    EXPECT_TRUE(enabled(Control::updateButton));
 }
 
 TEST_F(RoadTest, IdentityShownAndProductSelected) {
     plugIn("good");
     connectTick();
-    EXPECT_EQ(view.text(Control::textBox_PID1), "AK02");
-    EXPECT_EQ(view.text(Control::textBox_Serial1), "00012345");
-    EXPECT_EQ(view.text(Control::textBox_Date1), "14-09-2010");
-    EXPECT_EQ(view.text(Control::textBox_Reseller1), "Arvex");
-    EXPECT_EQ(view.text(Control::textBox_fwversion), "1.0");
-    EXPECT_EQ(view.text(Control::textBox_hwversion), "1");
-    EXPECT_EQ(view.selectedIndex(Control::lbProducts), 2);
-    EXPECT_TRUE(enabled(Control::btFactory));
+    EXPECT_EQ(view.text(Control::productField), "AK02");
+    EXPECT_EQ(view.text(Control::serialField), "00012345");
+    EXPECT_EQ(view.text(Control::programmingDateField), "14-09-2010");
+    EXPECT_EQ(view.text(Control::resellerField), "Arvex");
+    EXPECT_EQ(view.text(Control::firmwareVersionField), "1.0");
+    EXPECT_EQ(view.text(Control::hardwareVersionField), "1");
+    EXPECT_EQ(view.selectedIndex(Control::productList), 2);
+    EXPECT_TRUE(enabled(Control::factoryButton));
     EXPECT_TRUE(logged("Connected to device"));
     EXPECT_EQ(logic().serverClient().device.pid, "AK02");
     EXPECT_EQ(logic().serverClient().device.fwVersion, "1.0");
 
     // a later read refreshes the identity without a new login
     const std::size_t requests = server.requestCount();
-    logic().Read1Click();
+    logic().onReadData();
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(server.requestCount(), requests);
 }
@@ -93,9 +93,9 @@ TEST_F(RoadTest, DamagedIdentity) {
     plugIn("damaged");
     connectTick();
     EXPECT_TRUE(logged("Warning: Device damaged, please contact with reseller"));
-    EXPECT_EQ(view.text(Control::textBox_PID1), "_FIX");
-    EXPECT_EQ(view.selectedIndex(Control::lbProducts), 10);
-    EXPECT_FALSE(enabled(Control::btFactory));
+    EXPECT_EQ(view.text(Control::productField), "_FIX");
+    EXPECT_EQ(view.selectedIndex(Control::productList), 10);
+    EXPECT_FALSE(enabled(Control::factoryButton));
     EXPECT_EQ(logic().serverClient().device.pid, "_FIX");
     EXPECT_NE(server.lastDocument().find("pid=\"_FIX\""), std::string::npos);  // the login goes on
 }
@@ -103,22 +103,22 @@ TEST_F(RoadTest, DamagedIdentity) {
 TEST_F(RoadTest, NoVersionsShowNotAvailable) {
     plugIn("noversions");
     connectTick();
-    EXPECT_EQ(view.text(Control::textBox_fwversion), "N/A");
-    EXPECT_EQ(view.text(Control::textBox_hwversion), "N/A");
+    EXPECT_EQ(view.text(Control::firmwareVersionField), "N/A");
+    EXPECT_EQ(view.text(Control::hardwareVersionField), "N/A");
     EXPECT_EQ(logic().serverClient().device.fwVersion, "");
 }
 
 TEST_F(RoadTest, DebugModeSelectsNoProduct) {
     plugIn("good");
-    logic().Mododebug1Click();
+    logic().onDebugModeToggle();
     EXPECT_EQ(logic().log().threshold(), kDebugLogThreshold);
-    EXPECT_EQ(view.checked(Control::Mododebug1), true);
+    EXPECT_EQ(view.checked(Control::debugModeEntry), true);
     connectTick();
-    EXPECT_EQ(view.text(Control::textBox_PID1), "AK02");
+    EXPECT_EQ(view.text(Control::productField), "AK02");
     EXPECT_EQ(logic().serverClient().device.pid, "AK02");
-    EXPECT_EQ(view.selectedIndex(Control::lbProducts), -1);
+    EXPECT_EQ(view.selectedIndex(Control::productList), -1);
     EXPECT_FALSE(logged("Connected to device"));
-    logic().Mododebug1Click();
+    logic().onDebugModeToggle();
     EXPECT_EQ(logic().log().threshold(), kNormalLogThreshold);
     EXPECT_FALSE(logic().debugMode());
 }
@@ -129,54 +129,54 @@ TEST_F(RoadTest, ReconnectRunsAFreshConnectionButNotDuringAnOperation) {
     const std::size_t requests = server.requestCount();
 
     box->setPaced(true);  // the identity read now takes a while
-    logic().Read1Click();
+    logic().onReadData();
     ASSERT_TRUE(logic().operationRunning());
     view.clearCalls();
-    logic().btConnectClick();
-    logic().tmConnectTimer();
+    logic().onReconnect();
+    logic().onConnectTimer();
     EXPECT_FALSE(logged("Connecting to device..."));
     EXPECT_FALSE(called("setText(lConnected, Disconnected)"));
     ASSERT_TRUE(waitIdle());
     box->setPaced(false);
 
-    logic().btConnectClick();
+    logic().onReconnect();
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(called("clearLog()"));
     EXPECT_TRUE(logged("Connecting to device..."));
     EXPECT_TRUE(called("setText(lConnected, Disconnected)"));
-    EXPECT_EQ(view.text(Control::lConnected), "Connected");
+    EXPECT_EQ(view.text(Control::statusPanel), "Connected");
     EXPECT_EQ(server.requestCount(), requests + 1);  // logged in anew
-    EXPECT_TRUE(enabled(Control::btUpdate));
+    EXPECT_TRUE(enabled(Control::updateButton));
 }
 
 TEST_F(RoadTest, UnpluggedBoxDisconnectsAndReconnectSaysNotFound) {
     plugIn("good");
     connectTick();
     box->unplug();
-    logic().tmConnectTimer();
-    EXPECT_EQ(view.colour(Control::lConnected), kGrey);
-    EXPECT_EQ(view.text(Control::textBox_Serial1), "");
-    EXPECT_FALSE(enabled(Control::btUpdate));
+    logic().onConnectTimer();
+    EXPECT_EQ(view.colour(Control::statusPanel), kGrey);
+    EXPECT_EQ(view.text(Control::serialField), "");
+    EXPECT_FALSE(enabled(Control::updateButton));
     EXPECT_EQ(logic().serverClient().device.serial, "");
-    logic().btConnectClick();
+    logic().onReconnect();
     EXPECT_EQ(view.logLines().back(), "Device not found");
-    logic().Read1Click();
+    logic().onReadData();
     EXPECT_EQ(view.logLines().back(), "Device not connected!");
 }
 
 TEST_F(RoadTest, StatusTimerDrivesTheLampAndTheBar) {
     plugIn("good");
-    logic().tmUpdateStatusTimer();
-    EXPECT_EQ(view.interval(Control::tmUpdateStatus), 600);
-    EXPECT_EQ(view.colour(Control::sBussy), (Rgb{255, 255, 255}));
+    logic().onStatusTimer();
+    EXPECT_EQ(view.interval(Control::statusTimer), 600);
+    EXPECT_EQ(view.colour(Control::busyLamp), (Rgb{255, 255, 255}));
     box->setPaced(true);
-    logic().tmConnectTimer();
+    logic().onConnectTimer();
     ASSERT_TRUE(logic().operationRunning());
-    logic().tmUpdateStatusTimer();
-    EXPECT_EQ(view.interval(Control::tmUpdateStatus), 100);
-    EXPECT_EQ(view.colour(Control::sBussy), (Rgb{255, 255, 255}));  // phase 0 -> 1: white
-    logic().tmUpdateStatusTimer();
-    EXPECT_EQ(view.colour(Control::sBussy), (Rgb{255, 0, 0}));
+    logic().onStatusTimer();
+    EXPECT_EQ(view.interval(Control::statusTimer), 100);
+    EXPECT_EQ(view.colour(Control::busyLamp), (Rgb{255, 255, 255}));  // phase 0 -> 1: white
+    logic().onStatusTimer();
+    EXPECT_EQ(view.colour(Control::busyLamp), (Rgb{255, 0, 0}));
     ASSERT_TRUE(waitIdle());
 }
 
@@ -193,73 +193,73 @@ TEST_F(RoadTest, EventsBeforeTheFirstOperationAreIgnored) {
 TEST_F(RoadTest, VirtualMode) {
     plugIn("good");
     connectTick();
-    logic().ckVirtualDeviceModeClick();
+    logic().onVirtualModeToggle();
     EXPECT_FALSE(logic().deviceConnected());
-    EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), true);
+    EXPECT_EQ(view.checked(Control::virtualModeEntry), true);
     EXPECT_EQ(logic().serverClient().device.pid, "AK03");
     EXPECT_EQ(logic().serverClient().device.serial, "12345678");
     EXPECT_EQ(logic().serverClient().device.date, "14-09-2010");
     EXPECT_EQ(logic().serverClient().device.reseller, "Arvex");
     EXPECT_EQ(logic().serverClient().device.fwVersion, "1");
-    EXPECT_EQ(view.text(Control::textBox_PID1), "");  // the fields are not changed
+    EXPECT_EQ(view.text(Control::productField), "");  // the fields are not changed
 
     connectTick();  // the box's own identity replaces it
     EXPECT_EQ(logic().serverClient().device.pid, "AK02");
 
-    logic().ckVirtualDeviceModeClick();  // a second time: disconnects and removes the tick
-    EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), false);
+    logic().onVirtualModeToggle();  // a second time: disconnects and removes the tick
+    EXPECT_EQ(view.checked(Control::virtualModeEntry), false);
     EXPECT_EQ(logic().serverClient().device.pid, "");  // emptied by the disconnect, not replaced
 
-    logic().OK1Click();  // "AK02": ticks, leaves the identity alone
-    EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), true);
+    logic().onVirtualAk02();  // "AK02": ticks, leaves the identity alone
+    EXPECT_EQ(view.checked(Control::virtualModeEntry), true);
     EXPECT_EQ(logic().serverClient().device.pid, "");
-    logic().Real1Click();
-    EXPECT_EQ(view.checked(Control::ckVirtualDeviceMode), false);
+    logic().onRealDevice();
+    EXPECT_EQ(view.checked(Control::virtualModeEntry), false);
 }
 
 TEST_F(RoadTest, OperatorButtonGesture) {
     plugIn("good");
-    logic().btOpsClick();
+    logic().onOperatorButton();
     EXPECT_FALSE(called("popupMenu(pmOps)"));
     struct Press {
         bool right, ctrl;
     };
     for (Press press : {Press{false, true}, Press{true, false}, Press{false, false}}) {
-        logic().Panel8MouseDown(press.right, press.ctrl);
-        EXPECT_FALSE(visible(Control::btOps));
+        logic().onStatusCaptionGesture(press.right, press.ctrl);
+        EXPECT_FALSE(visible(Control::operatorButton));
     }
-    logic().Panel8MouseDown(true, true);
-    EXPECT_TRUE(visible(Control::btOps));
-    logic().btOpsClick();
+    logic().onStatusCaptionGesture(true, true);
+    EXPECT_TRUE(visible(Control::operatorButton));
+    logic().onOperatorButton();
     EXPECT_TRUE(called("popupMenu(pmOps)"));
 }
 
 TEST_F(RoadTest, RequestPathsAndPlainTraffic) {
     plugIn("good");
-    EXPECT_EQ(view.checked(Control::ckCrypt1), true);
+    EXPECT_EQ(view.checked(Control::cryptEntry), true);
     struct Step {
         void (WindowLogic::*click)();
         const char* path;
         bool debug, crypt;
     };
     const Step steps[] = {
-        {&WindowLogic::Debug1Click, "/support/api_support.php?debugmode=1", true, true},
-        {&WindowLogic::ckCrypt1Click, "/support/api_support.php?nocrypt=1&debugmode=1", true, false},
-        {&WindowLogic::Debug1Click, "/support/api_support.php?nocrypt=1", false, false},
-        {&WindowLogic::ckCrypt1Click, "/support/api_support.php", false, true},
-        {&WindowLogic::ckCrypt1Click, "/support/api_support.php?nocrypt=1", false, false},
+        {&WindowLogic::onServerDebugToggle, "/support/api_support.php?debugmode=1", true, true},
+        {&WindowLogic::onCryptToggle, "/support/api_support.php?nocrypt=1&debugmode=1", true, false},
+        {&WindowLogic::onServerDebugToggle, "/support/api_support.php?nocrypt=1", false, false},
+        {&WindowLogic::onCryptToggle, "/support/api_support.php", false, true},
+        {&WindowLogic::onCryptToggle, "/support/api_support.php?nocrypt=1", false, false},
     };
     for (const Step& step : steps) {
         (logic().*step.click)();
         EXPECT_EQ(logic().serverClient().endpoint.requestPath, step.path);
-        EXPECT_EQ(view.checked(Control::Debug1).value_or(false), step.debug) << step.path;
-        EXPECT_EQ(view.checked(Control::ckCrypt1), step.crypt) << step.path;
+        EXPECT_EQ(view.checked(Control::serverDebugEntry).value_or(false), step.debug) << step.path;
+        EXPECT_EQ(view.checked(Control::cryptEntry), step.crypt) << step.path;
         EXPECT_EQ(logic().serverClient().session.cryptEnabled, step.crypt);
     }
     connectTick();  // a plain login is accepted too
     // the URL is host, port, "/" and the path, so the request line carries a double slash
     EXPECT_EQ(server.lastRequest().target, "//support/api_support.php?nocrypt=1");
-    EXPECT_TRUE(enabled(Control::btUpdate));
+    EXPECT_TRUE(enabled(Control::updateButton));
 }
 
 TEST_F(RoadTest, UnreachableServer) {
@@ -270,7 +270,7 @@ TEST_F(RoadTest, UnreachableServer) {
     const auto lines = view.logLines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back().rfind("Error connecting to server [", 0), 0u) << lines.back();
-    EXPECT_FALSE(enabled(Control::btUpdate));
+    EXPECT_FALSE(enabled(Control::updateButton));
 }
 
 }  // namespace

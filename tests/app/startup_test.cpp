@@ -47,7 +47,7 @@ TEST_F(StartupTest, CreateHandlerStepsInOrder) {
     unsetenv("TMPDIR");
 
     const std::vector<std::string> expected = {
-        "setText(lbVersion, v1.2.7)",        "appendLog(" + Global::welcomeBanner + ")",
+        "setText(lbVersion, v1.2.7)",        "appendLog(" + catalogue::welcomeBanner + ")",
         "setItems(lbProducts, 11)",          "setSelectedIndex(lbProducts, -1)",
         "setVisible(btOps, false)",          "setColor(gPanel, 203,223,248)",
         "setItems(cbCountries, 246)",        "setSelectedIndex(cbCountries, -1)",
@@ -59,10 +59,10 @@ TEST_F(StartupTest, CreateHandlerStepsInOrder) {
     EXPECT_EQ(duties.notes, (std::vector<std::string>{"setServerDefaults@4", "setDisconnected@11",
                                                       "configureBootloader@11"}));
 
-    const auto products = view.items(Control::lbProducts);
+    const auto products = view.items(Control::productList);
     ASSERT_EQ(products.size(), 11u);
     EXPECT_EQ(products[3], "[AK03] Arvex Kiro Advanced");
-    EXPECT_EQ(view.items(Control::cbCountries).back(), "Zimbabwe");
+    EXPECT_EQ(view.items(Control::countryList).back(), "Zimbabwe");
 
     const std::string folder = tmp.path() + "/arvex-updater-" + std::to_string(geteuid()) + "/";
     EXPECT_EQ(duties.tempImagePaths[0], folder + "temp1.bin");

@@ -6,8 +6,8 @@
 
 namespace {
 
-using Global::countryCodes;
-using Global::countryNames;
+using catalogue::countryCodes;
+using catalogue::countryNames;
 
 TEST(Countries, RowsThatMatter) {
     struct Case {
@@ -33,7 +33,7 @@ TEST(Countries, RowsThatMatter) {
         {233, "United, States of America", "US"},
         {245, "Zimbabwe", "ZW"},
     };
-    ASSERT_EQ(Global::countryCount, 246);
+    ASSERT_EQ(catalogue::countryCount, 246);
     for (const Case& c : cases) {
         EXPECT_EQ(countryNames[c.index], c.name) << c.index;
         EXPECT_EQ(countryCodes[c.index], c.code) << c.index;
@@ -42,7 +42,7 @@ TEST(Countries, RowsThatMatter) {
 
 TEST(Countries, CodesAreDistinctPairsOfCapitals) {
     std::set<std::string> seen;
-    for (int i = 0; i < Global::countryCount; ++i) {
+    for (int i = 0; i < catalogue::countryCount; ++i) {
         const std::string& code = countryCodes[i];
         ASSERT_EQ(code.size(), 2u) << i;
         EXPECT_TRUE(code[0] >= 'A' && code[0] <= 'Z' && code[1] >= 'A' && code[1] <= 'Z') << i;

@@ -5,7 +5,7 @@
 namespace {
 
 struct LanguageGuard {
-    ~LanguageGuard() { Global::messageLanguage = 0; }
+    ~LanguageGuard() { catalogue::messageLanguage = 0; }
 };
 
 TEST(Messages, GetMessageClampsIndexAndLanguage) {
@@ -31,17 +31,17 @@ TEST(Messages, GetMessageClampsIndexAndLanguage) {
         {-1, 2, "Disconnected"},
     };
     for (const Case& c : cases) {
-        Global::messageLanguage = c.language;
-        EXPECT_EQ(Global::getMessage(c.index), c.text) << c.language << "/" << c.index;
+        catalogue::messageLanguage = c.language;
+        EXPECT_EQ(catalogue::getMessage(c.index), c.text) << c.language << "/" << c.index;
     }
 }
 
 TEST(Messages, SpanishColumnHoldsWindows1252Bytes) {
-    EXPECT_EQ(Global::messageTable[5][1].front(), '\xA1');
-    EXPECT_EQ(Global::messageTable[6][1], std::string("Error, el dispositivo esta dama") + '\xF1' + 'o');
-    for (int row = 0; row < Global::messageCount; ++row) {
-        for (int column = 0; column < Global::languageCount; ++column) {
-            for (char c : Global::messageTable[row][column]) {
+    EXPECT_EQ(catalogue::messageTable[5][1].front(), '\xA1');
+    EXPECT_EQ(catalogue::messageTable[6][1], std::string("Error, el dispositivo esta dama") + '\xF1' + 'o');
+    for (int row = 0; row < catalogue::messageCount; ++row) {
+        for (int column = 0; column < catalogue::languageCount; ++column) {
+            for (char c : catalogue::messageTable[row][column]) {
                 const auto byte = static_cast<unsigned char>(c);
                 EXPECT_TRUE(byte < 0x80 || byte == 0xA1 || byte == 0xF1) << row << "/" << column;
             }

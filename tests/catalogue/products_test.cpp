@@ -7,7 +7,7 @@
 
 namespace {
 
-using Global::productTable;
+using catalogue::productTable;
 
 const std::string kStandard =
     "\r\n\r\nINSTRUCTIONS\r\n\r\n"
@@ -27,10 +27,11 @@ TEST(ProductTable, ListItemsInTableOrder) {
         "[AS10] Arvex Sento RNS510",
         "[_FIX] Damaged box",
     };
-    ASSERT_EQ(Global::productCount, 11);
-    for (int i = 0; i < Global::productCount; ++i) EXPECT_EQ(Global::productListItem(i), expected[i]) << i;
-    EXPECT_EQ(Global::productListItem(-1), "");
-    EXPECT_EQ(Global::productListItem(11), "");
+    ASSERT_EQ(catalogue::productCount, 11);
+    for (int i = 0; i < catalogue::productCount; ++i)
+        EXPECT_EQ(catalogue::productListItem(i), expected[i]) << i;
+    EXPECT_EQ(catalogue::productListItem(-1), "");
+    EXPECT_EQ(catalogue::productListItem(11), "");
 }
 
 TEST(ProductTable, InstructionTextsAreByteExact) {
@@ -74,15 +75,15 @@ TEST(ProductTable, FindByReferenceIsExactAndCaseSensitive) {
         {"DAMAGED", std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Global::findProductByReference(c.reference), c.index) << c.reference;
+        EXPECT_EQ(catalogue::findProductByReference(c.reference), c.index) << c.reference;
 }
 
 TEST(ProductTable, SelectionTextFollowsTheOperatorFlag) {
-    EXPECT_EQ(Global::productSelectionText(2, true), productTable[2].manualInfo);
-    EXPECT_EQ(Global::productSelectionText(2, false), productTable[2].detectedInfo);
+    EXPECT_EQ(catalogue::productSelectionText(2, true), productTable[2].manualInfo);
+    EXPECT_EQ(catalogue::productSelectionText(2, false), productTable[2].detectedInfo);
     for (int outside : {-1, 11, -7, 1000}) {
-        EXPECT_EQ(Global::productSelectionText(outside, true), Global::welcomeBanner) << outside;
-        EXPECT_EQ(Global::productSelectionText(outside, false), Global::welcomeBanner) << outside;
+        EXPECT_EQ(catalogue::productSelectionText(outside, true), catalogue::welcomeBanner) << outside;
+        EXPECT_EQ(catalogue::productSelectionText(outside, false), catalogue::welcomeBanner) << outside;
     }
 }
 
@@ -94,7 +95,7 @@ TEST(WelcomeBanner, IsByteExact) {
                                  "If you have any problem or doubt, contact us in our official forum\r\n"
                                  "\r\nFORUM : " +
                                  std::string(arvex::config::kForumUrl) + "\r\n\r\n" + rule + "\r\n\r\n";
-    EXPECT_EQ(Global::welcomeBanner, expected);
+    EXPECT_EQ(catalogue::welcomeBanner, expected);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 namespace {
 
-using Global::checkEmail;
-using Global::checkText;
+using catalogue::checkEmail;
+using catalogue::checkText;
 
 TEST(CheckText, CharacterSetAndBounds) {
     struct Case {

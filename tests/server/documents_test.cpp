@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 
 std::vector<std::string> loggedLines;
 

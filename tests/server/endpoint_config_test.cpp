@@ -8,7 +8,7 @@
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 
 TEST(EndpointConfigTest, LaterFilesOverrideEarlierOnes) {
     testsupport::TempDir tmp;

@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes bytesOf(const std::string& text) {

@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 
 class RawDownloadTest : public testing_support::StandInTest {
 protected:
@@ -17,9 +17,8 @@ protected:
         StandInTest::SetUp();
         setPlain();
         login();
-        client.session.selectedFileId = standIn->idOf(simserver::kSampleAk02Current);
-        expected =
-            readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk02Current);
+        client.session.selectedFileId = standIn->idOf(sim::kSampleAk02Current);
+        expected = readFile(std::filesystem::path(standIn->catalogueFolder()) / sim::kSampleAk02Current);
     }
 
     int download(const std::filesystem::path& target) {
@@ -57,7 +56,7 @@ TEST_F(RawDownloadTest, WhatReachesTheServer) {
     EXPECT_EQ(
         rawPostToFile(client.endpoint, client.rawDownload, (folder / "x").string(), &payload, &sink).code,
         kRawProtocol);
-    const simserver::HttpRequest request = standIn->lastRequest();
+    const sim::HttpRequest request = standIn->lastRequest();
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.target, "//support/api_support.php?nocrypt=1");
     EXPECT_EQ(request.version, "HTTP/1.0");
@@ -94,15 +93,15 @@ TEST_F(RawDownloadTest, SealedRequestThroughTheDriver) {
 TEST_F(RawDownloadTest, RepliesThatAreRefused) {
     struct Case {
         const char* name;
-        simserver::ServerFaults faults;
+        sim::ServerFaults faults;
         int result;
     };
     auto reply = [](const char* body) {
-        simserver::ServerFaults faults;
+        sim::ServerFaults faults;
         faults.replyBody = body;
         return faults;
     };
-    simserver::ServerFaults http10, longHead, shortBody, keepOpen, refuse;
+    sim::ServerFaults http10, longHead, shortBody, keepOpen, refuse;
     http10.http10Reply = true;
     longHead.longHeadBytes = 2100;
     shortBody.shortBodyBytes = 10;
@@ -134,7 +133,7 @@ TEST_F(RawDownloadTest, RepliesThatAreRefused) {
 }
 
 TEST_F(RawDownloadTest, KeptOpenConnectionWaitsForTheBodyTimeOut) {
-    simserver::ServerFaults faults;
+    sim::ServerFaults faults;
     faults.keepOpen = true;
     standIn->setFaults(faults);
     const auto start = std::chrono::steady_clock::now();
@@ -148,11 +147,11 @@ TEST_F(RawDownloadTest, HeadLimitIsTwoThousandFortyEightCharacters) {
     // The head up to its empty line: the stand-in's own lines, then the padding header without its CR LF.
     const std::string fixedHead =
         "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
-        std::to_string(expected.size() + simserver::fileStatusBlock(expected.size()).size()) +
+        std::to_string(expected.size() + sim::fileStatusBlock(expected.size()).size()) +
         "\r\nConnection: close\r\nX-Padding: \r\n";
     for (const auto& [padding, result] : {std::pair{2048 + 2 - fixedHead.size(), kRawOk},
                                           std::pair{2049 + 2 - fixedHead.size(), kRawProtocol}}) {
-        simserver::ServerFaults faults;
+        sim::ServerFaults faults;
         faults.longHeadBytes = padding;
         standIn->setFaults(faults);
         EXPECT_EQ(download(folder / "out.bin"), result) << padding;
@@ -162,7 +161,7 @@ TEST_F(RawDownloadTest, HeadLimitIsTwoThousandFortyEightCharacters) {
 TEST_F(RawDownloadTest, FailuresLeaveAnExistingTargetUntouched) {
     const std::filesystem::path target = folder / "precious.bin";
     std::ofstream(target, std::ios::binary) << "the user's own file";
-    simserver::ServerFaults faults;
+    sim::ServerFaults faults;
     faults.shortBodyBytes = 1;
     standIn->setFaults(faults);
     EXPECT_EQ(download(target), kRawSizeMismatch);
@@ -183,7 +182,7 @@ TEST_F(RawDownloadTest, LocalAndConnectionFailures) {
               kRawNoPayload);
     EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), &payload, nullptr).code,
               kRawNoPayload);
-    simserver::SupportServer closed;
+    sim::SupportServer closed;
     ASSERT_TRUE(closed.start(0));
     const int deadPort = closed.port();
     closed.stop();

@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 using Clock = std::chrono::steady_clock;
 
 // A port on 127.0.0.1 whose connections the kernel completes and nobody ever answers.

@@ -18,20 +18,20 @@
 
 namespace testing_support {
 
-inline const ArvexClient::ProgressSink noProgress;
+inline const server::ProgressSink noProgress;
 
 class StandInTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        simserver::SupportServerOptions options;
+        sim::SupportServerOptions options;
         options.keepOpenMs = 3000;
-        standIn = std::make_unique<simserver::SupportServer>(options);
+        standIn = std::make_unique<sim::SupportServer>(options);
         ASSERT_TRUE(standIn->start(0));
         pointAtStandIn(client);
     }
 
     // Points a client at the stand-in, with the test box's identity and short time-outs.
-    void pointAtStandIn(ArvexClient::ServerClient& target) const {
+    void pointAtStandIn(server::ServerClient& target) const {
         target.endpoint.host = "127.0.0.1";
         target.endpoint.hostHeader = "127.0.0.1";
         target.endpoint.port = standIn->port();
@@ -44,25 +44,25 @@ protected:
 
     void setPlain() {
         client.session.cryptEnabled = false;
-        client.endpoint.requestPath = std::string(ArvexClient::kDefaultRequestPath) + "?nocrypt=1";
+        client.endpoint.requestPath = std::string(server::kDefaultRequestPath) + "?nocrypt=1";
     }
 
     // Logs in (AUTH) so that later requests carry a key the stand-in issued.
     void login() {
         std::string answer;
-        ASSERT_EQ(client.requestSimple(ArvexClient::kRequestAuth, answer, nullptr, true), 0);
-        ASSERT_EQ(client.parseAuthAnswer(answer), ArvexClient::kAuthOk);
+        ASSERT_EQ(client.requestSimple(server::kRequestAuth, answer, nullptr, true), 0);
+        ASSERT_EQ(client.parseAuthAnswer(answer), server::kAuthOk);
     }
 
     static std::string readFile(const std::filesystem::path& path) { return testsupport::readBytes(path); }
 
     std::vector<std::string> loggedLines;  // what the window shows outside debug mode
     std::vector<std::string> debugLines;   // the causes shown only in debug mode
-    ArvexClient::ServerClient client{
+    server::ServerClient client{
         [this](std::int32_t level, const std::string& text, std::int32_t, std::uint32_t) {
             (level <= 3 ? loggedLines : debugLines).push_back(text);
         }};
-    std::unique_ptr<simserver::SupportServer> standIn;
+    std::unique_ptr<sim::SupportServer> standIn;
     testsupport::TempDir tmp;
     std::filesystem::path folder{tmp.path()};
 };

@@ -6,7 +6,7 @@
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 
 TEST(StatusBlockTest, DownloadsIntoMemory) {
     const std::string container = ":020000040000FA\r\n:00000001FF\r\n";

@@ -8,7 +8,7 @@
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 
 class TransportTest : public testing_support::StandInTest {};
 
@@ -48,7 +48,7 @@ TEST_F(TransportTest, BodyIsOneDataPartTypedLikeTheBody) {
     client.device = {"AK01", "1234567", "14-09-2010", "Arvex", ""};  // a 151-byte AUTH document
     std::string answer;
     ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
-    const simserver::HttpRequest request = standIn->lastRequest();
+    const sim::HttpRequest request = standIn->lastRequest();
     EXPECT_EQ(request.target, "//support/api_support.php");
     const std::string contentType = request.header("Content-Type");
     ASSERT_EQ(contentType.rfind("multipart/form-data; boundary=", 0), 0u);
@@ -72,7 +72,7 @@ TEST_F(TransportTest, BodyIsOneDataPartTypedLikeTheBody) {
 TEST_F(TransportTest, ServerErrorTextsAndShortAnswersAreRefused) {
     for (const char* reply : {"EC12::Server busy", "EC1::x", "ABCDE", ""}) {
         SCOPED_TRACE(reply);
-        simserver::ServerFaults faults;
+        sim::ServerFaults faults;
         faults.replyBody = reply;
         standIn->setFaults(faults);
         loggedLines.clear();
@@ -84,7 +84,7 @@ TEST_F(TransportTest, ServerErrorTextsAndShortAnswersAreRefused) {
 }
 
 TEST_F(TransportTest, DamagedEnvelopeGivesAnEmptyAnswer) {
-    simserver::ServerFaults faults;
+    sim::ServerFaults faults;
     faults.corruptEnvelope = true;
     standIn->setFaults(faults);
     std::string answer;
@@ -94,7 +94,7 @@ TEST_F(TransportTest, DamagedEnvelopeGivesAnEmptyAnswer) {
 }
 
 TEST_F(TransportTest, WrongRequestIdIsCaughtByTheReader) {
-    simserver::ServerFaults faults;
+    sim::ServerFaults faults;
     faults.wrongRequestId = true;
     standIn->setFaults(faults);
     std::string answer;
@@ -124,7 +124,7 @@ TEST_F(TransportTest, FailedPostsBySealingMode) {
         {"sealed", true, kRequestPostFailed, {"Error (data-post)"}},
         {"plain", false, kRequestPostFailed, {"Error (data-post)"}},
     };
-    simserver::SupportServer closed;  // its port is free again once it stops
+    sim::SupportServer closed;  // its port is free again once it stops
     ASSERT_TRUE(closed.start(0));
     const int deadPort = closed.port();
     closed.stop();
@@ -136,7 +136,7 @@ TEST_F(TransportTest, FailedPostsBySealingMode) {
             client.endpoint.port = how == "unreachable" ? deadPort : standIn->port();
             if (!c.sealed) setPlain();
             if (how == "not found") client.endpoint.requestPath = "/elsewhere.php";
-            simserver::ServerFaults faults;
+            sim::ServerFaults faults;
             faults.refuseConnections = how == "refused";
             standIn->setFaults(faults);
             loggedLines.clear();
@@ -206,11 +206,11 @@ TEST_F(TransportTest, DebugModeAnswersAreRead) {
                   kFileListDone);
         EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
 
-        client.session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
+        client.session.selectedFileId = standIn->idOf(sim::kSampleAk03Dual);
         ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), kRequestOk);
         const std::string file =
-            readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk03Dual);
-        EXPECT_EQ(answer, simserver::fileStatusBlock(file.size()) + file);
+            readFile(std::filesystem::path(standIn->catalogueFolder()) / sim::kSampleAk03Dual);
+        EXPECT_EQ(answer, sim::fileStatusBlock(file.size()) + file);
     }
     EXPECT_TRUE(loggedLines.empty()) << loggedLines.front();
 }
@@ -249,8 +249,8 @@ TEST_F(TransportTest, NonSuccessAnswersFailEveryRequest) {
             client.endpoint.port = standIn->port();
             if (!mode.sealed) setPlain();
             login();
-            client.session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
-            simserver::ServerFaults faults;
+            client.session.selectedFileId = standIn->idOf(sim::kSampleAk03Dual);
+            sim::ServerFaults faults;
             faults.httpStatus = reply.status;
             faults.redirectTo = reply.redirect;
             standIn->setFaults(faults);
@@ -271,7 +271,7 @@ TEST_F(TransportTest, NonSuccessAnswersFailEveryRequest) {
 TEST_F(TransportTest, AnswersAreCappedAtSixtyFourMebibytes) {
     setPlain();
     EXPECT_EQ(client.transport.maxAnswerBytes, std::size_t{64} << 20);
-    simserver::ServerFaults faults;
+    sim::ServerFaults faults;
     faults.replyBody = std::string((std::size_t{64} << 20) + 1, 'x');
     standIn->setFaults(faults);
     std::string answer;
@@ -317,7 +317,7 @@ TEST_F(TransportTest, LibraryPathSendsTheUserAgentOfTheRawPath) {
 // A slow server that keeps sending is waited for, however long the whole answer takes.
 TEST_F(TransportTest, SlowButSteadyAnswersAreWaitedFor) {
     client.transport.stallTimeoutMs = 1000;
-    simserver::ServerFaults faults;
+    sim::ServerFaults faults;
     faults.trickleMs = 250;
     faults.trickleBytes = 24;  // a sealed login answer of about 130 bytes: five pauses or more
     standIn->setFaults(faults);
@@ -331,7 +331,7 @@ TEST_F(TransportTest, SlowButSteadyAnswersAreWaitedFor) {
 
 TEST_F(TransportTest, GetFileIntoMemoryIsTakenAsItComes) {
     login();
-    client.session.selectedFileId = standIn->idOf(simserver::kSampleAk03Dual);
+    client.session.selectedFileId = standIn->idOf(sim::kSampleAk03Dual);
     int begins = 0, ends = 0;
     std::int64_t lastCount = 0;
     ProgressSink sink{[&](std::int64_t) { ++begins; }, [&](std::int64_t count) { lastCount = count; },
@@ -339,8 +339,8 @@ TEST_F(TransportTest, GetFileIntoMemoryIsTakenAsItComes) {
     std::string answer;
     ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, &sink, false), kRequestOk);
     const std::string file =
-        readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleAk03Dual);
-    EXPECT_EQ(answer, simserver::fileStatusBlock(file.size()) + file);
+        readFile(std::filesystem::path(standIn->catalogueFolder()) / sim::kSampleAk03Dual);
+    EXPECT_EQ(answer, sim::fileStatusBlock(file.size()) + file);
     EXPECT_EQ(answer[0], '1');
     EXPECT_EQ(begins, 1);
     EXPECT_EQ(ends, 1);
@@ -349,13 +349,13 @@ TEST_F(TransportTest, GetFileIntoMemoryIsTakenAsItComes) {
 
 TEST_F(TransportTest, RequestToFileUsesTheFirstLineOnly) {
     login();
-    client.session.selectedFileId = standIn->idOf(simserver::kSampleReleaseNotes);
+    client.session.selectedFileId = standIn->idOf(sim::kSampleReleaseNotes);
     const std::filesystem::path target = folder / "notes.txt";
     const std::string parameters = target.string() + "\r\n" + (folder / "second.txt").string() + "\nthird";
     ProgressSink sink;
     EXPECT_EQ(client.requestToFile(kRequestGetFile2, parameters, &sink, false), kRawOk);
     EXPECT_EQ(readFile(target),
-              readFile(std::filesystem::path(standIn->catalogueFolder()) / simserver::kSampleReleaseNotes));
+              readFile(std::filesystem::path(standIn->catalogueFolder()) / sim::kSampleReleaseNotes));
     EXPECT_FALSE(std::filesystem::exists(folder / "second.txt"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
@@ -386,7 +386,7 @@ TEST_F(TransportTest, RegistrationOutcomes) {
 }  // namespace
 
 TEST_F(TransportTest, SlowServersRunIntoTheTimeOuts) {
-    simserver::ServerFaults faults;
+    sim::ServerFaults faults;
     faults.delayMs = 2500;
     standIn->setFaults(faults);
     client.transport.stallTimeoutMs = 300;  // a server that sends nothing for this long has stalled

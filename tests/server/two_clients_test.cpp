@@ -13,7 +13,7 @@
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 
 class TwoClientsTest : public testing_support::StandInTest {};
 
@@ -40,8 +40,8 @@ struct Party {
 
 TEST_F(TwoClientsTest, InterleavedSessionsStayApart) {
     Party parties[2] = {
-        {{"AK02", "00012345", "14-09-2010", "Arvex", "1"}, true, "AK02", simserver::kSampleAk02Current},
-        {{"AK03", "00023456", "14-09-2010", "Arvex", "2"}, false, "AK03", simserver::kSampleAk03Dual},
+        {{"AK02", "00012345", "14-09-2010", "Arvex", "1"}, true, "AK02", sim::kSampleAk02Current},
+        {{"AK03", "00023456", "14-09-2010", "Arvex", "2"}, false, "AK03", sim::kSampleAk03Dual},
     };
     for (Party& party : parties) {
         pointAtStandIn(party.client);

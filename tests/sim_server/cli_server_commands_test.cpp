@@ -22,7 +22,7 @@ protected:
         server = "--server 127.0.0.1:" + std::to_string(standIn.port());
     }
 
-    simserver::SupportServer standIn;
+    sim::SupportServer standIn;
     std::string server;
     testsupport::TempDir tmp;
     std::filesystem::path folder{tmp.path()};
@@ -64,13 +64,13 @@ TEST_F(CliServerCommandsTest, ListDownloadAndRegister) {
     EXPECT_NE(run.output.find("release_notes.txt"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("AK03"), std::string::npos) << run.output;
 
-    const std::string id = standIn.idOf(simserver::kSampleAk03Dual);
+    const std::string id = standIn.idOf(sim::kSampleAk03Dual);
     const std::filesystem::path target = folder / "fw.hex";
     run = runCli(server + " download " + id + " -o " + target.string() + identity);
     EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(std::filesystem::file_size(target),
-              std::filesystem::file_size(std::filesystem::path(standIn.catalogueFolder()) /
-                                         simserver::kSampleAk03Dual));
+    EXPECT_EQ(
+        std::filesystem::file_size(target),
+        std::filesystem::file_size(std::filesystem::path(standIn.catalogueFolder()) / sim::kSampleAk03Dual));
 
     run = runCli(server + " download 999 -o " + (folder / "none").string() + identity);
     EXPECT_EQ(run.status, 1);
@@ -106,7 +106,7 @@ TEST_F(CliServerCommandsTest, RegisterChecksItsFieldsBeforeSending) {
 }
 
 TEST_F(CliServerCommandsTest, UnreachableServerFails) {
-    simserver::SupportServer closed;
+    sim::SupportServer closed;
     ASSERT_TRUE(closed.start(0));
     const std::string dead = "--server 127.0.0.1:" + std::to_string(closed.port());
     closed.stop();

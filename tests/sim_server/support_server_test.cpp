@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace ArvexClient;
+using namespace server;
 
 // Decodes Intel HEX text independently of the box side: address -> byte, checksums verified.
 std::map<std::uint32_t, std::uint8_t> decodeHex(const std::string& text, bool& valid) {
@@ -58,18 +58,18 @@ std::map<std::uint32_t, std::uint8_t> decodeHex(const std::string& text, bool& v
 TEST(SampleCatalogueTest, ImagesAreValidIntelHexWithCodeAndTheirFirmwareBlock) {
     constexpr std::uint32_t kFirmwareBlock = 0x1D07C000;
     struct Case {
-        simserver::SampleImageId id;
+        sim::SampleImageId id;
         const char* version;
         std::size_t minimumCode;
     } cases[] = {
-        {simserver::SampleImageId::kAk02Current, "1.3", 384 * 1024},
-        {simserver::SampleImageId::kAk02Older, "1.2", 1},
-        {simserver::SampleImageId::kAk03Target0, "2.0", 1},
-        {simserver::SampleImageId::kAk03Target1, "2.0", 1},
+        {sim::SampleImageId::kAk02Current, "1.3", 384 * 1024},
+        {sim::SampleImageId::kAk02Older, "1.2", 1},
+        {sim::SampleImageId::kAk03Target0, "2.0", 1},
+        {sim::SampleImageId::kAk03Target1, "2.0", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
-        const simserver::SampleImage image = simserver::sampleImage(c.id);
+        const sim::SampleImage image = sim::sampleImage(c.id);
         bool valid = false;
         auto memory = decodeHex(image.hexText, valid);
         ASSERT_TRUE(valid);
@@ -99,9 +99,9 @@ TEST(SampleCatalogueTest, ImagesAreValidIntelHexWithCodeAndTheirFirmwareBlock) {
 }
 
 TEST(SampleCatalogueTest, ContainersCarryTheirImagesBetweenMarkers) {
-    const std::string a = simserver::sampleImage(simserver::SampleImageId::kAk03Target0).hexText;
-    const std::string b = simserver::sampleImage(simserver::SampleImageId::kAk03Target1).hexText;
-    const std::string dual = simserver::firmwareContainer(a, b);
+    const std::string a = sim::sampleImage(sim::SampleImageId::kAk03Target0).hexText;
+    const std::string b = sim::sampleImage(sim::SampleImageId::kAk03Target1).hexText;
+    const std::string dual = sim::firmwareContainer(a, b);
     EXPECT_EQ(dual[0], '1');
     const std::size_t markerA = dual.find(":0000000aff\n");
     const std::size_t markerB = dual.find(":0000000bff\n");
@@ -111,7 +111,7 @@ TEST(SampleCatalogueTest, ContainersCarryTheirImagesBetweenMarkers) {
     EXPECT_LT(dual.find("ERASE_USER_DATA"), markerA);
     EXPECT_EQ(dual.substr(markerA + 12, markerB - markerA - 12), a);
     EXPECT_EQ(dual.substr(markerB + 12), b);
-    EXPECT_EQ(simserver::firmwareContainer(a, "").find(":0000000bff"), std::string::npos);
+    EXPECT_EQ(sim::firmwareContainer(a, "").find(":0000000bff"), std::string::npos);
 }
 
 class SupportServerTest : public testing_support::StandInTest {
@@ -174,7 +174,7 @@ TEST_F(SupportServerTest, FoldersListTheirEntriesAndTheWayUp) {
     EXPECT_EQ(ak02[2].price, "9.90");
     EXPECT_EQ(ak02[2].size,
               std::to_string(std::filesystem::file_size(std::filesystem::path(standIn->catalogueFolder()) /
-                                                        simserver::kSampleAk02Current)));
+                                                        sim::kSampleAk02Current)));
 
     const std::vector<FileInfo> older = list(ak02[1].fileId);
     EXPECT_EQ(client.session.location, "AK02/Older");
@@ -195,7 +195,7 @@ TEST_F(SupportServerTest, GetFileRefusals) {
 
 TEST(SupportServerStateTest, RegistrationsOutliveTheServer) {
     const testsupport::TempDir folder;
-    simserver::SupportServerOptions options;
+    sim::SupportServerOptions options;
     options.stateFile = folder.file("registrations.txt");
     ServerClient client;
     client.session.cryptEnabled = false;
@@ -204,7 +204,7 @@ TEST(SupportServerStateTest, RegistrationsOutliveTheServer) {
     client.device = {"AK02", "00088888", "01-01-2020", "Arvex", ""};
     client.user = {"Ana", "ana@example.com", "pw", "ES"};
     for (int round = 0; round < 2; ++round) {
-        simserver::SupportServer standIn(options);
+        sim::SupportServer standIn(options);
         ASSERT_TRUE(standIn.start(0));
         client.endpoint.port = standIn.port();
         std::string answer;

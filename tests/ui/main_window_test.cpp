@@ -35,41 +35,41 @@ public:
     using ShellEvents::ShellEvents;
     std::vector<std::string> calls;
 
-    void btConnectClick() override { calls.push_back("btConnectClick"); }
-    void btUpdateClick() override { calls.push_back("btUpdateClick"); }
-    void btFactoryClick() override { calls.push_back("btFactoryClick"); }
-    void btOpsClick() override { calls.push_back("btOpsClick"); }
-    void Panel8MouseDown(bool right, bool ctrl) override {
+    void onReconnect() override { calls.push_back("btConnectClick"); }
+    void onUpdate() override { calls.push_back("btUpdateClick"); }
+    void onFactorySettings() override { calls.push_back("btFactoryClick"); }
+    void onOperatorButton() override { calls.push_back("btOpsClick"); }
+    void onStatusCaptionGesture(bool right, bool ctrl) override {
         calls.push_back(std::string("Panel8MouseDown(") + (right ? "right" : "other") +
                         (ctrl ? ", ctrl)" : ")"));
     }
-    void tmConnectTimer() override { calls.push_back("tmConnectTimer"); }
-    void Read1Click() override { calls.push_back("Read1Click"); }
-    void Loadfirmware1Click() override { calls.push_back("Loadfirmware1Click"); }
-    void ckVirtualDeviceModeClick() override { calls.push_back("ckVirtualDeviceModeClick"); }
-    void Real1Click() override { calls.push_back("Real1Click"); }
-    void Blacklist1Click() override { calls.push_back("Blacklist1Click"); }
-    void OK1Click() override { calls.push_back("OK1Click"); }
-    void Error1Click() override { calls.push_back("Error1Click"); }
-    void Otro1Click() override { calls.push_back("Otro1Click"); }
-    void Debug1Click() override { calls.push_back("Debug1Click"); }
-    void ckCrypt1Click() override { calls.push_back("ckCrypt1Click"); }
-    void ckEditFieldsClick() override { calls.push_back("ckEditFieldsClick"); }
-    void Establecer1Click() override { calls.push_back("Establecer1Click"); }
-    void Mododebug1Click() override { calls.push_back("Mododebug1Click"); }
-    void btUpdateOK() override { calls.push_back("btUpdateOK"); }
-    void btSendRegClick() override { calls.push_back("btSendRegClick"); }
-    void btRegCancelClick() override { calls.push_back("btRegCancelClick"); }
-    void btRegOKOKClick() override { calls.push_back("btRegOKOKClick"); }
-    void btRegFaultOKClick() override { calls.push_back("btRegFaultOKClick"); }
-    void btSelectFirmwareClick() override { calls.push_back("btSelectFirmwareClick"); }
-    void btFirmUpdateCancelClick() override { calls.push_back("btFirmUpdateCancelClick"); }
+    void onConnectTimer() override { calls.push_back("tmConnectTimer"); }
+    void onReadData() override { calls.push_back("Read1Click"); }
+    void onLoadFirmware() override { calls.push_back("Loadfirmware1Click"); }
+    void onVirtualModeToggle() override { calls.push_back("ckVirtualDeviceModeClick"); }
+    void onRealDevice() override { calls.push_back("Real1Click"); }
+    void onVirtualAk01() override { calls.push_back("Blacklist1Click"); }
+    void onVirtualAk02() override { calls.push_back("OK1Click"); }
+    void onVirtualAk03() override { calls.push_back("Error1Click"); }
+    void onVirtualVira() override { calls.push_back("Otro1Click"); }
+    void onServerDebugToggle() override { calls.push_back("Debug1Click"); }
+    void onCryptToggle() override { calls.push_back("ckCrypt1Click"); }
+    void onEditableFieldsToggle() override { calls.push_back("ckEditFieldsClick"); }
+    void onSetFields() override { calls.push_back("Establecer1Click"); }
+    void onDebugModeToggle() override { calls.push_back("Mododebug1Click"); }
+    void onUpdatingOk() override { calls.push_back("btUpdateOK"); }
+    void onSendRegistration() override { calls.push_back("btSendRegClick"); }
+    void onCancelRegistration() override { calls.push_back("btRegCancelClick"); }
+    void onRegistrationDoneOk() override { calls.push_back("btRegOKOKClick"); }
+    void onRegistrationFaultOk() override { calls.push_back("btRegFaultOKClick"); }
+    void onSelectFirmware() override { calls.push_back("btSelectFirmwareClick"); }
+    void onCancelFirmwareDialog() override { calls.push_back("btFirmUpdateCancelClick"); }
 };
 
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window = std::make_unique<ui::TKTRF>();
+        window = std::make_unique<ui::MainWindow>();
         events = std::make_unique<RecordingEvents>(*window);
         window->start(*events);
     }
@@ -81,7 +81,7 @@ protected:
         return found;
     }
 
-    std::unique_ptr<ui::TKTRF> window;
+    std::unique_ptr<ui::MainWindow> window;
     std::unique_ptr<RecordingEvents> events;
 };
 
@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, StateAfterStart) {
     EXPECT_EQ(countries->itemText(245), "Zimbabwe");
     EXPECT_EQ(countries->currentIndex(), -1);
 
-    EXPECT_EQ(window->logLines(), app::splitLogEntry(Global::welcomeBanner));
+    EXPECT_EQ(window->logLines(), app::splitLogEntry(catalogue::welcomeBanner));
     EXPECT_TRUE(find<QPlainTextEdit>("Log")->toPlainText().contains("Welcome to ONLINE UPDATER v1.2.7"));
     EXPECT_EQ(find<QLabel>("lbVersion")->text(), "v1.2.7");
     EXPECT_EQ(find<QLabel>("lConnected")->text(), "Disconnected");
@@ -120,11 +120,11 @@ TEST_F(MainWindowTest, StateAfterStart) {
     for (const char* disabled : {"btUpdate", "btFactory", "Button1", "pUpdateClose"}) {
         EXPECT_FALSE(find(disabled)->isEnabled()) << disabled;
     }
-    EXPECT_TRUE(window->timer(Control::tmConnect)->isActive());
-    EXPECT_EQ(window->timer(Control::tmConnect)->interval(), 600);
-    EXPECT_TRUE(window->timer(Control::tmUpdateStatus)->isActive());
-    EXPECT_EQ(window->timer(Control::tmUpdateStatus)->interval(), 500);
-    EXPECT_FALSE(window->action(Control::Loadfirmware1)->isVisible());
+    EXPECT_TRUE(window->timer(Control::connectTimer)->isActive());
+    EXPECT_EQ(window->timer(Control::connectTimer)->interval(), 600);
+    EXPECT_TRUE(window->timer(Control::statusTimer)->isActive());
+    EXPECT_EQ(window->timer(Control::statusTimer)->interval(), 500);
+    EXPECT_FALSE(window->action(Control::loadFirmwareEntry)->isVisible());
     EXPECT_FALSE(find<QAction>("Virtual1")->isEnabled());
 }
 
@@ -290,9 +290,9 @@ TEST_F(MainWindowTest, LogMenuSavesNothingOnClearAndClears) {
 }
 
 TEST_F(MainWindowTest, TicksBelongToTheHandlers) {
-    QAction* crypt = window->action(Control::ckCrypt1);
-    QAction* debug = window->action(Control::Debug1);
-    window->setChecked(Control::ckCrypt1, true);
+    QAction* crypt = window->action(Control::cryptEntry);
+    QAction* debug = window->action(Control::serverDebugEntry);
+    window->setChecked(Control::cryptEntry, true);
     EXPECT_TRUE(crypt->isChecked());
     debug->trigger();  // the recording handler leaves the tick alone
     EXPECT_FALSE(debug->isChecked());
@@ -301,35 +301,35 @@ TEST_F(MainWindowTest, TicksBelongToTheHandlers) {
 }
 
 TEST_F(MainWindowTest, TimersCallTheirHandlers) {
-    window->setTimerInterval(Control::tmConnect, 5);
+    window->setTimerInterval(Control::connectTimer, 5);
     QElapsedTimer clock;
     clock.start();
     while (events->calls.empty() && clock.elapsed() < 2000) QTest::qWait(5);
     ASSERT_FALSE(events->calls.empty());
     EXPECT_EQ(events->calls.front(), "tmConnectTimer");
-    window->setEnabled(Control::tmConnect, false);
-    EXPECT_FALSE(window->timer(Control::tmConnect)->isActive());
+    window->setEnabled(Control::connectTimer, false);
+    EXPECT_FALSE(window->timer(Control::connectTimer)->isActive());
 }
 
 TEST_F(MainWindowTest, DialogPanelOverTheDisabledMainPanel) {
-    events->dialogPanels().show(Control::pReg, Control::gPanel);
+    events->dialogPanels().show(Control::registrationDialog, Control::mainPanel);
     QWidget* reg = find("pReg");
     EXPECT_TRUE(reg->isVisibleTo(window.get()));
     EXPECT_EQ(reg->geometry(), QRect(167, 78, 335, 224));
     EXPECT_FALSE(find("gPanel")->isEnabled());
     EXPECT_TRUE(find("edRegName")->isEnabled());
 
-    events->dialogPanels().show(Control::pUpdate, Control::gPanel);
+    events->dialogPanels().show(Control::updatingDialog, Control::mainPanel);
     EXPECT_FALSE(reg->isVisibleTo(window.get()));
     EXPECT_TRUE(find("pUpdate")->isVisibleTo(window.get()));
-    events->dialogPanels().close(Control::pUpdate);
+    events->dialogPanels().close(Control::updatingDialog);
     EXPECT_FALSE(find("pUpdate")->isVisibleTo(window.get()));
     EXPECT_TRUE(find("gPanel")->isEnabled());
 }
 
 TEST_F(MainWindowTest, DraggingStopsAtTheOuterEdges) {
     window->show();
-    events->dialogPanels().show(Control::pRegOK, Control::gPanel);
+    events->dialogPanels().show(Control::registrationDoneDialog, Control::mainPanel);
     QWidget* panel = find("pRegOK");
     QWidget* bar = find("Panel5");
     const int right = window->frameGeometry().width() - 336;
@@ -353,7 +353,7 @@ TEST_F(MainWindowTest, DraggingStopsAtTheOuterEdges) {
 }
 
 TEST_F(MainWindowTest, TextsCrossAsWindows1252) {
-    window->setText(Control::textBox_Reseller1,
+    window->setText(Control::resellerField,
                     "Espa\xF1"
                     "a");
     EXPECT_EQ(find<QLineEdit>("textBox_Reseller1")->text(), QString::fromUtf8("Espa\xC3\xB1"
@@ -361,10 +361,10 @@ TEST_F(MainWindowTest, TextsCrossAsWindows1252) {
     find<QLineEdit>("edRegName")
         ->setText(QString::fromUtf8("Pe\xC3\xB1"
                                     "a \xE2\x82\xAC"));
-    EXPECT_EQ(window->text(Control::edRegName),
+    EXPECT_EQ(window->text(Control::registrationName),
               "Pe\xF1"
               "a \x80");
-    window->setText(Control::mmRegFaultMsg, "Error, invalid data.\nPlease try again.");
+    window->setText(Control::registrationFaultText, "Error, invalid data.\nPlease try again.");
     EXPECT_EQ(find<QPlainTextEdit>("mmRegFaultMsg")->document()->blockCount(), 2);
     window->appendLog(
         "\xA1"
@@ -385,16 +385,16 @@ TEST_F(MainWindowTest, LengthLimitsRestrictTypingOnly) {
         int limit;
     };
     const Case cases[] = {
-        {Control::textBox_PID1, "textBox_PID1", 6},
-        {Control::textBox_Serial1, "textBox_Serial1", 10},
-        {Control::textBox_Date1, "textBox_Date1", 32},
-        {Control::textBox_Reseller1, "textBox_Reseller1", 64},
-        {Control::textBox_hwversion, "textBox_hwversion", 64},
-        {Control::textBox_fwversion, "textBox_fwversion", 64},
-        {Control::txBrowserPath, "txBrowserPath", 64},
-        {Control::edRegName, "edRegName", 64},
-        {Control::edRegeMail, "edRegeMail", 64},
-        {Control::edRegPassword, "edRegPassword", 32},
+        {Control::productField, "textBox_PID1", 6},
+        {Control::serialField, "textBox_Serial1", 10},
+        {Control::programmingDateField, "textBox_Date1", 32},
+        {Control::resellerField, "textBox_Reseller1", 64},
+        {Control::hardwareVersionField, "textBox_hwversion", 64},
+        {Control::firmwareVersionField, "textBox_fwversion", 64},
+        {Control::catalogueFolderPath, "txBrowserPath", 64},
+        {Control::registrationName, "edRegName", 64},
+        {Control::registrationEmail, "edRegeMail", 64},
+        {Control::registrationPassword, "edRegPassword", 32},
     };
     for (const Case& c : cases) {
         auto* edit = find<QLineEdit>(c.name);

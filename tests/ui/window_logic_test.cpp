@@ -56,11 +56,11 @@ protected:
         setup.backend = box;
         setup.server = app::ServerEndpoint{"127.0.0.1", server.port()};
         setup.settings = testsupport::fastLogicSettings();
-        window = std::make_unique<ui::TKTRF>();
+        window = std::make_unique<ui::MainWindow>();
         updater = app::buildUpdaterWindow(*window, setup);
         window->start(updater->events());
         logic().keepTempImagePaths({images.file("temp1.bin"), images.file("temp2.bin")});
-        window->setTimerInterval(Control::tmConnect, 10);
+        window->setTimerInterval(Control::connectTimer, 10);
         window->show();
     }
 
@@ -88,9 +88,9 @@ protected:
     }
 
     testsupport::TempDir images;
-    simserver::SupportServer server;
+    sim::SupportServer server;
     std::shared_ptr<sim::SimBackend> box;
-    std::unique_ptr<ui::TKTRF> window;
+    std::unique_ptr<ui::MainWindow> window;
     std::unique_ptr<app::UpdaterWindow> updater;
 };
 
@@ -126,10 +126,10 @@ TEST_F(WiredWindowTest, MenuTicksFollowTheLogic) {
         bool tickedAtStart;
         std::function<bool(app::WindowLogic&)> state;
     } cases[] = {
-        {Control::ckCrypt1, true, [](app::WindowLogic& l) { return l.cryptTicked(); }},
-        {Control::Debug1, false, [](app::WindowLogic& l) { return l.serverDebugTicked(); }},
-        {Control::Mododebug1, false, [](app::WindowLogic& l) { return l.debugMode(); }},
-        {Control::ckVirtualDeviceMode, false, [](app::WindowLogic& l) { return l.virtualMode(); }},
+        {Control::cryptEntry, true, [](app::WindowLogic& l) { return l.cryptTicked(); }},
+        {Control::serverDebugEntry, false, [](app::WindowLogic& l) { return l.serverDebugTicked(); }},
+        {Control::debugModeEntry, false, [](app::WindowLogic& l) { return l.debugMode(); }},
+        {Control::virtualModeEntry, false, [](app::WindowLogic& l) { return l.virtualMode(); }},
     };
     for (const Case& c : cases) {
         QAction* entry = window->action(c.entry);
@@ -143,9 +143,9 @@ TEST_F(WiredWindowTest, MenuTicksFollowTheLogic) {
     }
     // A virtual identity ticks "Virtual mode"; "Real" clears it.
     find<QAction>("OK1")->trigger();
-    EXPECT_TRUE(window->action(Control::ckVirtualDeviceMode)->isChecked());
+    EXPECT_TRUE(window->action(Control::virtualModeEntry)->isChecked());
     find<QAction>("Real1")->trigger();
-    EXPECT_FALSE(window->action(Control::ckVirtualDeviceMode)->isChecked());
+    EXPECT_FALSE(window->action(Control::virtualModeEntry)->isChecked());
 }
 
 TEST_F(WiredWindowTest, RegistrationFormRefusesInvalidDataThenRegisters) {
@@ -228,7 +228,7 @@ TEST_F(WiredWindowTest, TheWholeRoadThroughTheWindow) {
     EXPECT_TRUE(barSeen);
     EXPECT_FALSE(shown("pUpdate"));
     EXPECT_TRUE(logHas("Press the Update button for update the device"));
-    const simserver::SampleImage image = simserver::sampleImage(simserver::SampleImageId::kAk02Current);
+    const sim::SampleImage image = sim::sampleImage(sim::SampleImageId::kAk02Current);
     EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
 }
 
@@ -282,7 +282,7 @@ TEST_F(WiredWindowTest, TheUpdateShowsTheNewFirmwareVersion) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return box->counts(0).reset > 0 && loggedIn() && find("btUpdate")->isEnabled(); }, kWaitMs));
     EXPECT_EQ(find<QLineEdit>("textBox_fwversion")->text(), "1.3");
-    const simserver::SampleImage image = simserver::sampleImage(simserver::SampleImageId::kAk02Current);
+    const sim::SampleImage image = sim::sampleImage(sim::SampleImageId::kAk02Current);
     EXPECT_EQ(box->memory(0, 0x1D07C000, 16), image.firmwareBlock);
     EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
 }
@@ -301,7 +301,7 @@ TEST_F(WiredWindowTest, StoppingTheWindowDuringProgrammingLetsTheRunFinish) {
     EXPECT_FALSE(logic().operationRunning());
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(box->counts(0).reset, 1);
-    const simserver::SampleImage image = simserver::sampleImage(simserver::SampleImageId::kAk02Current);
+    const sim::SampleImage image = sim::sampleImage(sim::SampleImageId::kAk02Current);
     EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
 }
 

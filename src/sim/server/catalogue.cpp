@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-namespace simserver {
+namespace sim {
 
 namespace fs = std::filesystem;
 
@@ -109,4 +109,4 @@ std::string Catalogue::fullPath(const CatalogueEntry& entry) const {
     return (fs::path(root_) / entry.relativePath).string();
 }
 
-}  // namespace simserver
+}  // namespace sim

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace simserver {
+namespace sim {
 
 struct CatalogueEntry {
     std::string id;  // "1", "2", ...; the top folder is "0"
@@ -39,4 +39,4 @@ private:
     std::vector<CatalogueEntry> entries_;
 };
 
-}  // namespace simserver
+}  // namespace sim

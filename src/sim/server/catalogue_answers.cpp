@@ -4,9 +4,9 @@
 
 #include "server/documents.h"
 
-namespace simserver {
+namespace sim {
 
-using ArvexClient::escapeAttribute;
+using server::escapeAttribute;
 
 std::string fileStatusBlock(std::uint64_t size) {
     return "1\r\n" + std::to_string(size) + "||\r\n";
@@ -51,4 +51,4 @@ Answer fileAnswer(const Catalogue& catalogue, const std::string& fileId) {
     return Answer{fileStatusBlock(entry->size), false, entry};
 }
 
-}  // namespace simserver
+}  // namespace sim

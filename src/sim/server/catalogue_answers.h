@@ -6,7 +6,7 @@
 
 #include "sim/server/catalogue.h"
 
-namespace simserver {
+namespace sim {
 
 struct Answer {
     std::string text;                      // the answer document, a status block or an error text
@@ -27,4 +27,4 @@ Answer fileAnswer(const Catalogue& catalogue, const std::string& fileId);
 // The status block in front of a file answer: "1", CR LF, the size, "||", CR LF.
 std::string fileStatusBlock(std::uint64_t size);
 
-}  // namespace simserver
+}  // namespace sim

@@ -12,7 +12,7 @@
 #include <chrono>
 #include <cstring>
 
-namespace simserver {
+namespace sim {
 
 namespace {
 
@@ -276,4 +276,4 @@ void HttpServer::serve(int fd) {
     ::close(fd);
 }
 
-}  // namespace simserver
+}  // namespace sim

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace simserver {
+namespace sim {
 
 struct HttpRequest {
     std::string method;
@@ -88,4 +88,4 @@ private:
     std::list<Worker> workers_;
 };
 
-}  // namespace simserver
+}  // namespace sim

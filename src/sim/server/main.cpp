@@ -52,7 +52,7 @@ long long number(const std::string& option, const char* text, long long minimum,
 void checkCatalogueFolder(const std::string& folder) {
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) refuse("--catalogue " + folder + ": no such folder");
-    if (std::filesystem::is_empty(folder, error) && !simserver::writeSampleCatalogue(folder))
+    if (std::filesystem::is_empty(folder, error) && !sim::writeSampleCatalogue(folder))
         refuse("--catalogue " + folder + ": cannot write the sample catalogue into it");
 }
 
@@ -75,8 +75,8 @@ void checkStateFile(const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    simserver::SupportServerOptions options;
-    simserver::ServerFaults faults;
+    sim::SupportServerOptions options;
+    sim::ServerFaults faults;
     long port = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     if (!options.catalogueFolder.empty()) checkCatalogueFolder(options.catalogueFolder);
     if (!options.stateFile.empty()) checkStateFile(options.stateFile);
 
-    simserver::SupportServer server(options);
+    sim::SupportServer server(options);
     server.setFaults(faults);
     if (!server.start(static_cast<std::uint16_t>(port))) {
         std::fprintf(stderr, "arvex-support-server: cannot listen on 127.0.0.1:%ld\n", port);

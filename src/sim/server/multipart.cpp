@@ -1,6 +1,6 @@
 #include "sim/server/multipart.h"
 
-namespace simserver {
+namespace sim {
 
 std::optional<std::string> readDataPart(const HttpRequest& request) {
     const std::string type = request.header("Content-Type");
@@ -25,4 +25,4 @@ std::optional<std::string> readDataPart(const HttpRequest& request) {
     return std::nullopt;
 }
 
-}  // namespace simserver
+}  // namespace sim

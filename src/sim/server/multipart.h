@@ -6,9 +6,9 @@
 
 #include "sim/server/http_server.h"
 
-namespace simserver {
+namespace sim {
 
 // The contents of the multipart part named "data", or nothing when the body has no such part.
 std::optional<std::string> readDataPart(const HttpRequest& request);
 
-}  // namespace simserver
+}  // namespace sim

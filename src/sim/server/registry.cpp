@@ -9,7 +9,7 @@
 #include <sstream>
 #include <utility>
 
-namespace simserver {
+namespace sim {
 
 namespace {
 
@@ -119,4 +119,4 @@ bool IssuedKeys::contains(const std::string& key) const {
     return std::find(keys_.begin(), keys_.end(), key) != keys_.end();
 }
 
-}  // namespace simserver
+}  // namespace sim

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace simserver {
+namespace sim {
 
 struct BoxRecord {
     std::string serial;
@@ -53,4 +53,4 @@ private:
     std::deque<std::string> keys_;
 };
 
-}  // namespace simserver
+}  // namespace sim

@@ -9,7 +9,7 @@
 #include "sim/box/hex_writer.h"
 #include "sim/box/information_area.h"
 
-namespace simserver {
+namespace sim {
 
 namespace fs = std::filesystem;
 
@@ -101,4 +101,4 @@ bool writeSampleCatalogue(const std::string& folder) {
            writeFile(root / "AK02" / ".prices", "ak02_fw_1.3.hex 9.90\nak02_fw_1.2.hex 0\n");
 }
 
-}  // namespace simserver
+}  // namespace sim

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace simserver {
+namespace sim {
 
 struct SampleImage {
     std::uint32_t address = 0;                // byte address of the first byte of program code
@@ -46,4 +46,4 @@ inline constexpr const char* kSampleReleaseNotes = "release_notes.txt";
 // Writes the sample tree into folder (created when missing). False when a file cannot be written.
 bool writeSampleCatalogue(const std::string& folder);
 
-}  // namespace simserver
+}  // namespace sim

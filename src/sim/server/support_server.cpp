@@ -13,7 +13,7 @@
 #include "sim/server/multipart.h"
 #include "sim/server/sample_catalogue.h"
 
-namespace simserver {
+namespace sim {
 
 namespace fs = std::filesystem;
 
@@ -166,8 +166,8 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
     } else {
         std::vector<std::uint8_t> sealed(part->begin(), part->end());
         std::vector<std::uint8_t> opened;
-        ArvexClient::EnvelopeState keyArea;
-        if (ArvexClient::unwrapStream(&opened, &sealed, keyArea) != ArvexClient::kEnvelopeOk) {
+        server::EnvelopeState keyArea;
+        if (server::unwrapStream(&opened, &sealed, keyArea) != server::kEnvelopeOk) {
             answer.text = "EC02::Bad envelope";
         } else {
             answer = answerDocument(std::string(opened.begin(), opened.end()));
@@ -181,12 +181,12 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
     if (answer.seal) {
         std::vector<std::uint8_t> document(answer.text.begin(), answer.text.end());
         std::vector<std::uint8_t> sealed;
-        ArvexClient::EnvelopeState keyArea;
-        if (ArvexClient::wrapStream(&sealed, &document, keyArea) != ArvexClient::kEnvelopeOk) {
+        server::EnvelopeState keyArea;
+        if (server::wrapStream(&sealed, &document, keyArea) != server::kEnvelopeOk) {
             answer.text = "EC06::Cannot seal the answer";
         } else {
-            if (faults.corruptEnvelope && sealed.size() > ArvexClient::kEnvelopeHeaderSize)
-                sealed[ArvexClient::kEnvelopeHeaderSize] ^= 0x01;
+            if (faults.corruptEnvelope && sealed.size() > server::kEnvelopeHeaderSize)
+                sealed[server::kEnvelopeHeaderSize] ^= 0x01;
             answer.text.assign(sealed.begin(), sealed.end());
         }
     }
@@ -261,4 +261,4 @@ Answer SupportServer::answerRegister(const std::string& id, const tinyxml2::XMLE
     return statusAnswer(id, keys_.issue(), status);
 }
 
-}  // namespace simserver
+}  // namespace sim

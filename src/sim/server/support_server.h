@@ -19,7 +19,7 @@ namespace tinyxml2 {
 class XMLElement;
 }
 
-namespace simserver {
+namespace sim {
 
 struct ServerFaults {
     bool refuseConnections = false;        // the port refuses connections
@@ -97,4 +97,4 @@ private:
     std::size_t requestCount_ = 0;
 };
 
-}  // namespace simserver
+}  // namespace sim
