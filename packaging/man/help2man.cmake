@@ -21,8 +21,9 @@ set(ENV{LC_ALL} "C")
 set(ENV{ASAN_OPTIONS} "detect_leaks=0")  # a sanitizer build: its exit report is not part of the page
 
 execute_process(COMMAND "${PROGRAM}" --help TIMEOUT 15 RESULT_VARIABLE status OUTPUT_VARIABLE help
-                ERROR_VARIABLE ignored)
-if(status EQUAL 0 AND help MATCHES "[Uu]sage")
+                ERROR_VARIABLE help)
+string(STRIP "${help}" help)
+if(status EQUAL 0 AND NOT help STREQUAL "")
   set(subject "${PROGRAM}")
 else()
   message(WARNING "${NAME} does not answer --help (${status}): its manual page holds only its summary and "
