@@ -161,13 +161,13 @@ void FleetBoard::printSummary() {
     const auto now = Clock::now();
     if (style_ == Style::json) {
         for (const Row& row : rows_)
-            eventLocked(row, "\"event\":\"summary\",\"serial\":" + jsonString(row.serial) + ",\"result\":" +
-                                 jsonString(row.outcome ? row.outcome->result : "interrupted") +
-                                 ",\"exit\":" + std::to_string(row.outcome ? row.outcome->exitCode : 1) +
-                                 ",\"seconds\":" +
-                                 std::to_string(std::chrono::duration<double>(
-                                                    (row.outcome ? row.ended : now) - row.began)
-                                                    .count()));
+            eventLocked(
+                row,
+                "\"event\":\"summary\",\"serial\":" + jsonString(row.serial) +
+                    ",\"result\":" + jsonString(row.outcome ? row.outcome->result : "interrupted") +
+                    ",\"exit\":" + std::to_string(row.outcome ? row.outcome->exitCode : 1) + ",\"seconds\":" +
+                    std::to_string(
+                        std::chrono::duration<double>((row.outcome ? row.ended : now) - row.began).count()));
         return;
     }
     std::size_t boxWidth = 3;
@@ -229,9 +229,9 @@ int runOnAll(const std::vector<std::string>& paths, const BoxJob& job, FleetBoar
 int runOnEachNewBox(hid::Backend& backend, const BoxJob& job, const SerialReader& readSerial,
                     FleetBoard& board, const std::atomic<bool>& stop, WaitNewSettings settings) {
     std::mutex mutex;
-    std::set<std::string> busy;                            // paths with a job (or a serial read) running
+    std::set<std::string> busy;  // paths with a job (or a serial read) running
     std::map<std::string, FleetBoard::Clock::time_point> resetAt;  // serial -> when its job reset it
-    std::set<std::string> seen;                            // present at the last look
+    std::set<std::string> seen;                                    // present at the last look
     std::vector<std::thread> workers;
 
     board.note("waiting for boxes to be plugged in (Ctrl+C ends)");
@@ -251,7 +251,8 @@ int runOnEachNewBox(hid::Backend& backend, const BoxJob& job, const SerialReader
                            FleetBoard::Clock::now() - it->second <= settings.reconnectionWindow;
                 }
                 if (skip) {
-                    board.note(path + ": box " + serial + " came back after its own reset; not updated again");
+                    board.note(path + ": box " + serial +
+                               " came back after its own reset; not updated again");
                 } else {
                     const std::size_t row = board.add(path);
                     RowReporter reporter(board, row);

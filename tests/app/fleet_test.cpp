@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "bootloader/session.h"
-#include "cli/fleet.h"
 #include "cli/flash_job.h"
+#include "cli/fleet.h"
 #include "sim/box/hex_writer.h"
 #include "sim/box/presets.h"
 #include "support/temp_dir.h"

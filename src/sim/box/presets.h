@@ -14,7 +14,7 @@ struct Preset {
     const char* description;
     // Seeds the memory of box `index` on the bus (made with config()) or changes the bus's settings.
     void (*prepare)(SimBackend& bus, std::size_t index);
-    BoxConfig (*config)() = nullptr;   // the box's layout; null: defaultBoxConfig()
+    BoxConfig (*config)() = nullptr;  // the box's layout; null: defaultBoxConfig()
 };
 
 const std::vector<Preset>& presets();
