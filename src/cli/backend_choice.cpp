@@ -35,6 +35,7 @@ BackendChoice::BackendChoice(const GlobalOptions& options) {
             for (const sim::Preset& preset : sim::presets()) error_ += std::string(" ") + preset.name;
             return;
         }
+        if (options.simPaced) box_->setPaced(true);
         if (!options.simState.empty()) {
             std::error_code ignored;
             std::string cause;
