@@ -28,12 +28,14 @@ BackendChoice::BackendChoice(const GlobalOptions& options) {
     if (!options.simulate) {
         chosen = hid::makePlatformBackend();
     } else {
-        box_ = sim::makePresetBox(options.simulatePreset);
+        std::string unknown;
+        box_ = sim::makePresetBox(options.simulatePreset, nullptr, &unknown);
         if (!box_) {
-            error_ = "unknown simulation preset '" + options.simulatePreset + "'; presets:";
+            error_ = "unknown simulation preset '" + unknown + "'; presets:";
             for (const sim::Preset& preset : sim::presets()) error_ += std::string(" ") + preset.name;
             return;
         }
+        if (options.simPaced) box_->setPaced(true);
         if (!options.simState.empty()) {
             std::error_code ignored;
             std::string cause;

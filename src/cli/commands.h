@@ -13,6 +13,7 @@ struct GlobalOptions {
     bool simulate = false;              // --simulate[=PRESET]: the simulated box instead of real hardware
     std::string simulatePreset;         // empty: the default preset
     std::string simState;               // --sim-state FILE: keep the simulated box's memory between runs
+    bool simPaced = false;              // --sim-paced: the simulated link at full speed's real pace
     std::string simTrace;               // --trace FILE (or --sim-trace): append one line per report
     std::optional<std::string> server;  // --server HOST:PORT
     bool noCrypt = false;               // --no-crypt: plain documents

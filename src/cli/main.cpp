@@ -20,7 +20,8 @@ const std::array kGroups = {cli::boxCommands, cli::programmingCommands, cli::ser
 
 void printUsage(std::FILE* out) {
     std::fputs(
-        "usage: arvex-cli [--simulate[=PRESET]] [--sim-state FILE] [--trace FILE] [--wait SECONDS]\n"
+        "usage: arvex-cli [--simulate[=PRESET,...]] [--sim-paced] [--sim-state FILE] [--trace FILE] [--wait "
+        "SECONDS]\n"
         "                 [--server HOST:PORT] [--no-crypt] COMMAND [ARGS]\n\ncommands:\n",
         out);
     for (auto group : kGroups)
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
         } else if (word.rfind("--simulate=", 0) == 0) {
             options.simulate = true;
             options.simulatePreset = word.substr(std::strlen("--simulate="));
+        } else if (word == "--sim-paced") {
+            options.simPaced = true;
         } else if (takeValue(word, "--sim-state", index, argc, argv, value)) {
             options.simState = value;
         } else if (takeValue(word, "--trace", index, argc, argv, value) ||

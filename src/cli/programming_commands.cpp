@@ -25,6 +25,7 @@
 #include "cli/backend_choice.h"
 #include "cli/box_wait.h"
 #include "cli/commands.h"
+#include "cli/fleet_commands.h"
 #include "hid/discovery.h"
 
 namespace cli {
@@ -37,6 +38,7 @@ struct ParsedArguments {
     int target = 0;
     bool dual = false;
     bool verify = false;
+    FleetChoice fleet;
     std::string output;
     std::vector<std::string> words;
     std::string error;
@@ -57,6 +59,8 @@ ParsedArguments parse(const std::vector<std::string>& arguments, bool takesTarge
             parsed.dual = true;
         } else if (takesVerify && word == "--verify") {
             parsed.verify = true;
+        } else if (takesVerify && (word == "--all" || word == "--wait-new")) {
+            (word == "--all" ? parsed.fleet.all : parsed.fleet.waitNew) = true;
         } else if (takesOutput && (word == "-o" || word == "--output") && hasValue) {
             parsed.output = arguments[++i];
         } else if (word.size() > 1 && word[0] == '-') {
@@ -239,11 +243,14 @@ int verify(BootLoader& session, const MemoryMap& expected, int target) {
 }
 
 int flash(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    const char* line = "flash FILE.hex [--target 0|1] [--verify]";
+    const char* line = "flash FILE.hex [--target 0|1] [--verify | --all | --wait-new]";
     const ParsedArguments parsed = parse(arguments, true, false, true, false);
     if (!parsed.error.empty() || parsed.words.size() != 1) return usage(line);
+    const bool fleet = parsed.fleet.all || parsed.fleet.waitNew;
+    if (fleet && parsed.verify) return usage(line);
     const std::string& file = parsed.words[0];
     if (const auto refusal = imageFileRefusal(file)) return fail("cannot open " + file + ": " + *refusal);
+    if (fleet) return flashEveryBox(options, file, parsed.target, parsed.fleet);
     FileLineReader reader(file);
     if (!reader.isOpen()) return fail("cannot open " + file);
     BoxSession box(options, parsed.target, false);
@@ -327,7 +334,11 @@ const std::array kCommands = {
     Command{"identify",
             "identify [--dual]       read and show the box's identity (both processors with --dual)",
             identify},
-    Command{"flash", "flash FILE.hex [--target 0|1] [--verify]  erase the box and program the image", flash},
+    Command{
+        "flash",
+        "flash FILE.hex [--target 0|1] [--verify | --all | --wait-new]  erase the box and program the image "
+        "(--all: every box at once; --wait-new: each box as it is plugged in)",
+        flash},
     Command{"read", "read [--target 0|1] -o FILE  save the first programmable region to a binary file", read},
     Command{"erase-user-data", "erase-user-data [--target 0|1] [--dual]  erase the box's user data",
             eraseUserData},

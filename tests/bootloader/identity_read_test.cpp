@@ -39,7 +39,7 @@ protected:
         config.targets[0].packetDataSize = config.targets[1].packetDataSize = packetSize;
         start({config});
         for (const sim::Preset& p : sim::presets())
-            if (std::string(p.name) == preset) p.prepare(*box);
+            if (std::string(p.name) == preset) p.prepare(*box, 0);
         session->setIdentityKey(arvex::config::kIdentityKey.data(), 16);
         runInline();
         ASSERT_EQ(session->connect(), 0);

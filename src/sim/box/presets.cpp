@@ -10,9 +10,10 @@ namespace sim {
 namespace {
 
 // Both processors carry the same identity, as the maker writes them together.
-void seed(SimBackend& box, const BoxIdentity& identity) {
+void seed(SimBackend& bus, std::size_t index, BoxIdentity identity) {
+    identity.serial = serialAt(identity.serial, index);
     for (int target = 0; target < 2; ++target)
-        writeInformationArea(box, target, identity, arvex::config::kIdentityKey);
+        writeInformationArea(bus, target, identity, arvex::config::kIdentityKey, index);
 }
 
 BoxIdentity withSerial(std::uint32_t serial, const char* reference = "AK02") {
@@ -22,37 +23,37 @@ BoxIdentity withSerial(std::uint32_t serial, const char* reference = "AK02") {
     return identity;
 }
 
-void prepareGood(SimBackend& box) {
-    seed(box, withSerial(12345));
+void prepareGood(SimBackend& bus, std::size_t index) {
+    seed(bus, index, withSerial(12345));
 }
-void prepareAk03(SimBackend& box) {
-    seed(box, withSerial(23456, "AK03"));
+void prepareAk03(SimBackend& bus, std::size_t index) {
+    seed(bus, index, withSerial(23456, "AK03"));
 }
-void prepareNoVersions(SimBackend& box) {
+void prepareNoVersions(SimBackend& bus, std::size_t index) {
     BoxIdentity identity = withSerial(34567);
     identity.firmwareVersion.reset();
     identity.hardwareVersion.reset();
-    seed(box, identity);
+    seed(bus, index, identity);
 }
 // A box whose information area went bad: a short reference, no reseller and no version texts.
-void prepareDamaged(SimBackend& box) {
+void prepareDamaged(SimBackend& bus, std::size_t index) {
     BoxIdentity identity = withSerial(45678, "AK");
     identity.reseller.clear();
     identity.firmwareVersion.reset();
     identity.hardwareVersion.reset();
-    seed(box, identity);
+    seed(bus, index, identity);
 }
-void prepareUnregistered(SimBackend& box) {
-    seed(box, withSerial(77777));
+void prepareUnregistered(SimBackend& bus, std::size_t index) {
+    seed(bus, index, withSerial(77777));
 }
-void prepareBlocked(SimBackend& box) {
-    seed(box, withSerial(66666, "AK03"));
+void prepareBlocked(SimBackend& bus, std::size_t index) {
+    seed(bus, index, withSerial(66666, "AK03"));
 }
-void prepareErased(SimBackend&) {}
+void prepareErased(SimBackend&, std::size_t) {}
 // Longer than the 3 s that bounds a plain answer: only the erase answer's own bound lets it through.
-void prepareSlowErase(SimBackend& box) {
-    prepareGood(box);
-    box.setEraseMs(3500);
+void prepareSlowErase(SimBackend& bus, std::size_t index) {
+    prepareGood(bus, index);
+    bus.setEraseMs(3500);  // the whole bus: the erase time is a setting of the simulation
 }
 
 // The default box with 56-byte packets, whose read answers and program frames are right-aligned.
@@ -62,8 +63,8 @@ BoxConfig rightAlignedConfig() {
     return config;
 }
 
-void prepareUnplugged(SimBackend& box) {
-    box.unplug();
+void prepareUnplugged(SimBackend& bus, std::size_t index) {
+    bus.unplug(index);
 }
 
 }  // namespace
@@ -86,17 +87,36 @@ const std::vector<Preset>& presets() {
     return table;
 }
 
-std::shared_ptr<SimBackend> makePresetBox(const std::string& name, BoxConfig (*layout)(BoxConfig)) {
+std::uint32_t serialAt(std::uint32_t presetSerial, std::size_t index) {
+    return presetSerial + static_cast<std::uint32_t>(index % 100) * 1000000u;
+}
+
+bool addPresetBox(SimBackend& bus, const std::string& name, BoxConfig (*layout)(BoxConfig)) {
     const std::string wanted = name.empty() || name == "default" ? "good" : name;
     for (const Preset& preset : presets()) {
         if (wanted != preset.name) continue;
         BoxConfig config = preset.config != nullptr ? preset.config() : defaultBoxConfig();
         if (layout != nullptr) config = layout(std::move(config));
-        auto box = std::make_shared<SimBackend>(std::vector<BoxConfig>{config});
-        preset.prepare(*box);
-        return box;
+        preset.prepare(bus, bus.addBox(config));
+        return true;
     }
-    return nullptr;
+    return false;
+}
+
+std::shared_ptr<SimBackend> makePresetBox(const std::string& names, BoxConfig (*layout)(BoxConfig),
+                                          std::string* unknown) {
+    auto bus = std::make_shared<SimBackend>(std::vector<BoxConfig>{});
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t comma = names.find(',', from);
+        const std::string name = names.substr(from, comma == std::string::npos ? comma : comma - from);
+        if (!addPresetBox(*bus, name, layout)) {
+            if (unknown != nullptr) *unknown = name;
+            return nullptr;
+        }
+        if (comma == std::string::npos) return bus;
+        from = comma + 1;
+    }
 }
 
 }  // namespace sim

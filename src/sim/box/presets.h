@@ -12,14 +12,24 @@ namespace sim {
 struct Preset {
     const char* name;
     const char* description;
-    void (*prepare)(SimBackend& box);  // seeds memory or changes settings of a box made with config()
-    BoxConfig (*config)() = nullptr;   // the box's layout; null: defaultBoxConfig()
+    // Seeds the memory of box `index` on the bus (made with config()) or changes the bus's settings.
+    void (*prepare)(SimBackend& bus, std::size_t index);
+    BoxConfig (*config)() = nullptr;  // the box's layout; null: defaultBoxConfig()
 };
 
 const std::vector<Preset>& presets();
 
-// A box for the named preset ("" and "default" are "good"); null when no preset has that name. `layout`, when
-// given, changes the preset's layout before the box is made (the demo splits off the information area).
-std::shared_ptr<SimBackend> makePresetBox(const std::string& name, BoxConfig (*layout)(BoxConfig) = nullptr);
+// A bus with one box per preset of a comma-separated list ("good,ak03,good"; "" and "default" are "good"),
+// box i at SimBackend::pathOf(i); null when a name is no preset (its name then in *unknown). `layout`, when
+// given, changes each preset's layout before the box is made (the demo splits off the information area).
+std::shared_ptr<SimBackend> makePresetBox(const std::string& names, BoxConfig (*layout)(BoxConfig) = nullptr,
+                                          std::string* unknown = nullptr);
+
+// Adds one more box of the preset to the bus (at the next position); false when no preset has that name.
+bool addPresetBox(SimBackend& bus, const std::string& name, BoxConfig (*layout)(BoxConfig) = nullptr);
+
+// The serial a preset's box carries at a position on the bus: the preset's own at position 0, and
+// position * 1000000 more further on, so that several boxes of one preset stay apart.
+std::uint32_t serialAt(std::uint32_t presetSerial, std::size_t index);
 
 }  // namespace sim

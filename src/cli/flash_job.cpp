@@ -1,0 +1,96 @@
+#include "cli/flash_job.h"
+
+#include <chrono>
+#include <thread>
+
+#include "arvex/config.h"
+#include "bootloader/hex_loader.h"
+#include "bootloader/line_reader.h"
+#include "bootloader/session.h"
+#include "cli/box_wait.h"
+
+namespace cli {
+
+namespace {
+
+using namespace bootloader;
+
+constexpr auto kProgressEvery = std::chrono::milliseconds(50);
+
+void prepare(BootLoader& session) {
+    session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
+    session.setSecondaryKey(arvex::config::kSecondaryKey.data(), arvex::config::kSecondaryKey.size());
+    const std::uint8_t bits = kOptionWorkerThread;
+    session.setOptions(&bits);
+    session.selectTarget(0);
+}
+
+// Runs an operation on the session's worker; the calling thread only looks at the progress now and then.
+int runOperation(BootLoader& session, int operation, const char* phase, BoxReporter* reporter) {
+    if (const int started = session.startOperation(operation); started != kStarted) return started;
+    while (session.isWorkerRunning()) {
+        if (reporter != nullptr) reporter->progress(phase, session.getProgress());
+        std::this_thread::sleep_for(kProgressEvery);
+    }
+    return session.lastResult;
+}
+
+bool connectTo(BootLoader& session, int waitSeconds) {
+    return waitForBox(session, waitSeconds, nullptr) && session.memoryMap().packetDataSize != 0;
+}
+
+std::string serialOf(BootLoader& session) {
+    if (runOperation(session, kOpReadIdentity, "identity", nullptr) != 0 || session.readStatus != kReadDone)
+        return {};
+    BootLoaderField field;
+    session.getField(0x100, &field);
+    return field.serial;
+}
+
+BoxOutcome failed(std::string result, int code = 1) {
+    return BoxOutcome{code, std::move(result), false};
+}
+
+}  // namespace
+
+std::string readBoxSerial(const std::shared_ptr<hid::Backend>& backend, const std::string& path,
+                          int waitSeconds) {
+    BootLoader session(backend, {}, path);
+    prepare(session);
+    if (!connectTo(session, waitSeconds)) return {};
+    return serialOf(session);
+}
+
+BoxOutcome flashBox(const std::shared_ptr<hid::Backend>& backend, const std::string& path,
+                    const FlashRequest& request, BoxReporter& reporter) {
+    BootLoader session(backend, {}, path);
+    prepare(session);
+    if (!connectTo(session, request.waitSeconds)) {
+        const base::Status cause = session.lastFailure();
+        return failed("no answer from the box" + (cause.ok() ? std::string() : ": " + cause.cause()), 5);
+    }
+    if (const std::string serial = serialOf(session); !serial.empty()) reporter.serial(serial);
+
+    // Everything is checked before the box is erased.
+    session.selectTarget(request.target);
+    if (const auto refusal = imageFileRefusal(request.file))
+        return failed("cannot open " + request.file + ": " + *refusal);
+    FileLineReader reader(request.file);
+    if (!reader.isOpen()) return failed("cannot open " + request.file);
+    const HexLoadReport loaded = loadHexImageWithReport(session, reader);
+    if (loaded.lineCut || loaded.code == kHexNoLeadingColon || loaded.code == kHexBadChecksum)
+        return failed(request.file + ": " + loaded.cause + "; the box was not touched");
+    if (const auto refusal = imageRefusal(loaded, true))
+        return failed(request.file + ": " + *refusal + "; the box was not touched");
+
+    const int result = runOperation(session, kOpProgram, "Programming", &reporter);
+    if (result != 0 || session.programStatus != kProgramDone)
+        return failed("programming failed [" + std::to_string(result) + "], status " +
+                      std::to_string(session.programStatus));
+    const PacketCounts counts = session.lastProgramCounts(request.target);
+    reporter.line(std::to_string(counts.dataFrames) + " packets written, " +
+                  std::to_string(counts.skippedPackets) + " blank packets skipped");
+    return BoxOutcome{0, "done", false};
+}
+
+}  // namespace cli
