@@ -26,15 +26,12 @@ const char* regionKind(std::uint8_t type) {
     }
 }
 
-int listDevices(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    if (!arguments.empty()) {
-        std::fprintf(stderr, "usage: arvex-cli devices\n");
-        return 2;
-    }
+ExitCode listDevices(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    if (!arguments.empty()) return usageError("devices", "unexpected argument '" + arguments[0] + "'");
     BackendChoice choice(options);
     if (!choice.ok()) {
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
-        return 2;
+        return ExitCode::usage;
     }
     int found = 0;
     for (const hid::DeviceInterface& device : choice.backend()->enumerate()) {
@@ -44,9 +41,9 @@ int listDevices(const GlobalOptions& options, const std::vector<std::string>& ar
     }
     if (found == 0) {
         std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s)\n", hid::deviceMatchPattern);
-        return 1;
+        return ExitCode::noBox;
     }
-    return 0;
+    return ExitCode::done;
 }
 
 void printLayout(const bootloader::MemoryMap& map, int target) {
@@ -62,18 +59,18 @@ void printLayout(const bootloader::MemoryMap& map, int target) {
     }
 }
 
-int showInfo(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+ExitCode showInfo(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     int target = 0;
     if (arguments.size() == 2 && arguments[0] == "--target" && (arguments[1] == "0" || arguments[1] == "1")) {
         target = std::atoi(arguments[1].c_str());
     } else if (!arguments.empty()) {
-        std::fprintf(stderr, "usage: arvex-cli info [--target 0|1]\n");
-        return 2;
+        return usageError("info", arguments[0] == "--target" ? "--target takes 0 or 1"
+                                                             : "unexpected argument '" + arguments[0] + "'");
     }
     BackendChoice choice(options);
     if (!choice.ok()) {
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
-        return 2;
+        return ExitCode::usage;
     }
     bootloader::BootLoader session(choice.backend());
     session.selectTarget(target);
@@ -82,23 +79,24 @@ int showInfo(const GlobalOptions& options, const std::vector<std::string>& argum
         std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s) within %d s%s%s\n",
                      hid::deviceMatchPattern, options.waitSeconds, session.discoveryResult == 1 ? ": " : "",
                      session.discoveryResult == 1 ? cause.cause().c_str() : "");
-        return 1;
+        return ExitCode::noBox;
     }
     // The session open keeps no trace of a failed query other than an empty layout.
     const bootloader::MemoryMap& map = session.memoryMap();
     if (map.packetDataSize == 0 && map.regionCount == 0) {
         std::fprintf(stderr, "arvex-cli: the box at %s did not answer the query\n",
                      session.devicePath().c_str());
-        return 1;
+        return ExitCode::failed;
     }
     std::printf("box: %s\n", session.devicePath().c_str());
     printLayout(map, target);
-    return 0;
+    return ExitCode::done;
 }
 
 const std::array kCommands = {
-    Command{"devices", "devices                 list the Arvex boxes plugged in", listDevices},
-    Command{"info", "info [--target 0|1]     connect and show the box's memory layout", showInfo},
+    Command{"devices", "devices", "list the Arvex boxes plugged in", "", listDevices},
+    Command{"info", "info [--target 0|1]", "connect and show the box's memory layout",
+            "  --target 0|1      the processor to ask (default 0)\n", showInfo},
 };
 
 }  // namespace

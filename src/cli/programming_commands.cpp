@@ -51,7 +51,7 @@ ParsedArguments parse(const std::vector<std::string>& arguments, bool takesTarge
         const bool hasValue = i + 1 < arguments.size();
         if (takesTarget && word == "--target" && hasValue) {
             const std::string& value = arguments[++i];
-            if (value != "0" && value != "1") parsed.error = "--target takes 0 or 1";
+            if (value != "0" && value != "1") parsed.error = "--target takes 0 or 1, not '" + value + "'";
             parsed.target = value == "1" ? 1 : 0;
         } else if (takesDual && word == "--dual") {
             parsed.dual = true;
@@ -60,7 +60,7 @@ ParsedArguments parse(const std::vector<std::string>& arguments, bool takesTarge
         } else if (takesOutput && (word == "-o" || word == "--output") && hasValue) {
             parsed.output = arguments[++i];
         } else if (word.size() > 1 && word[0] == '-') {
-            parsed.error = "unknown option " + word;
+            parsed.error = "unknown option '" + word + "'";
         } else {
             parsed.words.push_back(word);
         }
@@ -68,9 +68,12 @@ ParsedArguments parse(const std::vector<std::string>& arguments, bool takesTarge
     return parsed;
 }
 
-int usage(const char* line) {
-    std::fprintf(stderr, "usage: arvex-cli %s\n", line);
-    return 2;
+// The usage error for arguments that do not fit: the parser's own complaint, else the words' count.
+ExitCode badArguments(const char* command, const ParsedArguments& parsed, std::size_t words) {
+    if (!parsed.error.empty()) return usageError(command, parsed.error);
+    if (parsed.words.size() > words)
+        return usageError(command, "unexpected argument '" + parsed.words[words] + "'");
+    return usageError(command, "missing argument");
 }
 
 // A connected session on the chosen backend, addressing one target (or both with dual).
@@ -80,7 +83,7 @@ public:
         : choice_(options), session_(choice_.backend()) {
         if (!choice_.ok()) {
             error_ = choice_.error();
-            exitCode_ = 2;
+            exitCode_ = ExitCode::usage;
             return;
         }
         session_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
@@ -89,6 +92,7 @@ public:
         session_.setOptions(&bits);
         session_.selectTarget(target);
         if (!waitForBox(session_, options.waitSeconds)) {
+            exitCode_ = ExitCode::noBox;
             error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ") within " +
                      std::to_string(options.waitSeconds) + " s";
             if (const base::Status cause = session_.lastFailure();
@@ -102,7 +106,7 @@ public:
 
     bool ok() const { return error_.empty(); }
     // The message and exit code for a session that could not be made.
-    int fail() const;
+    ExitCode fail() const;
     BootLoader& session() { return session_; }
 
     // Runs an operation on the worker and waits for it, with a progress bar on a terminal.
@@ -129,15 +133,15 @@ private:
     BackendChoice choice_;  // outlives the session, so the simulated memory is saved after its last write
     BootLoader session_;
     std::string error_;
-    int exitCode_ = 1;
+    ExitCode exitCode_ = ExitCode::failed;
 };
 
-int fail(const std::string& message, int code = 1) {
+ExitCode fail(const std::string& message) {
     std::fprintf(stderr, "arvex-cli: %s\n", message.c_str());
-    return code;
+    return ExitCode::failed;
 }
 
-int BoxSession::fail() const {
+ExitCode BoxSession::fail() const {
     std::fprintf(stderr, "arvex-cli: %s\n", error_.c_str());
     return exitCode_;
 }
@@ -155,9 +159,9 @@ void printIdentity(const BootLoaderField& field) {
         std::printf("  %-17s %s\n", label, app::cp1252ToUtf8(*text).c_str());
 }
 
-int identify(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+ExitCode identify(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     const ParsedArguments parsed = parse(arguments, false, true, false, false);
-    if (!parsed.error.empty() || !parsed.words.empty()) return usage("identify [--dual]");
+    if (!parsed.error.empty() || !parsed.words.empty()) return badArguments("identify", parsed, 0);
     BoxSession box(options, 0, parsed.dual);
     if (!box.ok()) return box.fail();
     box.run(kOpReadIdentity, nullptr);
@@ -169,7 +173,7 @@ int identify(const GlobalOptions& options, const std::vector<std::string>& argum
         std::printf("target %d\n", target);
         printIdentity(field);
     }
-    return 0;
+    return ExitCode::done;
 }
 
 // Regions and extents that programming writes for a target, in device address units.
@@ -195,7 +199,7 @@ std::vector<Span> programmedSpans(const MemoryMap& map, int target, std::uint8_t
 }
 
 // Reads the programmed spans back through the bootloader and compares them with the loaded image.
-int verify(BootLoader& session, const MemoryMap& expected, int target) {
+ExitCode verify(BootLoader& session, const MemoryMap& expected, int target) {
     const std::vector<Span> spans = programmedSpans(expected, target, session.options);
     const std::size_t unitBytes = expected.bytesPerAddress;
     std::vector<std::vector<std::uint8_t>> readBack(kMaxRegions);
@@ -235,13 +239,12 @@ int verify(BootLoader& session, const MemoryMap& expected, int target) {
     }
     if (mismatches != 0) return fail("verify: " + std::to_string(mismatches) + " bytes differ");
     std::printf("verify: %zu bytes match the image\n", checked);
-    return 0;
+    return ExitCode::done;
 }
 
-int flash(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    const char* line = "flash FILE.hex [--target 0|1] [--verify]";
+ExitCode flash(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     const ParsedArguments parsed = parse(arguments, true, false, true, false);
-    if (!parsed.error.empty() || parsed.words.size() != 1) return usage(line);
+    if (!parsed.error.empty() || parsed.words.size() != 1) return badArguments("flash", parsed, 1);
     const std::string& file = parsed.words[0];
     if (const auto refusal = imageFileRefusal(file)) return fail("cannot open " + file + ": " + *refusal);
     FileLineReader reader(file);
@@ -273,13 +276,13 @@ int flash(const GlobalOptions& options, const std::vector<std::string>& argument
         return fail("programming failed [" + std::to_string(result) + "], status " +
                     std::to_string(box.session().programStatus));
     if (parsed.verify) return verify(box.session(), image, parsed.target);
-    return 0;
+    return ExitCode::done;
 }
 
-int read(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    const char* line = "read [--target 0|1] -o FILE";
+ExitCode read(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     const ParsedArguments parsed = parse(arguments, true, false, false, true);
-    if (!parsed.error.empty() || !parsed.words.empty() || parsed.output.empty()) return usage(line);
+    if (!parsed.error.empty() || !parsed.words.empty()) return badArguments("read", parsed, 0);
+    if (parsed.output.empty()) return usageError("read", "-o FILE is missing");
     BoxSession box(options, parsed.target, false);
     if (!box.ok()) return box.fail();
     const MemoryMap& map = box.session().memoryMap();
@@ -299,39 +302,47 @@ int read(const GlobalOptions& options, const std::vector<std::string>& arguments
     if (!out) return fail("cannot write " + parsed.output);
     std::printf("target %d: region at 0x%08X, %zu bytes written to %s\n", parsed.target, region.start, bytes,
                 parsed.output.c_str());
-    return 0;
+    return ExitCode::done;
 }
 
-int simpleOperation(const GlobalOptions& options, const std::vector<std::string>& arguments, int operation,
-                    const char* line, const char* done) {
+ExitCode simpleOperation(const GlobalOptions& options, const std::vector<std::string>& arguments,
+                         int operation, const char* command, const char* done) {
     const ParsedArguments parsed = parse(arguments, true, true, false, false);
-    if (!parsed.error.empty() || !parsed.words.empty()) return usage(line);
+    if (!parsed.error.empty() || !parsed.words.empty()) return badArguments(command, parsed, 0);
     BoxSession box(options, parsed.target, parsed.dual);
     if (!box.ok()) return box.fail();
     if (const int result = box.run(operation, nullptr); result != 0)
         return fail(std::string(done) + " failed [" + std::to_string(result) + "]");
     std::printf("%s\n", done);
-    return 0;
+    return ExitCode::done;
 }
 
-int eraseUserData(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    return simpleOperation(options, arguments, kOpEraseUserData, "erase-user-data [--target 0|1] [--dual]",
-                           "user data erased");
+ExitCode eraseUserData(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    return simpleOperation(options, arguments, kOpEraseUserData, "erase-user-data", "user data erased");
 }
 
-int reset(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    return simpleOperation(options, arguments, kOpReset, "reset [--target 0|1] [--dual]", "reset sent");
+ExitCode reset(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    return simpleOperation(options, arguments, kOpReset, "reset", "reset sent");
 }
+
+constexpr const char* kTargetDualOptions =
+    "  --target 0|1      the processor to address (default 0)\n"
+    "  --dual            address both processors\n";
 
 const std::array kCommands = {
-    Command{"identify",
-            "identify [--dual]       read and show the box's identity (both processors with --dual)",
-            identify},
-    Command{"flash", "flash FILE.hex [--target 0|1] [--verify]  erase the box and program the image", flash},
-    Command{"read", "read [--target 0|1] -o FILE  save the first programmable region to a binary file", read},
-    Command{"erase-user-data", "erase-user-data [--target 0|1] [--dual]  erase the box's user data",
-            eraseUserData},
-    Command{"reset", "reset [--target 0|1] [--dual]  restart the box", reset},
+    Command{"identify", "identify [--dual]", "read and show the box's identity",
+            "  --dual            both processors\n", identify},
+    Command{"flash", "flash FILE.hex [--target 0|1] [--verify]", "erase the box and program the image",
+            "  --target 0|1      the processor to program (default 0)\n"
+            "  --verify          read the box back afterwards and compare it with the image\n",
+            flash},
+    Command{"read", "read [--target 0|1] -o FILE", "save the first programmable region to a binary file",
+            "  --target 0|1      the processor to read (default 0)\n"
+            "  -o, --output FILE the file to write\n",
+            read},
+    Command{"erase-user-data", "erase-user-data [--target 0|1] [--dual]", "erase the box's user data",
+            kTargetDualOptions, eraseUserData},
+    Command{"reset", "reset [--target 0|1] [--dual]", "restart the box", kTargetDualOptions, reset},
 };
 
 }  // namespace
