@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/console_view.h"
 #include "bootloader/session.h"
 #include "bootloader/tables.h"
 #include "cli/backend_choice.h"
+#include "cli/box_pick.h"
 #include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "hid/backend.h"
@@ -33,16 +35,23 @@ ExitCode listDevices(const GlobalOptions& options, const std::vector<std::string
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
         return ExitCode::usage;
     }
-    int found = 0;
-    for (const hid::DeviceInterface& device : choice.backend()->enumerate()) {
-        if (!hid::matchesBox(device.hardwareId)) continue;
-        std::printf("%s  %s\n", device.path.c_str(), device.hardwareId.c_str());
-        ++found;
+    const std::vector<BoxListing> boxes = listBoxes(choice.backend(), true);
+    for (const BoxListing& box : boxes) {
+        std::printf("%s  %s  serial %s%s%s\n", box.path.c_str(), box.hardwareId.c_str(),
+                    box.serial ? app::cp1252ToUtf8(*box.serial).c_str() : "?",
+                    box.openProblem.empty() ? "" : "  ", box.openProblem.c_str());
+        JsonLine event = Events::event("found", box.path);
+        event.text("hardwareId", box.hardwareId).flag("openable", box.openProblem.empty());
+        if (box.serial) event.text("serial", *box.serial);
+        if (!box.openProblem.empty()) event.text("problem", box.openProblem);
+        options.events->emit(event);
     }
-    if (found == 0) {
+    if (boxes.empty()) {
         std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s)\n", hid::deviceMatchPattern);
         return ExitCode::noBox;
     }
+    for (const BoxListing& box : boxes)
+        if (!box.openProblem.empty()) std::fprintf(stderr, "arvex-cli: %s\n", box.openProblem.c_str());
     return ExitCode::done;
 }
 
@@ -72,7 +81,9 @@ ExitCode showInfo(const GlobalOptions& options, const std::vector<std::string>& 
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
         return ExitCode::usage;
     }
-    bootloader::BootLoader session(choice.backend());
+    const BoxPick pick = pickBox(options, choice.backend());
+    if (pick.code != ExitCode::done) return pick.code;
+    bootloader::BootLoader session(choice.backend(), {}, pick.path);
     session.selectTarget(target);
     if (!waitForBox(session, options.waitSeconds)) {
         const base::Status cause = session.lastFailure();
@@ -88,6 +99,7 @@ ExitCode showInfo(const GlobalOptions& options, const std::vector<std::string>& 
                      session.devicePath().c_str());
         return ExitCode::failed;
     }
+    options.events->found(session.devicePath());
     std::printf("box: %s\n", session.devicePath().c_str());
     printLayout(map, target);
     return ExitCode::done;

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/events.h"
 #include "cli/exit_code.h"
 
 namespace cli {
@@ -25,6 +27,7 @@ struct GlobalOptions {
     bool quiet = false;                 // -q: only errors and the result
     bool verbose = false;               // -v: debug lines and the causes
     bool json = false;                  // --json: one JSON object per line on stdout, human text on stderr
+    std::shared_ptr<const Events> events = std::make_shared<Events>();  // where --json events go
 };
 
 // A command gets the global options and the words after its name (never --help: main() answers that).

@@ -1,4 +1,6 @@
 // arvex-cli: the updater's functions on the command line, against a real box or the simulated one.
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -43,9 +45,28 @@ bool parseSeconds(const std::string& text, int& seconds) {
     return true;
 }
 
-int usage(const std::string& problem) {
+// The final object of a --json run: the outcome and the exit code.
+int finish(const cli::GlobalOptions& options, const std::string& command, ExitCode code) {
+    options.events->emit(cli::Events::event("result")
+                             .text("command", command)
+                             .text("outcome", cli::outcomeWord(code))
+                             .number("exit", cli::toInt(code)));
+    return cli::toInt(code);
+}
+
+int usage(const cli::GlobalOptions& options, const std::string& problem, const std::string& command = {}) {
     std::fprintf(stderr, "arvex-cli: %s\nTry 'arvex-cli --help'.\n", problem.c_str());
-    return cli::toInt(ExitCode::usage);
+    options.events->log({}, problem, "error");
+    return finish(options, command, ExitCode::usage);
+}
+
+// --json: the events keep the real stdout; everything else printed there goes to stderr.
+std::shared_ptr<const cli::Events> jsonEvents() {
+    std::fflush(stdout);
+    const int events = ::dup(STDOUT_FILENO);
+    std::FILE* stream = events >= 0 ? ::fdopen(events, "w") : nullptr;
+    if (stream == nullptr || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return nullptr;
+    return std::make_shared<cli::Events>(stream);
 }
 
 // Reads the options before the command word; index ends on the command word. A non-empty result is the
@@ -104,9 +125,17 @@ int main(int argc, char** argv) {
     cli::GlobalOptions options;
     int index = 1;
     bool help = false, version = false;
-    if (const std::string problem = parseGlobalOptions(argc, argv, index, options, help, version);
-        !problem.empty())
-        return usage(problem);
+    const std::string problem = parseGlobalOptions(argc, argv, index, options, help, version);
+    for (int word = 1; word < index && !options.json; ++word)
+        options.json = std::strcmp(argv[word], "--json") == 0;
+    if (options.json && !help && !version) {
+        options.events = jsonEvents();
+        if (!options.events) {
+            std::fputs("arvex-cli: --json: cannot set up the event stream\n", stderr);
+            return cli::toInt(ExitCode::failed);
+        }
+    }
+    if (!problem.empty()) return usage(options, problem);
     // --help and --version win wherever they stand; they are never a command's argument.
     const std::vector<std::string> rest(argv + index, argv + argc);
     for (const std::string& word : rest) {
@@ -126,8 +155,8 @@ int main(int argc, char** argv) {
         }
         const cli::Command* command = cli::findCommand(arguments[0]);
         if (command == nullptr || arguments.size() > 1)
-            return usage(command == nullptr ? "no command '" + arguments[0] + "'"
-                                            : "help takes one command, not '" + arguments[1] + "'");
+            return usage(options, command == nullptr ? "no command '" + arguments[0] + "'"
+                                                     : "help takes one command, not '" + arguments[1] + "'");
         cli::printCommandHelp(*command, stdout);
         return 0;
     }
@@ -139,21 +168,23 @@ int main(int argc, char** argv) {
             cli::printProgramHelp(stdout);
         return 0;
     }
-    if (name.empty()) return usage("no command given");
-    if (command == nullptr) return usage("unknown command '" + name + "'");
+    if (name.empty()) return usage(options, "no command given");
+    if (command == nullptr) return usage(options, "unknown command '" + name + "'", name);
+    // An interrupted run still ends its event stream with a result.
+    const cli::CleanupRegistration interrupted([&] { finish(options, name, ExitCode::interrupted); });
 
-    if (!options.simulate && arvex::config::kExampleKeys)
+    if (!options.simulate && !options.quiet && arvex::config::kExampleKeys)
         std::fprintf(stderr, "arvex-cli: %s\n", arvex::config::kExampleKeysWarning);
     if (!options.server && !options.simulate) {
         // The configured endpoint: /etc/arvex/updater.conf, then the user's own file. A simulated run keeps
         // to its own stand-in server unless --server names one.
         const server::EndpointConfigResult config = server::readEndpointConfig(server::defaultConfigPaths());
-        if (!config.error.empty()) return usage(config.error);
+        if (!config.error.empty()) return usage(options, config.error, name);
         if (config.endpoint.host || config.endpoint.port)
             options.server = config.endpoint.host.value_or(arvex::config::kSupportHost) + ":" +
                              std::to_string(config.endpoint.port.value_or(arvex::config::kSupportPort));
     }
-    const ExitCode code = command->run(options, arguments);
-    if (code == ExitCode::done && cli::simulatedStateSaveFailed()) return cli::toInt(ExitCode::failed);
-    return cli::toInt(code);
+    ExitCode code = command->run(options, arguments);
+    if (code == ExitCode::done && cli::simulatedStateSaveFailed()) code = ExitCode::failed;
+    return finish(options, name, code);
 }

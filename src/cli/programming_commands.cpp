@@ -23,6 +23,7 @@
 #include "bootloader/tables.h"
 #include "bootloader/transfer.h"
 #include "cli/backend_choice.h"
+#include "cli/box_pick.h"
 #include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "hid/discovery.h"
@@ -80,10 +81,18 @@ ExitCode badArguments(const char* command, const ParsedArguments& parsed, std::s
 class BoxSession {
 public:
     BoxSession(const GlobalOptions& options, int target, bool dual)
-        : choice_(options), session_(choice_.backend()) {
+        : events_(*options.events),
+          quiet_(options.quiet),
+          choice_(options),
+          pick_(choice_.ok() ? pickBox(options, choice_.backend()) : BoxPick{{}, ExitCode::usage}),
+          session_(choice_.backend(), {}, pick_.path) {
         if (!choice_.ok()) {
             error_ = choice_.error();
             exitCode_ = ExitCode::usage;
+            return;
+        }
+        if (pick_.code != ExitCode::done) {  // pickBox has said why
+            exitCode_ = pick_.code;
             return;
         }
         session_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
@@ -91,7 +100,7 @@ public:
         const std::uint8_t bits = kOptionWorkerThread | (dual ? kOptionDual : 0);
         session_.setOptions(&bits);
         session_.selectTarget(target);
-        if (!waitForBox(session_, options.waitSeconds)) {
+        if (!waitForBox(session_, options.waitSeconds, options.quiet ? nullptr : stderr)) {
             exitCode_ = ExitCode::noBox;
             error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ") within " +
                      std::to_string(options.waitSeconds) + " s";
@@ -100,11 +109,13 @@ public:
                 error_ += ": " + cause.cause();
             return;
         }
+        events_.found(session_.devicePath());
         const MemoryMap& map = session_.memoryMap();
         if (map.packetDataSize == 0 && map.regionCount == 0) error_ = "the box did not answer the query";
     }
 
-    bool ok() const { return error_.empty(); }
+    bool ok() const { return error_.empty() && exitCode_ == ExitCode::failed; }
+    const Events& events() const { return events_; }
     // The message and exit code for a session that could not be made.
     ExitCode fail() const;
     BootLoader& session() { return session_; }
@@ -112,10 +123,12 @@ public:
     // Runs an operation on the worker and waits for it, with a progress bar on a terminal.
     int run(int operation, const char* caption) {
         if (int started = session_.startOperation(operation); started != kStarted) return started;
-        const bool bar = caption != nullptr && isatty(fileno(stdout)) != 0;
+        const bool bar = caption != nullptr && !quiet_ && isatty(fileno(stdout)) != 0;
         int shown = -1;
+        ProgressEvents progress(events_, session_.devicePath(), caption != nullptr ? caption : "operation");
         while (session_.isWorkerRunning()) {
             const int percent = session_.getProgress();
+            if (caption != nullptr) progress.update(percent);
             if (bar && percent != shown) {
                 shown = percent;
                 const int filled = percent * 40 / 100;
@@ -126,11 +139,15 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         if (bar) std::printf("\r%s [%s] 100%%\n", caption, std::string(40, '#').c_str());
+        if (caption != nullptr && session_.lastResult == 0) progress.update(100);
         return session_.lastResult;
     }
 
 private:
+    const Events& events_;
+    bool quiet_;
     BackendChoice choice_;  // outlives the session, so the simulated memory is saved after its last write
+    BoxPick pick_;
     BootLoader session_;
     std::string error_;
     ExitCode exitCode_ = ExitCode::failed;
@@ -142,8 +159,19 @@ ExitCode fail(const std::string& message) {
 }
 
 ExitCode BoxSession::fail() const {
-    std::fprintf(stderr, "arvex-cli: %s\n", error_.c_str());
+    if (!error_.empty()) std::fprintf(stderr, "arvex-cli: %s\n", error_.c_str());
     return exitCode_;
+}
+
+void reportIdentity(const Events& events, const std::string& box, int target, const BootLoaderField& field) {
+    events.emit(Events::event("identity", box)
+                    .number("target", target)
+                    .text("reference", field.reference)
+                    .text("serial", field.serial)
+                    .text("date", field.date)
+                    .text("reseller", field.reseller)
+                    .text("firmwareVersion", field.firmwareVersion)
+                    .text("hardwareVersion", field.hardwareVersion));
 }
 
 void printIdentity(const BootLoaderField& field) {
@@ -172,6 +200,7 @@ ExitCode identify(const GlobalOptions& options, const std::vector<std::string>& 
         box.session().getField(0x100 + target, &field);
         std::printf("target %d\n", target);
         printIdentity(field);
+        reportIdentity(box.events(), box.session().devicePath(), target, field);
     }
     return ExitCode::done;
 }
@@ -252,8 +281,10 @@ ExitCode flash(const GlobalOptions& options, const std::vector<std::string>& arg
     BoxSession box(options, parsed.target, false);
     if (!box.ok()) return box.fail();
 
-    box.session().setDiagnosticHook([](int level, const std::string& text) {
-        if (level == 1) std::fprintf(stderr, "%s\n", text.c_str());
+    const std::string path = box.session().devicePath();
+    box.session().setDiagnosticHook([&options, &path](int level, const std::string& text) {
+        if (level == 1 || options.verbose) std::fprintf(stderr, "%s\n", text.c_str());
+        if (level == 1) options.events->log(path, text, "error");
     });
     const HexLoadReport loaded = loadHexImageWithReport(box.session(), reader);
     box.session().setDiagnosticHook(nullptr);
