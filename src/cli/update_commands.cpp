@@ -15,6 +15,7 @@
 #include "app/firmware_container.h"
 #include "app/updater_window.h"
 #include "cli/backend_choice.h"
+#include "cli/box_pick.h"
 #include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "cli/run_folder.h"
@@ -34,7 +35,9 @@ constexpr auto kStepLimit = std::chrono::seconds(120);  // no step of the road t
 // Drives the two timers as the window's would, until `done` holds or the time is up (none: no limit).
 class TimerDriver {
 public:
-    explicit TimerDriver(app::WindowLogic& logic) : logic_(logic) {}
+    // `tick` runs after every status tick: the --json reports of the log and the progress.
+    TimerDriver(app::WindowLogic& logic, std::function<void()> tick)
+        : logic_(logic), tick_(std::move(tick)) {}
 
     bool runUntil(const std::function<bool()>& done,
                   std::optional<std::chrono::milliseconds> limit = kStepLimit) {
@@ -43,6 +46,7 @@ public:
             if (done()) return true;
             if (ticks_++ % kConnectEvery == 0) logic_.onConnectTimer();
             logic_.onStatusTimer();
+            tick_();
             std::this_thread::sleep_for(kTick);
         }
         return done();
@@ -50,6 +54,7 @@ public:
 
 private:
     app::WindowLogic& logic_;
+    std::function<void()> tick_;
     unsigned ticks_ = 0;
 };
 
@@ -135,33 +140,53 @@ ExitCode runUpdate(const GlobalOptions& options, const std::vector<std::string>&
         standIn = std::make_unique<sim::SupportServer>();
         if (!standIn->start(0)) return say("the stand-in support server could not start", ExitCode::failed);
         setup.server = app::ServerEndpoint{"127.0.0.1", standIn->port()};
-        std::printf("Stand-in support server on 127.0.0.1:%u\n", static_cast<unsigned>(standIn->port()));
+        if (!options.quiet)
+            std::printf("Stand-in support server on 127.0.0.1:%u\n", static_cast<unsigned>(standIn->port()));
     }
     const BackendChoice backend(options);
     if (!backend.ok()) return say(backend.error(), ExitCode::usage);
     setup.backend = backend.backend();
+    const BoxPick pick = pickBox(options, backend.backend());
+    if (pick.code != ExitCode::done) return pick.code;
+    setup.devicePath = pick.path;
     if (backend.simulatedBox())
-        std::printf("Simulated box %s plugged in\n",
-                    options.simulatePreset.empty() ? "(default preset)" : options.simulatePreset.c_str());
+        if (!options.quiet)
+            std::printf("Simulated box %s plugged in\n",
+                        options.simulatePreset.empty() ? "(default preset)" : options.simulatePreset.c_str());
 
-    app::ConsoleView view(stdout, isatty(STDOUT_FILENO) != 0);
+    // -q: the log is not shown, only errors and the result.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> hidden(
+        options.quiet ? std::fopen("/dev/null", "w") : nullptr,
+        [](std::FILE* f) { return f ? std::fclose(f) : 0; });
+    app::ConsoleView view(hidden ? hidden.get() : stdout, !hidden && isatty(STDOUT_FILENO) != 0);
     view.setSaveFolder(".");
     auto window = app::buildUpdaterWindow(view, setup);
     app::WindowLogic& logic = window->logic();
     logic.onWindowCreated();
     if (options.noCrypt) logic.onCryptToggle();
     if (!standIn)
-        std::printf("Support server %s:%d\n", logic.serverClient().endpoint.host.c_str(),
-                    static_cast<int>(logic.serverClient().endpoint.port));
-    TimerDriver timers(logic);
+        if (!options.quiet)
+            std::printf("Support server %s:%d\n", logic.serverClient().endpoint.host.c_str(),
+                        static_cast<int>(logic.serverClient().endpoint.port));
+    // --json: every new log line and the programming progress, tagged with the box.
+    std::size_t logged = 0;
+    ProgressEvents progress(*options.events, window->bootLoader().devicePath(), "update");
+    TimerDriver timers(logic, [&] {
+        if (!options.events->json()) return;
+        const auto history = view.history();
+        for (; logged < history.size(); ++logged)
+            options.events->log(window->bootLoader().devicePath(), history[logged]);
+        if (logic.operationRunning()) progress.update(window->bootLoader().getProgress());
+    });
 
     std::fflush(stdout);
-    if (!waitForBox(window->bootLoader(), options.waitSeconds))
+    if (!waitForBox(window->bootLoader(), options.waitSeconds, options.quiet ? nullptr : stderr))
         return say(
             "no box found within " + std::to_string(options.waitSeconds) + " s (see arvex-cli devices)",
             ExitCode::noBox);
     if (!timers.runUntil([&] { return logic.deviceConnected(); }))
         return say("the box went away before it was connected", ExitCode::failed);
+    options.events->found(window->bootLoader().devicePath());
     const auto identifiedAndLoggedIn = [&] { return loggedIn(logic); };
     if (!timers.runUntil(identifiedAndLoggedIn))
         return say("the identity read and login did not end", ExitCode::failed);
@@ -182,7 +207,7 @@ ExitCode runUpdate(const GlobalOptions& options, const std::vector<std::string>&
         const server::FileInfo& entry = logic.firmwareRow(static_cast<std::size_t>(*row));
         if (server::classifyFileType(&entry) == server::kFileClassFile) {
             chosenName = entry.name;
-            std::printf("Chosen: %s\n", app::cp1252ToUtf8(entry.name).c_str());
+            if (!options.quiet) std::printf("Chosen: %s\n", app::cp1252ToUtf8(entry.name).c_str());
         }
         view.selectRow(*row);
         logic.onFirmwareSelectionChange(true);
