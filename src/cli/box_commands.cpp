@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/console_view.h"
 #include "bootloader/session.h"
 #include "bootloader/tables.h"
 #include "cli/backend_choice.h"
+#include "cli/box_pick.h"
 #include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "hid/backend.h"
@@ -26,27 +28,31 @@ const char* regionKind(std::uint8_t type) {
     }
 }
 
-int listDevices(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    if (!arguments.empty()) {
-        std::fprintf(stderr, "usage: arvex-cli devices\n");
-        return 2;
-    }
+ExitCode listDevices(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    if (!arguments.empty()) return usageError("devices", "unexpected argument '" + arguments[0] + "'");
     BackendChoice choice(options);
     if (!choice.ok()) {
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
-        return 2;
+        return ExitCode::usage;
     }
-    int found = 0;
-    for (const hid::DeviceInterface& device : choice.backend()->enumerate()) {
-        if (!hid::matchesBox(device.hardwareId)) continue;
-        std::printf("%s  %s\n", device.path.c_str(), device.hardwareId.c_str());
-        ++found;
+    const std::vector<BoxListing> boxes = listBoxes(choice.backend(), true);
+    for (const BoxListing& box : boxes) {
+        std::printf("%s  %s  serial %s%s%s\n", box.path.c_str(), box.hardwareId.c_str(),
+                    box.serial ? app::cp1252ToUtf8(*box.serial).c_str() : "?",
+                    box.openProblem.empty() ? "" : "  ", box.openProblem.c_str());
+        JsonLine event = Events::event("found", box.path);
+        event.text("hardwareId", box.hardwareId).flag("openable", box.openProblem.empty());
+        if (box.serial) event.text("serial", *box.serial);
+        if (!box.openProblem.empty()) event.text("problem", box.openProblem);
+        options.events->emit(event);
     }
-    if (found == 0) {
+    if (boxes.empty()) {
         std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s)\n", hid::deviceMatchPattern);
-        return 1;
+        return ExitCode::noBox;
     }
-    return 0;
+    for (const BoxListing& box : boxes)
+        if (!box.openProblem.empty()) std::fprintf(stderr, "arvex-cli: %s\n", box.openProblem.c_str());
+    return ExitCode::done;
 }
 
 void printLayout(const bootloader::MemoryMap& map, int target) {
@@ -62,43 +68,47 @@ void printLayout(const bootloader::MemoryMap& map, int target) {
     }
 }
 
-int showInfo(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+ExitCode showInfo(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     int target = 0;
     if (arguments.size() == 2 && arguments[0] == "--target" && (arguments[1] == "0" || arguments[1] == "1")) {
         target = std::atoi(arguments[1].c_str());
     } else if (!arguments.empty()) {
-        std::fprintf(stderr, "usage: arvex-cli info [--target 0|1]\n");
-        return 2;
+        return usageError("info", arguments[0] == "--target" ? "--target takes 0 or 1"
+                                                             : "unexpected argument '" + arguments[0] + "'");
     }
     BackendChoice choice(options);
     if (!choice.ok()) {
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
-        return 2;
+        return ExitCode::usage;
     }
-    bootloader::BootLoader session(choice.backend());
+    const BoxPick pick = pickBox(options, choice.backend());
+    if (pick.code != ExitCode::done) return pick.code;
+    bootloader::BootLoader session(choice.backend(), {}, pick.path);
     session.selectTarget(target);
     if (!waitForBox(session, options.waitSeconds)) {
         const base::Status cause = session.lastFailure();
         std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s) within %d s%s%s\n",
                      hid::deviceMatchPattern, options.waitSeconds, session.discoveryResult == 1 ? ": " : "",
                      session.discoveryResult == 1 ? cause.cause().c_str() : "");
-        return 1;
+        return ExitCode::noBox;
     }
     // The session open keeps no trace of a failed query other than an empty layout.
     const bootloader::MemoryMap& map = session.memoryMap();
     if (map.packetDataSize == 0 && map.regionCount == 0) {
         std::fprintf(stderr, "arvex-cli: the box at %s did not answer the query\n",
                      session.devicePath().c_str());
-        return 1;
+        return ExitCode::failed;
     }
+    options.events->found(session.devicePath());
     std::printf("box: %s\n", session.devicePath().c_str());
     printLayout(map, target);
-    return 0;
+    return ExitCode::done;
 }
 
 const std::array kCommands = {
-    Command{"devices", "devices                 list the Arvex boxes plugged in", listDevices},
-    Command{"info", "info [--target 0|1]     connect and show the box's memory layout", showInfo},
+    Command{"devices", "devices", "list the Arvex boxes plugged in", "", listDevices},
+    Command{"info", "info [--target 0|1]", "connect and show the box's memory layout",
+            "  --target 0|1      the processor to ask (default 0)\n", showInfo},
 };
 
 }  // namespace

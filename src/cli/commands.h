@@ -1,10 +1,16 @@
-// arvex-cli: options shared by every command and the command groups that main() dispatches to.
+// arvex-cli: options shared by every command, and the command table that main() dispatches to.
 #pragma once
 
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "cli/events.h"
+#include "cli/exit_code.h"
 
 namespace cli {
 
@@ -18,21 +24,40 @@ struct GlobalOptions {
     std::optional<std::string> server;  // --server HOST:PORT
     bool noCrypt = false;               // --no-crypt: plain documents
     int waitSeconds = 5;                // --wait SECONDS: how long a command waits for a box; 0: no limit
+    std::string device;                 // --device PATH|SERIAL: the one box to work with; empty: the only one
+    bool quiet = false;                 // -q: only errors and the result
+    bool verbose = false;               // -v: debug lines and the causes
+    bool json = false;                  // --json: one JSON object per line on stdout, human text on stderr
+    std::shared_ptr<const Events> events = std::make_shared<Events>();  // where --json events go
 };
 
-// A command gets the global options and the words after its name; it returns the process exit code.
-using CommandFunction = int (*)(const GlobalOptions& options, const std::vector<std::string>& arguments);
+// A command gets the global options and the words after its name (never --help: main() answers that).
+using CommandFunction = ExitCode (*)(const GlobalOptions& options, const std::vector<std::string>& arguments);
 
 struct Command {
     const char* name;
-    const char* usage;  // one line for the help text
+    const char* synopsis;  // the words after "arvex-cli", e.g. "flash FILE.hex [--target 0|1] [--verify]"
+    const char* summary;   // one line for the program's help
+    const char* details;   // the command's options, "  --name VALUE  text" lines; may be empty
     CommandFunction run;
 };
 
-// Each group lives in its own file.
+// Each group lives in its own file; commandTable() joins them in the order the help shows.
 std::span<const Command> boxCommands();          // devices, info
 std::span<const Command> programmingCommands();  // identify, flash, read, erase-user-data, reset
 std::span<const Command> serverCommands();       // login, list, download, register
 std::span<const Command> updateCommands();       // update
+
+std::span<const Command> commandTable();
+const Command* findCommand(std::string_view name);  // null for an unknown name
+
+// Help texts, on stdout for --help and on stderr after a usage error.
+void printProgramHelp(std::FILE* out);
+void printCommandHelp(const Command& command, std::FILE* out);
+void printVersion(const char* program, std::FILE* out);
+
+// A usage error: one line naming the bad argument, the command's synopsis, and ExitCode::usage.
+ExitCode usageError(const Command& command, const std::string& problem);
+ExitCode usageError(std::string_view commandName, const std::string& problem);
 
 }  // namespace cli

@@ -5,9 +5,11 @@
 
 #include <functional>
 
+#include "cli/exit_code.h"
+
 namespace cli {
 
-inline constexpr int kInterruptedExitCode = 130;
+inline constexpr int kInterruptedExitCode = toInt(ExitCode::interrupted);
 
 // Blocks SIGINT and SIGTERM and starts the waiting thread. Call first in main(), before any thread starts.
 void installInterruptHandling();

@@ -23,6 +23,7 @@
 #include "bootloader/tables.h"
 #include "bootloader/transfer.h"
 #include "cli/backend_choice.h"
+#include "cli/box_pick.h"
 #include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
@@ -53,7 +54,7 @@ ParsedArguments parse(const std::vector<std::string>& arguments, bool takesTarge
         const bool hasValue = i + 1 < arguments.size();
         if (takesTarget && word == "--target" && hasValue) {
             const std::string& value = arguments[++i];
-            if (value != "0" && value != "1") parsed.error = "--target takes 0 or 1";
+            if (value != "0" && value != "1") parsed.error = "--target takes 0 or 1, not '" + value + "'";
             parsed.target = value == "1" ? 1 : 0;
         } else if (takesDual && word == "--dual") {
             parsed.dual = true;
@@ -64,7 +65,7 @@ ParsedArguments parse(const std::vector<std::string>& arguments, bool takesTarge
         } else if (takesOutput && (word == "-o" || word == "--output") && hasValue) {
             parsed.output = arguments[++i];
         } else if (word.size() > 1 && word[0] == '-') {
-            parsed.error = "unknown option " + word;
+            parsed.error = "unknown option '" + word + "'";
         } else {
             parsed.words.push_back(word);
         }
@@ -72,19 +73,30 @@ ParsedArguments parse(const std::vector<std::string>& arguments, bool takesTarge
     return parsed;
 }
 
-int usage(const char* line) {
-    std::fprintf(stderr, "usage: arvex-cli %s\n", line);
-    return 2;
+// The usage error for arguments that do not fit: the parser's own complaint, else the words' count.
+ExitCode badArguments(const char* command, const ParsedArguments& parsed, std::size_t words) {
+    if (!parsed.error.empty()) return usageError(command, parsed.error);
+    if (parsed.words.size() > words)
+        return usageError(command, "unexpected argument '" + parsed.words[words] + "'");
+    return usageError(command, "missing argument");
 }
 
 // A connected session on the chosen backend, addressing one target (or both with dual).
 class BoxSession {
 public:
     BoxSession(const GlobalOptions& options, int target, bool dual)
-        : choice_(options), session_(choice_.backend()) {
+        : events_(*options.events),
+          quiet_(options.quiet),
+          choice_(options),
+          pick_(choice_.ok() ? pickBox(options, choice_.backend()) : BoxPick{{}, ExitCode::usage}),
+          session_(choice_.backend(), {}, pick_.path) {
         if (!choice_.ok()) {
             error_ = choice_.error();
-            exitCode_ = 2;
+            exitCode_ = ExitCode::usage;
+            return;
+        }
+        if (pick_.code != ExitCode::done) {  // pickBox has said why
+            exitCode_ = pick_.code;
             return;
         }
         session_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
@@ -92,7 +104,8 @@ public:
         const std::uint8_t bits = kOptionWorkerThread | (dual ? kOptionDual : 0);
         session_.setOptions(&bits);
         session_.selectTarget(target);
-        if (!waitForBox(session_, options.waitSeconds)) {
+        if (!waitForBox(session_, options.waitSeconds, options.quiet ? nullptr : stderr)) {
+            exitCode_ = ExitCode::noBox;
             error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ") within " +
                      std::to_string(options.waitSeconds) + " s";
             if (const base::Status cause = session_.lastFailure();
@@ -100,22 +113,26 @@ public:
                 error_ += ": " + cause.cause();
             return;
         }
+        events_.found(session_.devicePath());
         const MemoryMap& map = session_.memoryMap();
         if (map.packetDataSize == 0 && map.regionCount == 0) error_ = "the box did not answer the query";
     }
 
-    bool ok() const { return error_.empty(); }
+    bool ok() const { return error_.empty() && exitCode_ == ExitCode::failed; }
+    const Events& events() const { return events_; }
     // The message and exit code for a session that could not be made.
-    int fail() const;
+    ExitCode fail() const;
     BootLoader& session() { return session_; }
 
     // Runs an operation on the worker and waits for it, with a progress bar on a terminal.
     int run(int operation, const char* caption) {
         if (int started = session_.startOperation(operation); started != kStarted) return started;
-        const bool bar = caption != nullptr && isatty(fileno(stdout)) != 0;
+        const bool bar = caption != nullptr && !quiet_ && isatty(fileno(stdout)) != 0;
         int shown = -1;
+        ProgressEvents progress(events_, session_.devicePath(), caption != nullptr ? caption : "operation");
         while (session_.isWorkerRunning()) {
             const int percent = session_.getProgress();
+            if (caption != nullptr) progress.update(percent);
             if (bar && percent != shown) {
                 shown = percent;
                 const int filled = percent * 40 / 100;
@@ -126,24 +143,39 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         if (bar) std::printf("\r%s [%s] 100%%\n", caption, std::string(40, '#').c_str());
+        if (caption != nullptr && session_.lastResult == 0) progress.update(100);
         return session_.lastResult;
     }
 
 private:
+    const Events& events_;
+    bool quiet_;
     BackendChoice choice_;  // outlives the session, so the simulated memory is saved after its last write
+    BoxPick pick_;
     BootLoader session_;
     std::string error_;
-    int exitCode_ = 1;
+    ExitCode exitCode_ = ExitCode::failed;
 };
 
-int fail(const std::string& message, int code = 1) {
+ExitCode fail(const std::string& message) {
     std::fprintf(stderr, "arvex-cli: %s\n", message.c_str());
-    return code;
+    return ExitCode::failed;
 }
 
-int BoxSession::fail() const {
-    std::fprintf(stderr, "arvex-cli: %s\n", error_.c_str());
+ExitCode BoxSession::fail() const {
+    if (!error_.empty()) std::fprintf(stderr, "arvex-cli: %s\n", error_.c_str());
     return exitCode_;
+}
+
+void reportIdentity(const Events& events, const std::string& box, int target, const BootLoaderField& field) {
+    events.emit(Events::event("identity", box)
+                    .number("target", target)
+                    .text("reference", field.reference)
+                    .text("serial", field.serial)
+                    .text("date", field.date)
+                    .text("reseller", field.reseller)
+                    .text("firmwareVersion", field.firmwareVersion)
+                    .text("hardwareVersion", field.hardwareVersion));
 }
 
 void printIdentity(const BootLoaderField& field) {
@@ -159,9 +191,9 @@ void printIdentity(const BootLoaderField& field) {
         std::printf("  %-17s %s\n", label, app::cp1252ToUtf8(*text).c_str());
 }
 
-int identify(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+ExitCode identify(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     const ParsedArguments parsed = parse(arguments, false, true, false, false);
-    if (!parsed.error.empty() || !parsed.words.empty()) return usage("identify [--dual]");
+    if (!parsed.error.empty() || !parsed.words.empty()) return badArguments("identify", parsed, 0);
     BoxSession box(options, 0, parsed.dual);
     if (!box.ok()) return box.fail();
     box.run(kOpReadIdentity, nullptr);
@@ -172,8 +204,9 @@ int identify(const GlobalOptions& options, const std::vector<std::string>& argum
         box.session().getField(0x100 + target, &field);
         std::printf("target %d\n", target);
         printIdentity(field);
+        reportIdentity(box.events(), box.session().devicePath(), target, field);
     }
-    return 0;
+    return ExitCode::done;
 }
 
 // Regions and extents that programming writes for a target, in device address units.
@@ -199,7 +232,7 @@ std::vector<Span> programmedSpans(const MemoryMap& map, int target, std::uint8_t
 }
 
 // Reads the programmed spans back through the bootloader and compares them with the loaded image.
-int verify(BootLoader& session, const MemoryMap& expected, int target) {
+ExitCode verify(BootLoader& session, const MemoryMap& expected, int target) {
     const std::vector<Span> spans = programmedSpans(expected, target, session.options);
     const std::size_t unitBytes = expected.bytesPerAddress;
     std::vector<std::vector<std::uint8_t>> readBack(kMaxRegions);
@@ -239,25 +272,26 @@ int verify(BootLoader& session, const MemoryMap& expected, int target) {
     }
     if (mismatches != 0) return fail("verify: " + std::to_string(mismatches) + " bytes differ");
     std::printf("verify: %zu bytes match the image\n", checked);
-    return 0;
+    return ExitCode::done;
 }
 
-int flash(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    const char* line = "flash FILE.hex [--target 0|1] [--verify | --all | --wait-new]";
+ExitCode flash(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     const ParsedArguments parsed = parse(arguments, true, false, true, false);
-    if (!parsed.error.empty() || parsed.words.size() != 1) return usage(line);
+    if (!parsed.error.empty() || parsed.words.size() != 1) return badArguments("flash", parsed, 1);
     const bool fleet = parsed.fleet.all || parsed.fleet.waitNew;
-    if (fleet && parsed.verify) return usage(line);
+    if (fleet && parsed.verify) return usageError("flash", "--verify does not go with --all or --wait-new");
     const std::string& file = parsed.words[0];
     if (const auto refusal = imageFileRefusal(file)) return fail("cannot open " + file + ": " + *refusal);
-    if (fleet) return flashEveryBox(options, file, parsed.target, parsed.fleet);
+    if (fleet) return static_cast<ExitCode>(flashEveryBox(options, file, parsed.target, parsed.fleet));
     FileLineReader reader(file);
     if (!reader.isOpen()) return fail("cannot open " + file);
     BoxSession box(options, parsed.target, false);
     if (!box.ok()) return box.fail();
 
-    box.session().setDiagnosticHook([](int level, const std::string& text) {
-        if (level == 1) std::fprintf(stderr, "%s\n", text.c_str());
+    const std::string path = box.session().devicePath();
+    box.session().setDiagnosticHook([&options, &path](int level, const std::string& text) {
+        if (level == 1 || options.verbose) std::fprintf(stderr, "%s\n", text.c_str());
+        if (level == 1) options.events->log(path, text, "error");
     });
     const HexLoadReport loaded = loadHexImageWithReport(box.session(), reader);
     box.session().setDiagnosticHook(nullptr);
@@ -280,13 +314,13 @@ int flash(const GlobalOptions& options, const std::vector<std::string>& argument
         return fail("programming failed [" + std::to_string(result) + "], status " +
                     std::to_string(box.session().programStatus));
     if (parsed.verify) return verify(box.session(), image, parsed.target);
-    return 0;
+    return ExitCode::done;
 }
 
-int read(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    const char* line = "read [--target 0|1] -o FILE";
+ExitCode read(const GlobalOptions& options, const std::vector<std::string>& arguments) {
     const ParsedArguments parsed = parse(arguments, true, false, false, true);
-    if (!parsed.error.empty() || !parsed.words.empty() || parsed.output.empty()) return usage(line);
+    if (!parsed.error.empty() || !parsed.words.empty()) return badArguments("read", parsed, 0);
+    if (parsed.output.empty()) return usageError("read", "-o FILE is missing");
     BoxSession box(options, parsed.target, false);
     if (!box.ok()) return box.fail();
     const MemoryMap& map = box.session().memoryMap();
@@ -306,43 +340,50 @@ int read(const GlobalOptions& options, const std::vector<std::string>& arguments
     if (!out) return fail("cannot write " + parsed.output);
     std::printf("target %d: region at 0x%08X, %zu bytes written to %s\n", parsed.target, region.start, bytes,
                 parsed.output.c_str());
-    return 0;
+    return ExitCode::done;
 }
 
-int simpleOperation(const GlobalOptions& options, const std::vector<std::string>& arguments, int operation,
-                    const char* line, const char* done) {
+ExitCode simpleOperation(const GlobalOptions& options, const std::vector<std::string>& arguments,
+                         int operation, const char* command, const char* done) {
     const ParsedArguments parsed = parse(arguments, true, true, false, false);
-    if (!parsed.error.empty() || !parsed.words.empty()) return usage(line);
+    if (!parsed.error.empty() || !parsed.words.empty()) return badArguments(command, parsed, 0);
     BoxSession box(options, parsed.target, parsed.dual);
     if (!box.ok()) return box.fail();
     if (const int result = box.run(operation, nullptr); result != 0)
         return fail(std::string(done) + " failed [" + std::to_string(result) + "]");
     std::printf("%s\n", done);
-    return 0;
+    return ExitCode::done;
 }
 
-int eraseUserData(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    return simpleOperation(options, arguments, kOpEraseUserData, "erase-user-data [--target 0|1] [--dual]",
-                           "user data erased");
+ExitCode eraseUserData(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    return simpleOperation(options, arguments, kOpEraseUserData, "erase-user-data", "user data erased");
 }
 
-int reset(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    return simpleOperation(options, arguments, kOpReset, "reset [--target 0|1] [--dual]", "reset sent");
+ExitCode reset(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    return simpleOperation(options, arguments, kOpReset, "reset", "reset sent");
 }
+
+constexpr const char* kTargetDualOptions =
+    "  --target 0|1      the processor to address (default 0)\n"
+    "  --dual            address both processors\n";
 
 const std::array kCommands = {
-    Command{"identify",
-            "identify [--dual]       read and show the box's identity (both processors with --dual)",
-            identify},
-    Command{
-        "flash",
-        "flash FILE.hex [--target 0|1] [--verify | --all | --wait-new]  erase the box and program the image "
-        "(--all: every box at once; --wait-new: each box as it is plugged in)",
-        flash},
-    Command{"read", "read [--target 0|1] -o FILE  save the first programmable region to a binary file", read},
-    Command{"erase-user-data", "erase-user-data [--target 0|1] [--dual]  erase the box's user data",
-            eraseUserData},
-    Command{"reset", "reset [--target 0|1] [--dual]  restart the box", reset},
+    Command{"identify", "identify [--dual]", "read and show the box's identity",
+            "  --dual            both processors\n", identify},
+    Command{"flash", "flash FILE.hex [--target 0|1] [--verify | --all | --wait-new]",
+            "erase the box and program the image",
+            "  --target 0|1      the processor to program (default 0)\n"
+            "  --verify          read the box back afterwards and compare it with the image\n"
+            "  --all             every box present, at once, with a summary at the end\n"
+            "  --wait-new        each box as it is plugged in, until interrupted\n",
+            flash},
+    Command{"read", "read [--target 0|1] -o FILE", "save the first programmable region to a binary file",
+            "  --target 0|1      the processor to read (default 0)\n"
+            "  -o, --output FILE the file to write\n",
+            read},
+    Command{"erase-user-data", "erase-user-data [--target 0|1] [--dual]", "erase the box's user data",
+            kTargetDualOptions, eraseUserData},
+    Command{"reset", "reset [--target 0|1] [--dual]", "restart the box", kTargetDualOptions, reset},
 };
 
 }  // namespace

@@ -53,7 +53,7 @@ Arguments parseArguments(const std::vector<std::string>& arguments, const std::v
         bool known = false;
         for (const std::string& candidate : names) known = known || candidate == name;
         if (!known) {
-            parsed.error = "unknown option " + name;
+            parsed.error = "unknown option '" + name + "'";
             return parsed;
         }
         if (equals != std::string::npos) {
@@ -88,11 +88,11 @@ bool configureServer(const GlobalOptions& options, ServerClient& client) {
 }
 
 // The identity of the connected box (the simulated one with --simulate), checked as the window checks it.
-bool identityFromBox(const GlobalOptions& options, ServerClient& client) {
+ExitCode identityFromBox(const GlobalOptions& options, ServerClient& client) {
     const BackendChoice choice(options);
     if (!choice.ok()) {
         std::fprintf(stderr, "arvex-cli: %s\n", choice.error().c_str());
-        return false;
+        return ExitCode::usage;
     }
     bootloader::BootLoader session(choice.backend());
     session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
@@ -104,24 +104,24 @@ bool identityFromBox(const GlobalOptions& options, ServerClient& client) {
         std::fprintf(stderr,
                      "arvex-cli: no Arvex box found (USB %s); or give --identity PID,SERIAL,DATE,RESELLER\n",
                      hid::deviceMatchPattern);
-        return false;
+        return ExitCode::noBox;
     }
     session.startOperation(bootloader::kOpReadIdentity);
     bootloader::BootLoaderField field;
     if (session.readStatus != bootloader::kReadDone || session.getField(0x100, &field) != 0) {
         std::fputs("arvex-cli: reading the box's identity failed\n", stderr);
-        return false;
+        return ExitCode::failed;
     }
     const app::CheckedIdentity checked =
         app::checkIdentity({field.reference, field.serial, field.date, field.reseller, field.firmwareVersion,
                             field.hardwareVersion});
     client.device = {checked.reference, checked.serial, checked.date, checked.reseller,
                      checked.firmwareVersion};
-    return true;
+    return ExitCode::done;
 }
 
 // --identity PID,SERIAL,DATE,RESELLER, or else the box's own.
-bool identityFrom(const GlobalOptions& options, const Arguments& arguments, ServerClient& client) {
+ExitCode identityFrom(const GlobalOptions& options, const Arguments& arguments, ServerClient& client) {
     const auto found = arguments.values.find("--identity");
     if (found == arguments.values.end()) return identityFromBox(options, client);
     std::vector<std::string> fields;
@@ -130,11 +130,12 @@ bool identityFrom(const GlobalOptions& options, const Arguments& arguments, Serv
         fields.push_back(found->second.substr(start, comma - start));
     fields.push_back(found->second.substr(start));
     if (fields.size() != 4) {
-        std::fputs("arvex-cli: --identity wants four fields: PID,SERIAL,DATE,RESELLER\n", stderr);
-        return false;
+        std::fprintf(stderr, "arvex-cli: --identity wants four fields: PID,SERIAL,DATE,RESELLER, not '%s'\n",
+                     found->second.c_str());
+        return ExitCode::usage;
     }
     client.device = {fields[0], fields[1], fields[2], fields[3], ""};
-    return true;
+    return ExitCode::done;
 }
 
 const char* authOutcome(int status) {
@@ -169,40 +170,54 @@ int authenticate(ServerClient& client) {
     return client.parseAuthAnswer(answer);
 }
 
-// Sets up the client, the identity and the login that list and download need; false after a message.
-bool prepare(const GlobalOptions& options, const Arguments& arguments, bool needAccepted,
-             ServerClient& client) {
-    if (!arguments.error.empty()) {
-        std::fprintf(stderr, "arvex-cli: %s\n", arguments.error.c_str());
-        return false;
+// The exit code a login answer gives.
+ExitCode authExitCode(int status) {
+    switch (status) {
+        case kAuthOk:
+            return ExitCode::done;
+        case kAuthKo:
+            return ExitCode::notRegistered;
+        case kAuthBlacklist:
+            return ExitCode::blocked;
+        default:
+            return ExitCode::failed;
     }
-    if (!configureServer(options, client) || !identityFrom(options, arguments, client)) return false;
-    const int status = authenticate(client);
-    if (status < -1) return false;
-    if (needAccepted && status != kAuthOk) {
-        std::printf("%s\n", authOutcome(status));
-        return false;
-    }
-    return true;
 }
 
-int runLogin(const GlobalOptions& options, const std::vector<std::string>& words) {
-    const Arguments arguments = parseArguments(words, {"--identity"});
-    if (!arguments.error.empty()) {
-        std::fprintf(stderr, "arvex-cli: %s\n", arguments.error.c_str());
-        return 2;
+// Sets up the client, the identity and the login that list and download need; after a message, the code
+// to end with.
+ExitCode prepare(const char* command, const GlobalOptions& options, const Arguments& arguments,
+                 bool needAccepted, ServerClient& client) {
+    if (!arguments.error.empty()) return usageError(command, arguments.error);
+    if (!configureServer(options, client)) return ExitCode::usage;
+    if (const ExitCode identity = identityFrom(options, arguments, client); identity != ExitCode::done)
+        return identity;
+    const int status = authenticate(client);
+    if (status < -1) return ExitCode::failed;
+    if (needAccepted && status != kAuthOk) {
+        std::fprintf(stderr, "%s\n", authOutcome(status));
+        return authExitCode(status);
     }
+    return ExitCode::done;
+}
+
+ExitCode runLogin(const GlobalOptions& options, const std::vector<std::string>& words) {
+    const Arguments arguments = parseArguments(words, {"--identity"});
+    if (!arguments.error.empty()) return usageError("login", arguments.error);
+    if (!arguments.words.empty())
+        return usageError("login", "unexpected argument '" + arguments.words[0] + "'");
     ServerClient client(printError);
-    if (!configureServer(options, client)) return 2;
-    if (!identityFrom(options, arguments, client)) return 1;
+    if (!configureServer(options, client)) return ExitCode::usage;
+    if (const ExitCode identity = identityFrom(options, arguments, client); identity != ExitCode::done)
+        return identity;
     std::printf("box %s, serial %s: ", client.device.pid.c_str(), client.device.serial.c_str());
     const int status = authenticate(client);
     if (status < -1) {
         std::printf("no answer from %s:%d\n", client.endpoint.host.c_str(), client.endpoint.port);
-        return 1;
+        return ExitCode::failed;
     }
     std::printf("%s\n", authOutcome(status));
-    return status == kAuthOk ? 0 : 1;
+    return authExitCode(status);
 }
 
 const char* kindWord(const FileInfo& entry) {
@@ -219,30 +234,33 @@ const char* kindWord(const FileInfo& entry) {
     }
 }
 
-int runList(const GlobalOptions& options, const std::vector<std::string>& words) {
+ExitCode runList(const GlobalOptions& options, const std::vector<std::string>& words) {
     const Arguments arguments = parseArguments(words, {"--identity", "--folder"});
+    if (arguments.error.empty() && !arguments.words.empty())
+        return usageError("list", "unexpected argument '" + arguments.words[0] + "'");
     ServerClient client(printError);
-    if (!prepare(options, arguments, true, client)) return 1;
+    if (const ExitCode ready = prepare("list", options, arguments, true, client); ready != ExitCode::done)
+        return ready;
     const auto folder = arguments.values.find("--folder");
     client.session.currentFolderId = folder != arguments.values.end() ? folder->second : "0";
     std::string answer;
     const int code = client.requestSimple(kRequestFileList, answer, nullptr, true);
     if (code != kRequestOk) {
         std::fprintf(stderr, "Error connecting to server [%d]\n", code);
-        return 1;
+        return ExitCode::failed;
     }
     std::vector<FileInfo> rows;
     const int result = client.parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
         rows.push_back(*entry);
         return 1;
     });
-    if (result != kFileListDone) return 1;
+    if (result != kFileListDone) return ExitCode::failed;
     std::printf("/%s\n", client.session.location.c_str());
     if (rows.empty()) std::printf("No new updates.\n");
     for (const FileInfo& row : rows)
         std::printf("%6s  %-7s %-32s %10s  %s\n", row.fileId.c_str(), kindWord(row), row.name.c_str(),
                     classifyFileType(&row) == kFileClassFile ? row.size.c_str() : "", row.price.c_str());
-    return 0;
+    return ExitCode::done;
 }
 
 // The name the catalogue gives a file id, searched from the top folder; empty when it is not found.
@@ -261,14 +279,15 @@ std::string catalogueName(const std::string& fileId, ServerClient& client) {
     return name.find('/') == std::string::npos && name != "." && name != ".." ? name : std::string();
 }
 
-int runDownload(const GlobalOptions& options, const std::vector<std::string>& words) {
+ExitCode runDownload(const GlobalOptions& options, const std::vector<std::string>& words) {
     const Arguments arguments = parseArguments(words, {"--identity", "-o"});
-    if (arguments.error.empty() && arguments.words.size() != 1) {
-        std::fputs("usage: arvex-cli download FILE_ID [-o FILE]\n", stderr);
-        return 2;
-    }
+    if (arguments.error.empty() && arguments.words.size() != 1)
+        return usageError("download", arguments.words.empty()
+                                          ? std::string("FILE_ID is missing")
+                                          : "unexpected argument '" + arguments.words[1] + "'");
     ServerClient client(printError);
-    if (!prepare(options, arguments, true, client)) return 1;
+    if (const ExitCode ready = prepare("download", options, arguments, true, client); ready != ExitCode::done)
+        return ready;
     const std::string fileId = arguments.words.front();
     std::string target;
     if (const auto out = arguments.values.find("-o"); out != arguments.values.end()) target = out->second;
@@ -285,7 +304,7 @@ int runDownload(const GlobalOptions& options, const std::vector<std::string>& wo
                     target.c_str());
     else
         std::printf("%s [%d]\n", app::downloadOutcome(code), code);
-    return code == 0 ? 0 : 1;
+    return code == 0 ? ExitCode::done : ExitCode::failed;
 }
 
 // The first field that the registration form would refuse, as a sentence; empty when all are good.
@@ -306,7 +325,7 @@ std::string registrationFieldError(const std::string& name, const std::string& m
     return {};
 }
 
-int runRegister(const GlobalOptions& options, const std::vector<std::string>& words) {
+ExitCode runRegister(const GlobalOptions& options, const std::vector<std::string>& words) {
     const Arguments arguments =
         parseArguments(words, {"--identity", "--name", "--mail", "--password", "--country"});
     auto value = [&](const char* name) {
@@ -318,31 +337,48 @@ int runRegister(const GlobalOptions& options, const std::vector<std::string>& wo
         if (const std::string wrong = registrationFieldError(value("--name"), value("--mail"),
                                                              value("--password"), value("--country"));
             !wrong.empty()) {
-            std::fprintf(stderr, "arvex-cli register: %s\n", wrong.c_str());
-            return 2;
+            return usageError("register", wrong);
         }
+        if (!arguments.words.empty())
+            return usageError("register", "unexpected argument '" + arguments.words[0] + "'");
     }
     ServerClient client(printError);
-    if (!prepare(options, arguments, false, client)) return 1;
+    if (const ExitCode ready = prepare("register", options, arguments, false, client);
+        ready != ExitCode::done)
+        return ready;
     client.user = {value("--name"), value("--mail"), value("--password"), value("--country")};
     std::string answer;
     const int code = client.requestSimple(kRequestRegister, answer, nullptr, true);
     if (code != kRequestOk) {
         std::fprintf(stderr, "Error connecting to server [%d]\n", code);
-        return 1;
+        return ExitCode::failed;
     }
     const int status = client.parseAuthAnswer(answer);
     std::printf("%s\n", authOutcome(status));
-    return status == kRegisterOk ? 0 : 1;
+    return status == kRegisterOk ? ExitCode::done : ExitCode::failed;
 }
 
+constexpr const char* kIdentityOption =
+    "  --identity PID,SERIAL,DATE,RESELLER  use this identity instead of the box's own\n";
+
 const Command kCommands[] = {
-    {"login", "login [--identity PID,SERIAL,DATE,RESELLER]      log the box in to the server", runLogin},
-    {"list", "list [--folder ID] [--identity ...]             list a folder of the server's catalogue",
+    {"login", "login [--identity PID,SERIAL,DATE,RESELLER]", "log the box in to the server", kIdentityOption,
+     runLogin},
+    {"list", "list [--folder ID] [--identity ...]", "list a folder of the server's catalogue",
+     "  --folder ID       the folder to list (default: the top one)\n"
+     "  --identity PID,SERIAL,DATE,RESELLER  use this identity instead of the box's own\n",
      runList},
-    {"download", "download FILE_ID [-o FILE] [--identity ...]     download a catalogue file", runDownload},
-    {"register",
-     "register --name N --mail M --password P --country CODE [--identity ...]   register the product",
+    {"download", "download FILE_ID [-o FILE] [--identity ...]", "download a catalogue file",
+     "  -o FILE           the file to write (default: the catalogue's name for it)\n"
+     "  --identity PID,SERIAL,DATE,RESELLER  use this identity instead of the box's own\n",
+     runDownload},
+    {"register", "register --name N --mail M --password P --country CODE [--identity ...]",
+     "register the product with the server",
+     "  --name N          the owner's name\n"
+     "  --mail M          the owner's e-mail address\n"
+     "  --password P      the password for the support site\n"
+     "  --country CODE    the country code (ES, DE, GB, ...)\n"
+     "  --identity PID,SERIAL,DATE,RESELLER  use this identity instead of the box's own\n",
      runRegister},
 };
 

@@ -15,6 +15,7 @@
 #include "app/firmware_container.h"
 #include "app/updater_window.h"
 #include "cli/backend_choice.h"
+#include "cli/box_pick.h"
 #include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "cli/run_folder.h"
@@ -34,7 +35,9 @@ constexpr auto kStepLimit = std::chrono::seconds(120);  // no step of the road t
 // Drives the two timers as the window's would, until `done` holds or the time is up (none: no limit).
 class TimerDriver {
 public:
-    explicit TimerDriver(app::WindowLogic& logic) : logic_(logic) {}
+    // `tick` runs after every status tick: the --json reports of the log and the progress.
+    TimerDriver(app::WindowLogic& logic, std::function<void()> tick)
+        : logic_(logic), tick_(std::move(tick)) {}
 
     bool runUntil(const std::function<bool()>& done,
                   std::optional<std::chrono::milliseconds> limit = kStepLimit) {
@@ -43,6 +46,7 @@ public:
             if (done()) return true;
             if (ticks_++ % kConnectEvery == 0) logic_.onConnectTimer();
             logic_.onStatusTimer();
+            tick_();
             std::this_thread::sleep_for(kTick);
         }
         return done();
@@ -50,6 +54,7 @@ public:
 
 private:
     app::WindowLogic& logic_;
+    std::function<void()> tick_;
     unsigned ticks_ = 0;
 };
 
@@ -84,18 +89,20 @@ bool loggedIn(app::WindowLogic& logic) {
     return !logic.operationRunning() && logic.deviceConnected() && !logic.loginPending();
 }
 
-int say(const std::string& text, int code) {
-    std::fprintf(code == 0 ? stdout : stderr, "arvex-cli update: %s\n", text.c_str());
+ExitCode say(const std::string& text, ExitCode code) {
+    std::fprintf(code == ExitCode::done ? stdout : stderr, "arvex-cli update: %s\n", text.c_str());
     return code;
 }
 
 // After a login the road goes on only with Update enabled.
-int loginOutcome(app::ConsoleView& view, app::WindowLogic& logic) {
-    if (view.isEnabled(app::Control::updateButton)) return 0;
+ExitCode loginOutcome(app::ConsoleView& view, app::WindowLogic& logic) {
+    if (view.isEnabled(app::Control::updateButton)) return ExitCode::done;
     if (view.isVisible(app::Control::registrationDialog))
-        return say("the server does not know this box: register it first (arvex-cli register)", 3);
-    if (logic.serverClient().session.blacklisted) return say("the server has blocked this box", 4);
-    return say("the login failed", 1);
+        return say("the server does not know this box: register it first (arvex-cli register)",
+                   ExitCode::notRegistered);
+    if (logic.serverClient().session.blacklisted)
+        return say("the server has blocked this box", ExitCode::blocked);
+    return say("the login failed", ExitCode::failed);
 }
 
 // The log's error lines written since line `from` of the history, joined: the cause of a failure.
@@ -110,14 +117,16 @@ std::string errorsSince(app::ConsoleView& view, std::size_t from) {
     return cause.empty() ? "no cause was logged" : cause;
 }
 
-int runUpdate(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    if (arguments.size() > 1) return say("usage: arvex-cli update [FILE_ID]", 2);
+ExitCode runUpdate(const GlobalOptions& options, const std::vector<std::string>& arguments) {
+    for (const std::string& word : arguments)
+        if (word.size() > 1 && word[0] == '-') return usageError("update", "unknown option '" + word + "'");
+    if (arguments.size() > 1) return usageError("update", "unexpected argument '" + arguments[1] + "'");
     std::optional<std::string> fileId =
         arguments.empty() ? std::nullopt : std::optional<std::string>(arguments[0]);
 
     // Image files and the stand-in's catalogue go into a folder of this run, removed however the run ends.
     const RunFolder runFolder;
-    if (!runFolder.ok()) return say("no temporary folder can be made", 1);
+    if (!runFolder.ok()) return say("no temporary folder can be made", ExitCode::failed);
 
     // The same rules as every command: --server picks the server, --simulate the box. The stand-in server
     // runs only for a simulated box without a server of its own; otherwise the configured server is used.
@@ -125,41 +134,63 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     std::unique_ptr<sim::SupportServer> standIn;
     if (options.server) {
         const auto endpoint = parseServerEndpoint(*options.server);
-        if (!endpoint) return say("--server wants HOST:PORT", 2);
+        if (!endpoint) return usageError("update", "--server wants HOST:PORT, not '" + *options.server + "'");
         setup.server = *endpoint;
     } else if (options.simulate) {
         standIn = std::make_unique<sim::SupportServer>();
-        if (!standIn->start(0)) return say("the stand-in support server could not start", 1);
+        if (!standIn->start(0)) return say("the stand-in support server could not start", ExitCode::failed);
         setup.server = app::ServerEndpoint{"127.0.0.1", standIn->port()};
-        std::printf("Stand-in support server on 127.0.0.1:%u\n", static_cast<unsigned>(standIn->port()));
+        if (!options.quiet)
+            std::printf("Stand-in support server on 127.0.0.1:%u\n", static_cast<unsigned>(standIn->port()));
     }
     const BackendChoice backend(options);
-    if (!backend.ok()) return say(backend.error(), 2);
+    if (!backend.ok()) return say(backend.error(), ExitCode::usage);
     setup.backend = backend.backend();
+    const BoxPick pick = pickBox(options, backend.backend());
+    if (pick.code != ExitCode::done) return pick.code;
+    setup.devicePath = pick.path;
     if (backend.simulatedBox())
-        std::printf("Simulated box %s plugged in\n",
-                    options.simulatePreset.empty() ? "(default preset)" : options.simulatePreset.c_str());
+        if (!options.quiet)
+            std::printf("Simulated box %s plugged in\n",
+                        options.simulatePreset.empty() ? "(default preset)" : options.simulatePreset.c_str());
 
-    app::ConsoleView view(stdout, isatty(STDOUT_FILENO) != 0);
+    // -q: the log is not shown, only errors and the result.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> hidden(
+        options.quiet ? std::fopen("/dev/null", "w") : nullptr,
+        [](std::FILE* f) { return f ? std::fclose(f) : 0; });
+    app::ConsoleView view(hidden ? hidden.get() : stdout, !hidden && isatty(STDOUT_FILENO) != 0);
     view.setSaveFolder(".");
     auto window = app::buildUpdaterWindow(view, setup);
     app::WindowLogic& logic = window->logic();
     logic.onWindowCreated();
     if (options.noCrypt) logic.onCryptToggle();
     if (!standIn)
-        std::printf("Support server %s:%d\n", logic.serverClient().endpoint.host.c_str(),
-                    static_cast<int>(logic.serverClient().endpoint.port));
-    TimerDriver timers(logic);
+        if (!options.quiet)
+            std::printf("Support server %s:%d\n", logic.serverClient().endpoint.host.c_str(),
+                        static_cast<int>(logic.serverClient().endpoint.port));
+    // --json: every new log line and the programming progress, tagged with the box.
+    std::size_t logged = 0;
+    ProgressEvents progress(*options.events, window->bootLoader().devicePath(), "update");
+    TimerDriver timers(logic, [&] {
+        if (!options.events->json()) return;
+        const auto history = view.history();
+        for (; logged < history.size(); ++logged)
+            options.events->log(window->bootLoader().devicePath(), history[logged]);
+        if (logic.operationRunning()) progress.update(window->bootLoader().getProgress());
+    });
 
     std::fflush(stdout);
-    if (!waitForBox(window->bootLoader(), options.waitSeconds))
+    if (!waitForBox(window->bootLoader(), options.waitSeconds, options.quiet ? nullptr : stderr))
         return say(
-            "no box found within " + std::to_string(options.waitSeconds) + " s (see arvex-cli devices)", 1);
+            "no box found within " + std::to_string(options.waitSeconds) + " s (see arvex-cli devices)",
+            ExitCode::noBox);
     if (!timers.runUntil([&] { return logic.deviceConnected(); }))
-        return say("the box went away before it was connected", 1);
+        return say("the box went away before it was connected", ExitCode::failed);
+    options.events->found(window->bootLoader().devicePath());
     const auto identifiedAndLoggedIn = [&] { return loggedIn(logic); };
-    if (!timers.runUntil(identifiedAndLoggedIn)) return say("the identity read and login did not end", 1);
-    if (int outcome = loginOutcome(view, logic); outcome != 0) return outcome;
+    if (!timers.runUntil(identifiedAndLoggedIn))
+        return say("the identity read and login did not end", ExitCode::failed);
+    if (const ExitCode outcome = loginOutcome(view, logic); outcome != ExitCode::done) return outcome;
 
     // The catalogue: open folders until a container (or the given entry) is on screen, then take it.
     logic.onUpdate();
@@ -168,48 +199,52 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     std::size_t actionFrom = 0;  // the first history line of the chosen file's download
     for (int step = 0; step < 16 && !chosenName; ++step) {
         if (!view.isVisible(app::Control::firmwareDialog) || logic.firmwareRowCount() == 0)
-            return say("the server offers nothing for this box", 1);
+            return say("the server offers nothing for this box", ExitCode::failed);
         const auto row = chooseRow(logic, fileId, visited);
-        if (!row) return say(fileId ? "no such entry in the catalogue" : "no firmware for this box", 1);
+        if (!row)
+            return say(fileId ? "no such entry in the catalogue" : "no firmware for this box",
+                       ExitCode::failed);
         const server::FileInfo& entry = logic.firmwareRow(static_cast<std::size_t>(*row));
         if (server::classifyFileType(&entry) == server::kFileClassFile) {
             chosenName = entry.name;
-            std::printf("Chosen: %s\n", app::cp1252ToUtf8(entry.name).c_str());
+            if (!options.quiet) std::printf("Chosen: %s\n", app::cp1252ToUtf8(entry.name).c_str());
         }
         view.selectRow(*row);
         logic.onFirmwareSelectionChange(true);
         actionFrom = view.history().size();
         logic.onSelectFirmware();
         if (chosenName && view.isVisible(app::Control::firmwareDialog))
-            return say("the download failed: " + errorsSince(view, actionFrom), 1);
+            return say("the download failed: " + errorsSince(view, actionFrom), ExitCode::failed);
     }
-    if (!chosenName) return say("no firmware found in the catalogue", 1);
+    if (!chosenName) return say("no firmware found in the catalogue", ExitCode::failed);
     if (!app::isContainerName(*chosenName)) {
         const auto path = view.lastSavePath();
         return say("'" + app::cp1252ToUtf8(*chosenName) +
                        "' is not a firmware container: nothing was programmed; " + "saved to " +
                        path.value_or("?"),
-                   0);
+                   ExitCode::done);
     }
 
     // Programming, the final commands and the disconnect all run on the worker; once it has ended the log
     // tells how it went, failures at once.
-    if (!timers.runUntil([&] { return !logic.operationRunning(); })) return say("programming did not end", 1);
+    if (!timers.runUntil([&] { return !logic.operationRunning(); }))
+        return say("programming did not end", ExitCode::failed);
     const auto history = view.history();
     const auto said = [&](const char* line) {
         return std::find(history.begin() + static_cast<std::ptrdiff_t>(actionFrom), history.end(), line) !=
                history.end();
     };
     if (!said("Firmware has been updated successfully") || !said("Completed"))
-        return say("programming failed: " + errorsSince(view, actionFrom), 1);
-    if (!timers.runUntil(identifiedAndLoggedIn)) return say("the box did not come back", 1);
-    if (int outcome = loginOutcome(view, logic); outcome != 0) return outcome;
-    return say("done: the box was updated and logged in again", 0);
+        return say("programming failed: " + errorsSince(view, actionFrom), ExitCode::failed);
+    if (!timers.runUntil(identifiedAndLoggedIn)) return say("the box did not come back", ExitCode::failed);
+    if (const ExitCode outcome = loginOutcome(view, logic); outcome != ExitCode::done) return outcome;
+    return say("done: the box was updated and logged in again", ExitCode::done);
 }
 
 const Command kUpdateCommands[] = {
-    {"update",
-     "update [FILE_ID]            walk the whole update road (with --simulate alone: the stand-in server)",
+    {"update", "update [FILE_ID]", "walk the whole update road, from the login to the box logged in again",
+     "  FILE_ID           the catalogue entry to take (a folder's id opens it; default: the box's firmware)\n"
+     "With --simulate and no --server, a stand-in support server runs in the same process.\n",
      runUpdate},
 };
 

@@ -2,7 +2,9 @@
 // setting, or updater.conf). Reads no command line.
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 #include <exception>
+#include <string>
 
 #include "app/log.h"
 #include "app/updater_window.h"
@@ -10,7 +12,37 @@
 #include "server/endpoint_config.h"
 #include "ui/main_window.h"
 
+namespace {
+
+// The window takes no options; --help and --version are answered before any Qt work, so they need no display.
+int answerCommandLine(int argc, char** argv) {
+    if (argc < 2) return -1;
+    const std::string word = argv[1];
+    if (argc == 2 && (word == "--help" || word == "-h")) {
+        std::printf(
+            "Usage: arvex-updater [OPTION]\n"
+            "Update the firmware of an Arvex box from the Arvex support server, in a window.\n"
+            "The window takes no other options; the support server is set in /etc/arvex/updater.conf.\n"
+            "\n"
+            "Options:\n"
+            "  -h, --help     show this help and exit\n"
+            "      --version  show the version and whether the build carries example keys\n");
+        return 0;
+    }
+    if (argc == 2 && word == "--version") {
+        std::printf("arvex-updater %s\nKeys: %s\n", arvex::config::kProgramVersion,
+                    arvex::config::kExampleKeys ? "example keys" : "production keys");
+        return 0;
+    }
+    std::fprintf(stderr, "arvex-updater: takes no options, not '%s' (see arvex-updater --help)\n",
+                 (word == "--help" || word == "-h" || word == "--version" ? argv[2] : argv[1]));
+    return 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const int answered = answerCommandLine(argc, argv); answered >= 0) return answered;
     QApplication application(argc, argv);
     try {
         ui::MainWindow window;

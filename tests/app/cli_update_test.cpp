@@ -99,8 +99,8 @@ TEST(CliUpdate, BoxAndServerFollowTheGlobalOptions) {
         bool standIn;
     };
     const Case cases[] = {
-        {"--wait 1 update", 1, "waiting up to 1 s for an Arvex box", false},
-        {"--wait 1 " + at + " update", 1, "no box found within 1 s", false},
+        {"--wait 1 update", 5, "waiting up to 1 s for an Arvex box", false},
+        {"--wait 1 " + at + " update", 5, "no box found within 1 s", false},
         {"--simulate " + at + " update", 0, "done:", false},
     };
     for (const Case& c : cases) {

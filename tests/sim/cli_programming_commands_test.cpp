@@ -176,7 +176,7 @@ TEST_F(CliProgrammingCommands, BoxCommandsWaitForABoxAndSaySo) {
     for (std::size_t i = 0; i < commands.size(); ++i) {
         const std::string& command = commands[i];
         const auto [run, waited] = runs[i].get();
-        EXPECT_EQ(run.status, 1) << command << "\n" << run.output;
+        EXPECT_EQ(run.status, 5) << command << "\n" << run.output;
         EXPECT_NE(run.output.find("waiting up to 1 s for an Arvex box"), std::string::npos) << run.output;
         EXPECT_NE(run.output.find("no Arvex box found"), std::string::npos) << run.output;
         EXPECT_GE(waited, std::chrono::seconds(1)) << command;

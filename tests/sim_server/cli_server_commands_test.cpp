@@ -31,8 +31,8 @@ protected:
 TEST_F(CliServerCommandsTest, LoginOutcomes) {
     const std::tuple<const char*, int, const char*> cases[] = {
         {"00012345", 0, "box accepted"},
-        {"00077777", 1, "not registered"},
-        {"00066666", 1, "blocked"},
+        {"00077777", 3, "not registered"},
+        {"00066666", 4, "blocked"},
     };
     for (const auto& [serial, status, words] : cases) {
         for (const char* crypt : {"", "--no-crypt"}) {
@@ -47,8 +47,8 @@ TEST_F(CliServerCommandsTest, LoginOutcomes) {
 TEST_F(CliServerCommandsTest, LoginWithTheSimulatedBoxIdentity) {
     const std::tuple<const char*, int, const char*> cases[] = {
         {"--simulate", 0, "box AK02, serial 00012345: box accepted"},
-        {"--simulate=unregistered", 1, "not registered"},
-        {"--simulate=blocked", 1, "blocked"},
+        {"--simulate=unregistered", 3, "not registered"},
+        {"--simulate=blocked", 4, "blocked"},
     };
     for (const auto& [simulate, status, words] : cases) {
         const CliRun run = runCli(std::string(simulate) + " " + server + " login");

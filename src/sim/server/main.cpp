@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "arvex/config.h"
 #include "sim/server/sample_catalogue.h"
 #include "sim/server/support_server.h"
 
@@ -23,7 +24,12 @@ void onSignal(int) {
 
 void usage(std::FILE* out) {
     std::fputs(
-        "usage: arvex-support-server [--port N] [--catalogue DIR] [--state FILE] [faults]\n"
+        "Usage: arvex-support-server [OPTION]...\n"
+        "Serve the Arvex support server's protocol on 127.0.0.1, for the demo and tests.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help         show this help and exit\n"
+        "      --version      show the version and whether the build carries example keys\n"
         "  --port N           TCP port on 127.0.0.1 (0, the default, picks a free one)\n"
         "  --catalogue DIR    serve DIR, which must exist (an empty DIR gets the sample catalogue)\n"
         "  --state FILE       remember registrations in FILE\n"
@@ -112,6 +118,10 @@ int main(int argc, char** argv) {
             faults.shortBodyBytes = static_cast<std::uint64_t>(number(word, value(), 0, 1LL << 40));
         else if (word == "-h" || word == "--help") {
             usage(stdout);
+            return 0;
+        } else if (word == "--version") {
+            std::printf("arvex-support-server %s\nKeys: %s\n", arvex::config::kProgramVersion,
+                        arvex::config::kExampleKeys ? "example keys" : "production keys");
             return 0;
         } else {
             usage(stderr);
