@@ -10,6 +10,7 @@
 #include "bootloader/session.h"
 #include "catalogue/messages.h"
 #include "catalogue/products.h"
+#include "hid/discovery.h"
 #include "server/documents.h"
 
 namespace app {
@@ -171,6 +172,19 @@ bool WindowLogic::followDevice() {
     return present;
 }
 
+// The window works with one box, the first one found; a workshop with several plugged in is told so once
+// per connection (arvex-cli --all updates them all).
+void WindowLogic::noteOtherBoxes() {
+    int boxes = 0;
+    for (const hid::DeviceInterface& candidate : boot_.discovery().backend().enumerate())
+        if (hid::matchesBox(candidate.hardwareId)) ++boxes;
+    if (boxes > 1)
+        log_.line(1,
+                  std::to_string(boxes - 1) + (boxes == 2 ? " other box is" : " other boxes are") +
+                      " plugged in and ignored: this window works with " + boot_.devicePath(),
+                  0, 0);
+}
+
 void WindowLogic::readIdentity() {
     eventsEnabled_ = true;
     if (ensureDeviceOpen()) {
@@ -272,6 +286,7 @@ void WindowLogic::showIdentity() {
     // gone before the operator could read it.
     if (id.damaged) log_.line(1, "Warning: Device damaged, please contact with reseller", 0, 0);
     if (!debugMode_) log_.line(3, catalogue::getMessage(kMsgConnectedToDevice), 0, log_.depth());
+    noteOtherBoxes();
     if (loginPending_) {
         loginToServer();
         loginPending_ = false;

@@ -79,6 +79,7 @@ public:
     void setConnected(bool connected);
     bool ensureDeviceOpen();
     bool operationRunning();
+    void noteOtherBoxes();
     void readIdentity();
     void onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::int32_t operation,
                            const std::string& text, std::int32_t extra);

@@ -89,6 +89,17 @@ TEST_F(RoadTest, IdentityShownAndProductSelected) {
     EXPECT_EQ(server.requestCount(), requests);
 }
 
+// With several boxes plugged in, the window works with the first and says once that the others are ignored.
+TEST_F(RoadTest, OtherBoxesAreNamedAsIgnored) {
+    plugIn("good,ak03");
+    connectTick();
+    EXPECT_EQ(view.text(Control::serialField), "00012345");
+    EXPECT_TRUE(logged("1 other box is plugged in and ignored: this window works with sim:box0"));
+    view.clearCalls();
+    connectTick();  // still connected: nothing said again
+    EXPECT_FALSE(logged("1 other box is plugged in and ignored: this window works with sim:box0"));
+}
+
 TEST_F(RoadTest, DamagedIdentity) {
     plugIn("damaged");
     connectTick();
