@@ -5,7 +5,8 @@
 namespace app {
 
 UpdaterWindow::UpdaterWindow(View& view, UpdaterSetup setup) {
-    bootLoader_ = std::make_unique<bootloader::BootLoader>(setup.backend);
+    bootLoader_ = std::make_unique<bootloader::BootLoader>(setup.backend, bootloader::EventCallback{},
+                                                           setup.devicePath);
     bootLoader_->transferSettings() = setup.transfer;
     logic_ = std::make_unique<WindowLogic>(view, *bootLoader_, setup.settings);
     if (setup.server) logic_->setServerEndpoint(setup.server->host, setup.server->port);

@@ -17,103 +17,34 @@
 #include "cli/backend_choice.h"
 #include "cli/box_wait.h"
 #include "cli/commands.h"
+#include "cli/fleet_commands.h"
 #include "cli/run_folder.h"
 #include "cli/server_endpoint.h"
+#include "cli/update_road.h"
 #include "server/documents.h"
 #include "sim/server/support_server.h"
 
 namespace cli {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-constexpr auto kTick = std::chrono::milliseconds(100);  // the status timer's fast interval
-constexpr int kConnectEvery = 6;                        // the connect timer runs every 600 ms
-constexpr auto kStepLimit = std::chrono::seconds(120);  // no step of the road takes longer
-
-// Drives the two timers as the window's would, until `done` holds or the time is up (none: no limit).
-class TimerDriver {
-public:
-    explicit TimerDriver(app::WindowLogic& logic) : logic_(logic) {}
-
-    bool runUntil(const std::function<bool()>& done,
-                  std::optional<std::chrono::milliseconds> limit = kStepLimit) {
-        const auto deadline = limit ? Clock::now() + *limit : Clock::time_point::max();
-        while (Clock::now() < deadline) {
-            if (done()) return true;
-            if (ticks_++ % kConnectEvery == 0) logic_.onConnectTimer();
-            logic_.onStatusTimer();
-            std::this_thread::sleep_for(kTick);
-        }
-        return done();
-    }
-
-private:
-    app::WindowLogic& logic_;
-    unsigned ticks_ = 0;
-};
-
-// Picks the row to act on in the listing on screen: the entry with the given id (a folder's id opens that
-// folder, whose first container is then taken), else the first firmware container; failing both, the folder
-// named after the box's reference, else the first folder not visited.
-std::optional<int> chooseRow(app::WindowLogic& logic, std::optional<std::string>& fileId,
-                             std::vector<std::string>& visited) {
-    const std::size_t count = logic.firmwareRowCount();
-    std::optional<int> folder;
-    for (std::size_t row = 0; row < count; ++row) {
-        const server::FileInfo& entry = logic.firmwareRow(row);
-        const int kind = server::classifyFileType(&entry);
-        if (kind == server::kFileClassFile &&
-            (fileId ? entry.fileId == *fileId : app::isContainerName(entry.name)))
-            return static_cast<int>(row);
-        if (fileId && kind == server::kFileClassFolder && entry.fileId == *fileId) {
-            fileId.reset();
-            visited.push_back(entry.fileId);
-            return static_cast<int>(row);
-        }
-        const bool seen = std::find(visited.begin(), visited.end(), entry.fileId) != visited.end();
-        if (kind == server::kFileClassFolder && !seen &&
-            (!folder || entry.name == logic.serverClient().device.pid))
-            folder = static_cast<int>(row);
-    }
-    if (folder) visited.push_back(logic.firmwareRow(static_cast<std::size_t>(*folder)).fileId);
-    return folder;
-}
-
-bool loggedIn(app::WindowLogic& logic) {
-    return !logic.operationRunning() && logic.deviceConnected() && !logic.loginPending();
-}
-
 int say(const std::string& text, int code) {
     std::fprintf(code == 0 ? stdout : stderr, "arvex-cli update: %s\n", text.c_str());
     return code;
 }
 
-// After a login the road goes on only with Update enabled.
-int loginOutcome(app::ConsoleView& view, app::WindowLogic& logic) {
-    if (view.isEnabled(app::Control::updateButton)) return 0;
-    if (view.isVisible(app::Control::registrationDialog))
-        return say("the server does not know this box: register it first (arvex-cli register)", 3);
-    if (logic.serverClient().session.blacklisted) return say("the server has blocked this box", 4);
-    return say("the login failed", 1);
-}
-
-// The log's error lines written since line `from` of the history, joined: the cause of a failure.
-std::string errorsSince(app::ConsoleView& view, std::size_t from) {
-    const auto history = view.history();
-    std::string cause;
-    for (std::size_t line = from; line < history.size(); ++line) {
-        if (history[line].find("Error") == std::string::npos) continue;
-        if (!cause.empty()) cause += "; ";
-        cause += app::cp1252ToUtf8(history[line]);
-    }
-    return cause.empty() ? "no cause was logged" : cause;
-}
-
 int runUpdate(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    if (arguments.size() > 1) return say("usage: arvex-cli update [FILE_ID]", 2);
-    std::optional<std::string> fileId =
-        arguments.empty() ? std::nullopt : std::optional<std::string>(arguments[0]);
+    FleetChoice fleet;
+    std::vector<std::string> words;
+    for (const std::string& word : arguments) {
+        if (word == "--all" || word == "--wait-new")
+            (word == "--all" ? fleet.all : fleet.waitNew) = true;
+        else
+            words.push_back(word);
+    }
+    if (words.size() > 1 || (fleet.all && fleet.waitNew))
+        return say("usage: arvex-cli update [FILE_ID] [--all | --wait-new]", 2);
+    std::optional<std::string> fileId = words.empty() ? std::nullopt : std::optional<std::string>(words[0]);
+    if (fleet.all || fleet.waitNew) return updateEveryBox(options, fileId, fleet);
 
     // Image files and the stand-in's catalogue go into a folder of this run, removed however the run ends.
     const RunFolder runFolder;
@@ -149,67 +80,20 @@ int runUpdate(const GlobalOptions& options, const std::vector<std::string>& argu
     if (!standIn)
         std::printf("Support server %s:%d\n", logic.serverClient().endpoint.host.c_str(),
                     static_cast<int>(logic.serverClient().endpoint.port));
-    TimerDriver timers(logic);
-
     std::fflush(stdout);
-    if (!waitForBox(window->bootLoader(), options.waitSeconds))
-        return say(
-            "no box found within " + std::to_string(options.waitSeconds) + " s (see arvex-cli devices)", 1);
-    if (!timers.runUntil([&] { return logic.deviceConnected(); }))
-        return say("the box went away before it was connected", 1);
-    const auto identifiedAndLoggedIn = [&] { return loggedIn(logic); };
-    if (!timers.runUntil(identifiedAndLoggedIn)) return say("the identity read and login did not end", 1);
-    if (int outcome = loginOutcome(view, logic); outcome != 0) return outcome;
-
-    // The catalogue: open folders until a container (or the given entry) is on screen, then take it.
-    logic.onUpdate();
-    std::vector<std::string> visited;
-    std::optional<std::string> chosenName;
-    std::size_t actionFrom = 0;  // the first history line of the chosen file's download
-    for (int step = 0; step < 16 && !chosenName; ++step) {
-        if (!view.isVisible(app::Control::firmwareDialog) || logic.firmwareRowCount() == 0)
-            return say("the server offers nothing for this box", 1);
-        const auto row = chooseRow(logic, fileId, visited);
-        if (!row) return say(fileId ? "no such entry in the catalogue" : "no firmware for this box", 1);
-        const server::FileInfo& entry = logic.firmwareRow(static_cast<std::size_t>(*row));
-        if (server::classifyFileType(&entry) == server::kFileClassFile) {
-            chosenName = entry.name;
-            std::printf("Chosen: %s\n", app::cp1252ToUtf8(entry.name).c_str());
-        }
-        view.selectRow(*row);
-        logic.onFirmwareSelectionChange(true);
-        actionFrom = view.history().size();
-        logic.onSelectFirmware();
-        if (chosenName && view.isVisible(app::Control::firmwareDialog))
-            return say("the download failed: " + errorsSince(view, actionFrom), 1);
-    }
-    if (!chosenName) return say("no firmware found in the catalogue", 1);
-    if (!app::isContainerName(*chosenName)) {
-        const auto path = view.lastSavePath();
-        return say("'" + app::cp1252ToUtf8(*chosenName) +
-                       "' is not a firmware container: nothing was programmed; " + "saved to " +
-                       path.value_or("?"),
-                   0);
-    }
-
-    // Programming, the final commands and the disconnect all run on the worker; once it has ended the log
-    // tells how it went, failures at once.
-    if (!timers.runUntil([&] { return !logic.operationRunning(); })) return say("programming did not end", 1);
-    const auto history = view.history();
-    const auto said = [&](const char* line) {
-        return std::find(history.begin() + static_cast<std::ptrdiff_t>(actionFrom), history.end(), line) !=
-               history.end();
-    };
-    if (!said("Firmware has been updated successfully") || !said("Completed"))
-        return say("programming failed: " + errorsSince(view, actionFrom), 1);
-    if (!timers.runUntil(identifiedAndLoggedIn)) return say("the box did not come back", 1);
-    if (int outcome = loginOutcome(view, logic); outcome != 0) return outcome;
-    return say("done: the box was updated and logged in again", 0);
+    RoadRequest road;
+    road.fileId = fileId;
+    road.waitSeconds = options.waitSeconds;
+    road.waitMessages = stderr;
+    const RoadOutcome outcome = walkUpdateRoad(
+        view, *window, road, [](const std::string& text) { std::printf("%s\n", text.c_str()); });
+    return say(outcome.text, outcome.exitCode);
 }
 
 const Command kUpdateCommands[] = {
     {"update",
-     "update [FILE_ID]            walk the whole update road (with --simulate alone: the stand-in server)",
+     "update [FILE_ID] [--all | --wait-new]  walk the whole update road (with --simulate alone: the stand-in "
+     "server; --all: every box at once; --wait-new: each box as it is plugged in)",
      runUpdate},
 };
 
