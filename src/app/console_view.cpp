@@ -57,6 +57,7 @@ ConsoleView::ConsoleView(std::FILE* out, bool showProgressBar)
     : out_(out), showProgressBar_(showProgressBar) {}
 
 void ConsoleView::printLine(const std::string& line) {
+    if (out_ == nullptr) return;  // only remembered
     if (barDrawn_) {
         std::fputs("\r\x1b[K", out_);
         barDrawn_ = false;

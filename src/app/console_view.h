@@ -20,6 +20,7 @@ std::string cp1252ToUtf8(const std::string& text);
 
 class ConsoleView : public View {
 public:
+    // out null: nothing is printed, everything is still remembered.
     explicit ConsoleView(std::FILE* out = stdout, bool showProgressBar = false);
 
     void setEnabled(Control control, bool enabled) override;

@@ -31,7 +31,7 @@ struct ServerEndpoint {
 
 struct UpdaterSetup {
     std::shared_ptr<hid::Backend> backend;  // null: the machine's real HID link
-    std::string devicePath;                 // empty: the first box found; else only this one
+    std::string devicePath;                 // empty: the first box found; else only the box at this path
     bootloader::TransferSettings transfer;  // the box's time-outs
     std::optional<ServerEndpoint> server;   // none: the configured support host
     LogicSettings settings;

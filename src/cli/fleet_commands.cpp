@@ -11,7 +11,11 @@
 #include "cli/flash_job.h"
 #include "cli/fleet.h"
 #include "cli/interrupt.h"
+#include "cli/run_folder.h"
+#include "cli/server_endpoint.h"
+#include "cli/update_job.h"
 #include "hid/discovery.h"
+#include "sim/server/support_server.h"
 
 namespace cli {
 
@@ -33,19 +37,9 @@ std::vector<std::string> waitForBoxes(hid::Backend& backend, int waitSeconds) {
     }
 }
 
-}  // namespace
-
-int flashEveryBox(const GlobalOptions& options, const std::string& file, int target, FleetChoice choice) {
-    const BackendChoice backend(options);
-    if (!backend.ok()) {
-        std::fprintf(stderr, "arvex-cli: %s\n", backend.error().c_str());
-        return 2;
-    }
-    const std::shared_ptr<hid::Backend> bus = backend.backend();
-    const FlashRequest request{file, target, options.waitSeconds};
-    const BoxJob job = [&](const std::string& path, BoxReporter& reporter) {
-        return flashBox(bus, path, request, reporter);
-    };
+// Runs the job on every box present, or on each new box until interrupted; prints the summary.
+int runFleet(const GlobalOptions& options, const std::shared_ptr<hid::Backend>& bus, const BoxJob& job,
+             FleetChoice choice) {
     FleetBoard board(stdout, boardStyle());
     if (!choice.waitNew) {
         const std::vector<std::string> paths = waitForBoxes(*bus, options.waitSeconds);
@@ -70,6 +64,69 @@ int flashEveryBox(const GlobalOptions& options, const std::string& file, int tar
     const int code = runOnEachNewBox(*bus, job, readSerial, board, stop);
     board.printSummary();
     return code;
+}
+
+}  // namespace
+
+int flashEveryBox(const GlobalOptions& options, const std::string& file, int target, FleetChoice choice) {
+    const BackendChoice backend(options);
+    if (!backend.ok()) {
+        std::fprintf(stderr, "arvex-cli: %s\n", backend.error().c_str());
+        return 2;
+    }
+    const std::shared_ptr<hid::Backend> bus = backend.backend();
+    const FlashRequest request{file, target, options.waitSeconds};
+    return runFleet(
+        options, bus,
+        [&](const std::string& path, BoxReporter& reporter) {
+            return flashBox(bus, path, request, reporter);
+        },
+        choice);
+}
+
+int updateEveryBox(const GlobalOptions& options, const std::optional<std::string>& fileId,
+                   FleetChoice choice) {
+    // Image files and the stand-in's catalogue go into a folder of this run, removed however the run ends.
+    const RunFolder runFolder;
+    if (!runFolder.ok()) {
+        std::fprintf(stderr, "arvex-cli update: no temporary folder can be made\n");
+        return 1;
+    }
+    const BackendChoice backend(options);
+    if (!backend.ok()) {
+        std::fprintf(stderr, "arvex-cli: %s\n", backend.error().c_str());
+        return 2;
+    }
+    const std::shared_ptr<hid::Backend> bus = backend.backend();
+    UpdateRequest request;
+    request.fileId = fileId;
+    request.waitSeconds = options.waitSeconds;
+    request.noCrypt = options.noCrypt;
+    std::unique_ptr<sim::SupportServer> standIn;
+    if (options.server) {
+        const auto endpoint = parseServerEndpoint(*options.server);
+        if (!endpoint) {
+            std::fprintf(stderr, "arvex-cli update: --server wants HOST:PORT\n");
+            return 2;
+        }
+        request.server = *endpoint;
+    } else if (options.simulate) {
+        sim::SupportServerOptions serverOptions;
+        serverOptions.registry = registryForBus(bus->enumerate().size());
+        standIn = std::make_unique<sim::SupportServer>(serverOptions);
+        if (!standIn->start(0)) {
+            std::fprintf(stderr, "arvex-cli update: the stand-in support server could not start\n");
+            return 1;
+        }
+        request.server = app::ServerEndpoint{"127.0.0.1", standIn->port()};
+        std::printf("Stand-in support server on 127.0.0.1:%u\n", static_cast<unsigned>(standIn->port()));
+    }
+    return runFleet(
+        options, bus,
+        [&](const std::string& path, BoxReporter& reporter) {
+            return updateBox(bus, path, request, reporter);
+        },
+        choice);
 }
 
 }  // namespace cli

@@ -18,8 +18,10 @@
 #include "cli/box_pick.h"
 #include "cli/box_wait.h"
 #include "cli/commands.h"
+#include "cli/fleet_commands.h"
 #include "cli/run_folder.h"
 #include "cli/server_endpoint.h"
+#include "cli/update_road.h"
 #include "server/documents.h"
 #include "sim/server/support_server.h"
 
@@ -118,11 +120,20 @@ std::string errorsSince(app::ConsoleView& view, std::size_t from) {
 }
 
 ExitCode runUpdate(const GlobalOptions& options, const std::vector<std::string>& arguments) {
-    for (const std::string& word : arguments)
-        if (word.size() > 1 && word[0] == '-') return usageError("update", "unknown option '" + word + "'");
-    if (arguments.size() > 1) return usageError("update", "unexpected argument '" + arguments[1] + "'");
-    std::optional<std::string> fileId =
-        arguments.empty() ? std::nullopt : std::optional<std::string>(arguments[0]);
+    FleetChoice fleet;
+    std::vector<std::string> words;
+    for (const std::string& word : arguments) {
+        if (word == "--all" || word == "--wait-new")
+            (word == "--all" ? fleet.all : fleet.waitNew) = true;
+        else if (word.size() > 1 && word[0] == '-')
+            return usageError("update", "unknown option '" + word + "'");
+        else
+            words.push_back(word);
+    }
+    if (words.size() > 1) return usageError("update", "unexpected argument '" + words[1] + "'");
+    if (fleet.all && fleet.waitNew) return usageError("update", "--all and --wait-new exclude each other");
+    std::optional<std::string> fileId = words.empty() ? std::nullopt : std::optional<std::string>(words[0]);
+    if (fleet.all || fleet.waitNew) return static_cast<ExitCode>(updateEveryBox(options, fileId, fleet));
 
     // Image files and the stand-in's catalogue go into a folder of this run, removed however the run ends.
     const RunFolder runFolder;
@@ -242,8 +253,11 @@ ExitCode runUpdate(const GlobalOptions& options, const std::vector<std::string>&
 }
 
 const Command kUpdateCommands[] = {
-    {"update", "update [FILE_ID]", "walk the whole update road, from the login to the box logged in again",
+    {"update", "update [FILE_ID] [--all | --wait-new]",
+     "walk the whole update road, from the login to the box logged in again",
      "  FILE_ID           the catalogue entry to take (a folder's id opens it; default: the box's firmware)\n"
+     "  --all             every box present, at once, with a summary at the end\n"
+     "  --wait-new        each box as it is plugged in, until interrupted\n"
      "With --simulate and no --server, a stand-in support server runs in the same process.\n",
      runUpdate},
 };

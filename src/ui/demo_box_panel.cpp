@@ -22,8 +22,12 @@ QString presetDescription(const std::string& preset) {
 
 }  // namespace
 
-DemoBoxPanel::DemoBoxPanel(sim::SimBackend& box, const std::string& preset, int serverPort, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), box_(box) {
+DemoBoxPanel::DemoBoxPanel(sim::SimBackend& box, const std::string& preset, int serverPort, QWidget* parent,
+                           sim::BoxConfig (*boxLayout)(sim::BoxConfig))
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      box_(box),
+      preset_(preset),
+      layout_(boxLayout) {
     setObjectName("DemoBoxPanel");
     setWindowTitle("Simulated box");
     auto* layout = new QVBoxLayout(this);
@@ -42,6 +46,10 @@ DemoBoxPanel::DemoBoxPanel(sim::SimBackend& box, const std::string& preset, int 
     plug_->setObjectName("btPlug");
     connect(plug_, &QPushButton::clicked, this, [this] { togglePlug(); });
     layout->addWidget(plug_);
+    second_ = new QPushButton("Plug a second box", this);
+    second_->setObjectName("btSecondBox");
+    connect(second_, &QPushButton::clicked, this, [this] { plugSecondBox(); });
+    layout->addWidget(second_);
     setFixedWidth(230);
     showState();
 }
@@ -66,10 +74,20 @@ void DemoBoxPanel::togglePlug() {
     showState();
 }
 
+void DemoBoxPanel::plugSecondBox() {
+    // Of the first box's preset (the first name of a list); one second box is enough to show.
+    const std::string first = preset_.substr(0, preset_.find(','));
+    secondBox_ = sim::addPresetBox(box_, first.empty() ? "good" : first, layout_);
+    showState();
+}
+
 void DemoBoxPanel::showState() {
     const bool plugged = box_.isPresent();
-    state_->setText(plugged ? "The box is plugged in." : "The box is unplugged.");
+    QString text = plugged ? "The box is plugged in." : "The box is unplugged.";
+    if (secondBox_) text += " A second box is plugged in.";
+    state_->setText(text);
     plug_->setText(plugged ? "Unplug the box" : "Plug the box in");
+    second_->setEnabled(!secondBox_);
 }
 
 }  // namespace ui

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Arvex Updater");
     window.show();
     // Closing the updater's window ends the demo; the box panel does not keep it alive.
-    ui::DemoBoxPanel boxPanel(road.box(), options.preset, road.server().port());
+    ui::DemoBoxPanel boxPanel(road.box(), options.preset, road.server().port(), nullptr,
+                              sim::withInformationAreaRegion);
     boxPanel.setAttribute(Qt::WA_QuitOnClose, false);
     boxPanel.placeBeside(window);
     boxPanel.show();

@@ -202,6 +202,24 @@ TEST_F(WiredWindowTest, DemoBoxPanelUnplugsABlockedBox) {
     EXPECT_FALSE(find("btConnect")->isEnabled());
 }
 
+// A second box plugged in beside the first: the window stays with the first and never talks to the other.
+TEST_F(WiredWindowTest, DemoBoxPanelPlugsASecondBoxAndTheWindowKeepsTheFirst) {
+    open("good");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loggedIn() && find("btUpdate")->isEnabled(); }, kWaitMs));
+    ui::DemoBoxPanel panel(*box, "good", server.port());
+    auto* second = panel.findChild<QPushButton*>("btSecondBox");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->text(), "Plug a second box");
+    QTest::mouseClick(second, Qt::LeftButton);
+    EXPECT_FALSE(second->isEnabled());
+    ASSERT_EQ(box->enumerate().size(), 2u);
+    EXPECT_TRUE(box->isPresent(1));
+    QTest::qWait(1500);  // several turns of the connect timer
+    EXPECT_EQ(find<QLabel>("lConnected")->text(), "Connected");
+    EXPECT_TRUE(find("btUpdate")->isEnabled());
+    EXPECT_TRUE(box->hostFrames(1).empty());
+}
+
 TEST_F(WiredWindowTest, TheWholeRoadThroughTheWindow) {
     open("good");
     ASSERT_TRUE(QTest::qWaitFor([&] { return loggedIn() && find("btUpdate")->isEnabled(); }, kWaitMs));
