@@ -66,12 +66,8 @@ head -1 "$root/usr/share/doc/arvex-updater/copyright" |
 # The installed programs run from the temporary root.
 cli="$root/usr/bin/arvex-cli"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-if "$cli" --help 2>&1 | grep -q -- --version; then
-  "$cli" --version >"$work/version.txt" 2>&1 || { cat "$work/version.txt"; fail "arvex-cli --version failed"; }
-  grep -q "$version" "$work/version.txt" || { cat "$work/version.txt"; fail "arvex-cli --version lacks $version"; }
-else
-  echo "note: this arvex-cli does not offer --version yet"
-fi
+"$cli" --version >"$work/version.txt" 2>&1 || { cat "$work/version.txt"; fail "arvex-cli --version failed"; }
+grep -q "^arvex-cli $version\$" "$work/version.txt" || { cat "$work/version.txt"; fail "arvex-cli --version lacks $version"; }
 "$cli" --simulate identify >"$work/identify.txt" 2>&1 || { cat "$work/identify.txt"; fail "arvex-cli --simulate identify failed"; }
 grep -q "Reference *AK02" "$work/identify.txt" || { cat "$work/identify.txt"; fail "identify shows no AK02 reference"; }
 echo "package $(basename "$deb"): installed into a temporary root, arvex-cli runs"
