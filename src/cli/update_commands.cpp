@@ -3,120 +3,29 @@
 // commands, reconnection and the second login.
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "app/console_view.h"
-#include "app/firmware_container.h"
 #include "app/updater_window.h"
+#include "bootloader/session.h"
 #include "cli/backend_choice.h"
 #include "cli/box_pick.h"
-#include "cli/box_wait.h"
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
 #include "cli/run_folder.h"
 #include "cli/server_endpoint.h"
 #include "cli/update_road.h"
-#include "server/documents.h"
 #include "sim/server/support_server.h"
 
 namespace cli {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-constexpr auto kTick = std::chrono::milliseconds(100);  // the status timer's fast interval
-constexpr int kConnectEvery = 6;                        // the connect timer runs every 600 ms
-constexpr auto kStepLimit = std::chrono::seconds(120);  // no step of the road takes longer
-
-// Drives the two timers as the window's would, until `done` holds or the time is up (none: no limit).
-class TimerDriver {
-public:
-    // `tick` runs after every status tick: the --json reports of the log and the progress.
-    TimerDriver(app::WindowLogic& logic, std::function<void()> tick)
-        : logic_(logic), tick_(std::move(tick)) {}
-
-    bool runUntil(const std::function<bool()>& done,
-                  std::optional<std::chrono::milliseconds> limit = kStepLimit) {
-        const auto deadline = limit ? Clock::now() + *limit : Clock::time_point::max();
-        while (Clock::now() < deadline) {
-            if (done()) return true;
-            if (ticks_++ % kConnectEvery == 0) logic_.onConnectTimer();
-            logic_.onStatusTimer();
-            tick_();
-            std::this_thread::sleep_for(kTick);
-        }
-        return done();
-    }
-
-private:
-    app::WindowLogic& logic_;
-    std::function<void()> tick_;
-    unsigned ticks_ = 0;
-};
-
-// Picks the row to act on in the listing on screen: the entry with the given id (a folder's id opens that
-// folder, whose first container is then taken), else the first firmware container; failing both, the folder
-// named after the box's reference, else the first folder not visited.
-std::optional<int> chooseRow(app::WindowLogic& logic, std::optional<std::string>& fileId,
-                             std::vector<std::string>& visited) {
-    const std::size_t count = logic.firmwareRowCount();
-    std::optional<int> folder;
-    for (std::size_t row = 0; row < count; ++row) {
-        const server::FileInfo& entry = logic.firmwareRow(row);
-        const int kind = server::classifyFileType(&entry);
-        if (kind == server::kFileClassFile &&
-            (fileId ? entry.fileId == *fileId : app::isContainerName(entry.name)))
-            return static_cast<int>(row);
-        if (fileId && kind == server::kFileClassFolder && entry.fileId == *fileId) {
-            fileId.reset();
-            visited.push_back(entry.fileId);
-            return static_cast<int>(row);
-        }
-        const bool seen = std::find(visited.begin(), visited.end(), entry.fileId) != visited.end();
-        if (kind == server::kFileClassFolder && !seen &&
-            (!folder || entry.name == logic.serverClient().device.pid))
-            folder = static_cast<int>(row);
-    }
-    if (folder) visited.push_back(logic.firmwareRow(static_cast<std::size_t>(*folder)).fileId);
-    return folder;
-}
-
-bool loggedIn(app::WindowLogic& logic) {
-    return !logic.operationRunning() && logic.deviceConnected() && !logic.loginPending();
-}
-
 ExitCode say(const std::string& text, ExitCode code) {
     std::fprintf(code == ExitCode::done ? stdout : stderr, "arvex-cli update: %s\n", text.c_str());
     return code;
-}
-
-// After a login the road goes on only with Update enabled.
-ExitCode loginOutcome(app::ConsoleView& view, app::WindowLogic& logic) {
-    if (view.isEnabled(app::Control::updateButton)) return ExitCode::done;
-    if (view.isVisible(app::Control::registrationDialog))
-        return say("the server does not know this box: register it first (arvex-cli register)",
-                   ExitCode::notRegistered);
-    if (logic.serverClient().session.blacklisted)
-        return say("the server has blocked this box", ExitCode::blocked);
-    return say("the login failed", ExitCode::failed);
-}
-
-// The log's error lines written since line `from` of the history, joined: the cause of a failure.
-std::string errorsSince(app::ConsoleView& view, std::size_t from) {
-    const auto history = view.history();
-    std::string cause;
-    for (std::size_t line = from; line < history.size(); ++line) {
-        if (history[line].find("Error") == std::string::npos) continue;
-        if (!cause.empty()) cause += "; ";
-        cause += app::cp1252ToUtf8(history[line]);
-    }
-    return cause.empty() ? "no cause was logged" : cause;
 }
 
 ExitCode runUpdate(const GlobalOptions& options, const std::vector<std::string>& arguments) {
@@ -182,74 +91,23 @@ ExitCode runUpdate(const GlobalOptions& options, const std::vector<std::string>&
     // --json: every new log line and the programming progress, tagged with the box.
     std::size_t logged = 0;
     ProgressEvents progress(*options.events, window->bootLoader().devicePath(), "update");
-    TimerDriver timers(logic, [&] {
+    RoadRequest road;
+    road.fileId = fileId;
+    road.waitSeconds = options.waitSeconds;
+    road.waitMessages = options.quiet ? nullptr : stderr;
+    road.connected = [&] { options.events->found(window->bootLoader().devicePath()); };
+    road.tick = [&] {
         if (!options.events->json()) return;
         const auto history = view.history();
         for (; logged < history.size(); ++logged)
             options.events->log(window->bootLoader().devicePath(), history[logged]);
         if (logic.operationRunning()) progress.update(window->bootLoader().getProgress());
-    });
-
-    std::fflush(stdout);
-    if (!waitForBox(window->bootLoader(), options.waitSeconds, options.quiet ? nullptr : stderr))
-        return say(
-            "no box found within " + std::to_string(options.waitSeconds) + " s (see arvex-cli devices)",
-            ExitCode::noBox);
-    if (!timers.runUntil([&] { return logic.deviceConnected(); }))
-        return say("the box went away before it was connected", ExitCode::failed);
-    options.events->found(window->bootLoader().devicePath());
-    const auto identifiedAndLoggedIn = [&] { return loggedIn(logic); };
-    if (!timers.runUntil(identifiedAndLoggedIn))
-        return say("the identity read and login did not end", ExitCode::failed);
-    if (const ExitCode outcome = loginOutcome(view, logic); outcome != ExitCode::done) return outcome;
-
-    // The catalogue: open folders until a container (or the given entry) is on screen, then take it.
-    logic.onUpdate();
-    std::vector<std::string> visited;
-    std::optional<std::string> chosenName;
-    std::size_t actionFrom = 0;  // the first history line of the chosen file's download
-    for (int step = 0; step < 16 && !chosenName; ++step) {
-        if (!view.isVisible(app::Control::firmwareDialog) || logic.firmwareRowCount() == 0)
-            return say("the server offers nothing for this box", ExitCode::failed);
-        const auto row = chooseRow(logic, fileId, visited);
-        if (!row)
-            return say(fileId ? "no such entry in the catalogue" : "no firmware for this box",
-                       ExitCode::failed);
-        const server::FileInfo& entry = logic.firmwareRow(static_cast<std::size_t>(*row));
-        if (server::classifyFileType(&entry) == server::kFileClassFile) {
-            chosenName = entry.name;
-            if (!options.quiet) std::printf("Chosen: %s\n", app::cp1252ToUtf8(entry.name).c_str());
-        }
-        view.selectRow(*row);
-        logic.onFirmwareSelectionChange(true);
-        actionFrom = view.history().size();
-        logic.onSelectFirmware();
-        if (chosenName && view.isVisible(app::Control::firmwareDialog))
-            return say("the download failed: " + errorsSince(view, actionFrom), ExitCode::failed);
-    }
-    if (!chosenName) return say("no firmware found in the catalogue", ExitCode::failed);
-    if (!app::isContainerName(*chosenName)) {
-        const auto path = view.lastSavePath();
-        return say("'" + app::cp1252ToUtf8(*chosenName) +
-                       "' is not a firmware container: nothing was programmed; " + "saved to " +
-                       path.value_or("?"),
-                   ExitCode::done);
-    }
-
-    // Programming, the final commands and the disconnect all run on the worker; once it has ended the log
-    // tells how it went, failures at once.
-    if (!timers.runUntil([&] { return !logic.operationRunning(); }))
-        return say("programming did not end", ExitCode::failed);
-    const auto history = view.history();
-    const auto said = [&](const char* line) {
-        return std::find(history.begin() + static_cast<std::ptrdiff_t>(actionFrom), history.end(), line) !=
-               history.end();
     };
-    if (!said("Firmware has been updated successfully") || !said("Completed"))
-        return say("programming failed: " + errorsSince(view, actionFrom), ExitCode::failed);
-    if (!timers.runUntil(identifiedAndLoggedIn)) return say("the box did not come back", ExitCode::failed);
-    if (const ExitCode outcome = loginOutcome(view, logic); outcome != ExitCode::done) return outcome;
-    return say("done: the box was updated and logged in again", ExitCode::done);
+    std::fflush(stdout);
+    const RoadOutcome outcome = walkUpdateRoad(view, *window, road, [&](const std::string& text) {
+        if (!options.quiet) std::printf("%s\n", text.c_str());
+    });
+    return say(outcome.text, static_cast<ExitCode>(outcome.exitCode));
 }
 
 const Command kUpdateCommands[] = {

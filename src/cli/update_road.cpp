@@ -21,7 +21,8 @@ constexpr auto kStepLimit = std::chrono::seconds(120);  // no step of the road t
 // Drives the two timers as the window's would, until `done` holds or the time is up.
 class TimerDriver {
 public:
-    explicit TimerDriver(app::WindowLogic& logic) : logic_(logic) {}
+    TimerDriver(app::WindowLogic& logic, std::function<void()> tick)
+        : logic_(logic), tick_(std::move(tick)) {}
 
     bool runUntil(const std::function<bool()>& done) {
         const auto deadline = Clock::now() + kStepLimit;
@@ -29,6 +30,7 @@ public:
             if (done()) return true;
             if (ticks_++ % kConnectEvery == 0) logic_.onConnectTimer();
             logic_.onStatusTimer();
+            if (tick_) tick_();
             std::this_thread::sleep_for(kTick);
         }
         return done();
@@ -36,6 +38,7 @@ public:
 
 private:
     app::WindowLogic& logic_;
+    std::function<void()> tick_;
     unsigned ticks_ = 0;
 };
 
@@ -70,6 +73,8 @@ bool loggedIn(app::WindowLogic& logic) {
     return !logic.operationRunning() && logic.deviceConnected() && !logic.loginPending();
 }
 
+constexpr int kNoBoxWithinTheWait = 5;
+
 RoadOutcome stopped(std::string text, int code = 1, bool programmed = false) {
     return RoadOutcome{code, std::move(text), programmed};
 }
@@ -102,12 +107,14 @@ std::string errorsSince(app::ConsoleView& view, std::size_t from) {
 RoadOutcome walkUpdateRoad(app::ConsoleView& view, app::UpdaterWindow& window, RoadRequest request,
                            const RoadNote& note) {
     app::WindowLogic& logic = window.logic();
-    TimerDriver timers(logic);
+    TimerDriver timers(logic, request.tick);
     if (!waitForBox(window.bootLoader(), request.waitSeconds, request.waitMessages))
-        return stopped("no box found within " + std::to_string(request.waitSeconds) +
-                       " s (see arvex-cli devices)");
+        return stopped(
+            "no box found within " + std::to_string(request.waitSeconds) + " s (see arvex-cli devices)",
+            kNoBoxWithinTheWait);
     if (!timers.runUntil([&] { return logic.deviceConnected(); }))
         return stopped("the box went away before it was connected");
+    if (request.connected) request.connected();
     const auto identifiedAndLoggedIn = [&] { return loggedIn(logic); };
     if (!timers.runUntil(identifiedAndLoggedIn)) return stopped("the identity read and login did not end");
     if (const std::string& serial = logic.serverClient().device.serial;

@@ -18,6 +18,8 @@ struct RoadRequest {
     int waitSeconds = 5;                // for the box to appear; 0: no limit
     std::FILE* waitMessages = nullptr;  // where the wait for the box says what it waits for
     std::function<void(const std::string& serial)> serialKnown;  // after the identity read, when it is known
+    std::function<void()> connected;                             // once the box is connected
+    std::function<void()> tick;  // after every status tick (the --json reports of the log and progress)
 };
 
 struct RoadOutcome {
@@ -30,7 +32,7 @@ struct RoadOutcome {
 using RoadNote = std::function<void(const std::string& text)>;
 
 // Walks the road on the window's box. The create handler must already have run. Exit codes as `update`:
-// 0 done, 1 failed (no box within the wait too), 3 not registered, 4 blocked.
+// 0 done, 1 failed, 3 not registered, 4 blocked, 5 no box within the wait.
 [[nodiscard]] RoadOutcome walkUpdateRoad(app::ConsoleView& view, app::UpdaterWindow& window,
                                          RoadRequest request, const RoadNote& note);
 
