@@ -1,6 +1,7 @@
 #include <curl/curl.h>
 
 #include <chrono>
+#include <memory>
 
 #include "server/process_wide.h"
 #include "server/raw_download.h"
@@ -82,16 +83,18 @@ PostResult HttpClient::post(const std::string& url, const std::string& contentTy
     curl_easy_reset(curl);
     Exchange exchange{&answer, sink, &settings};
     const std::string typeHeader = "Content-Type: " + contentType;
-    curl_slist* headers = curl_slist_append(nullptr, typeHeader.c_str());
-    if (headers == nullptr) return {false, "cannot build the request headers"};
-    curl_slist* more = curl_slist_append(headers, "Expect:");  // no 100-continue round trip
-    if (more != nullptr) headers = more;
+    // Owned here, so that a progress handler that throws cannot leak them.
+    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(
+        curl_slist_append(nullptr, typeHeader.c_str()), &curl_slist_free_all);
+    if (!headers) return {false, "cannot build the request headers"};
+    // No 100-continue round trip. Appending keeps the list's head; a failed append leaves the list as it was.
+    (void)curl_slist_append(headers.get(), "Expect:");
 
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);  // the same as the hand-built download's
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
@@ -111,7 +114,7 @@ PostResult HttpClient::post(const std::string& url, const std::string& contentTy
     if (sink != nullptr) sink->end();
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    curl_slist_free_all(headers);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);  // errorText ends here
 
     if (exchange.tooLarge)
