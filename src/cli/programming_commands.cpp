@@ -221,7 +221,7 @@ int verify(BootLoader& session, const MemoryMap& expected, int target) {
             return;
         }
     });
-    if (outcome != kReadMemoryDone) return fail("verify: reading the box back failed");
+    if (outcome != ReadMemoryOutcome::kDone) return fail("verify: reading the box back failed");
     std::size_t mismatches = 0, checked = 0;
     for (const Span& span : spans) {
         const auto& image = expected.images[span.region];
@@ -256,9 +256,9 @@ int flash(const GlobalOptions& options, const std::vector<std::string>& argument
     box.session().setDiagnosticHook(nullptr);
     // Everything is checked before the box is erased.
     if (loaded.lineCut) return fail(file + ": " + loaded.cause + "; the box was not touched");
-    if (loaded.code == kHexNoLeadingColon)
+    if (loaded.code == HexResult::kNoColon)
         return fail(file + ": " + loaded.cause + ": a line does not start with ':'; the box was not touched");
-    if (loaded.code == kHexBadChecksum)
+    if (loaded.code == HexResult::kChecksum)
         return fail(file + ": " + loaded.cause +
                     ": a record's checksum does not match; the box was not touched");
     if (const auto refusal = imageRefusal(loaded, true))
@@ -288,7 +288,7 @@ int read(const GlobalOptions& options, const std::vector<std::string>& arguments
         if (map.regions[r].type != 3) first = r;
     if (!first) return fail("the box reports no programmable region");
     const std::size_t regions[] = {*first};
-    if (readMemory(box.session(), regions, 0, [](const hid::Report&) {}) != kReadMemoryDone)
+    if (readMemory(box.session(), regions, 0, [](const hid::Report&) {}) != ReadMemoryOutcome::kDone)
         return fail("reading the box failed");
     const Region& region = map.regions[*first];
     const std::vector<std::uint8_t>& image = map.images[*first];
