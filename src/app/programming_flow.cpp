@@ -39,7 +39,8 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 bool refuseImage(Log& log, const bootloader::HexLoadReport& report, bool localFile, bool withCode) {
     const auto cause = bootloader::imageRefusal(report, localFile);
     if (report.code != bootloader::HexResult::kLoaded) {
-        log.line(1, catalogue::getMessage(kMsgErrorReadingFirmware), withCode ? base::code(report.code) : 0, 0);
+        log.line(1, catalogue::getMessage(kMsgErrorReadingFirmware), withCode ? base::code(report.code) : 0,
+                 0);
     } else if (const auto line = imageRefusalLine(report, localFile)) {
         log.line(1, *line, 0, 0);
     } else {

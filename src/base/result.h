@@ -58,7 +58,7 @@ private:
 
 // The number a scoped result enum stands for, where a specified log line or an operation's result shows it.
 template <class Enum>
-    requires std::is_enum_v<Enum>
+requires std::is_enum_v<Enum>
 [[nodiscard]] constexpr std::underlying_type_t<Enum> code(Enum value) {
     return static_cast<std::underlying_type_t<Enum>>(value);
 }

@@ -44,6 +44,7 @@ struct PacketWriter {
 // Programs every region that is not configuration memory, for target 0 or 1 with the session's option
 // bits. Stops at the first failed write.
 [[nodiscard]] PacketWriteResult writeProgramPackets(const MemoryMap& map, int target, std::uint8_t options,
-                                                    const PacketWriter& writer, PacketCounts* counts = nullptr);
+                                                    const PacketWriter& writer,
+                                                    PacketCounts* counts = nullptr);
 
 }  // namespace bootloader

@@ -35,7 +35,8 @@ int programDevice(BootLoader& session) {
     session.programStatus = kProgramErasing;
     session.progress = 0;
     // A layout the packets cannot be cut for is refused before the box is touched.
-    if (!layoutIsProgrammable(map)) return fail(session, kProgramWriteFailed, PacketWriteResult::kLayoutUnusable);
+    if (!layoutIsProgrammable(map))
+        return fail(session, kProgramWriteFailed, PacketWriteResult::kLayoutUnusable);
 
     if (!stream.write(commandFrame(kCmdErase, target)))
         return fail(session, kProgramWriteFailed, ProgramResult::kEraseWriteFailed);

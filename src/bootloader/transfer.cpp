@@ -173,7 +173,8 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
             --inFlight;
             // A count beyond the frame is a lying answer: neither its data nor the answer are used.
             if (answer[6] > kMaxFrameData) continue;
-            (void)placeAnswer(map, index, answer);  // one outside the region is dropped; the consumer still sees it
+            (void)placeAnswer(map, index,
+                              answer);  // one outside the region is dropped; the consumer still sees it
             if (consumeReply) consumeReply(answer);
         }
     }

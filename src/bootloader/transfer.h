@@ -17,7 +17,7 @@ enum class SendOutcome : int { kDone = 0, kOpenFailed = 1, kWriteFailed = 2 };
 // Writes the frames in order on one write handle; SendOutcome::kWriteFailed when any write failed.
 // lastWriteFailed, when given, tells whether the last frame failed (false when there were none).
 [[nodiscard]] SendOutcome sendCommand(BootLoader& session, std::span<const hid::Report> frames,
-                        bool* lastWriteFailed = nullptr);
+                                      bool* lastWriteFailed = nullptr);
 [[nodiscard]] SendOutcome sendCommand(BootLoader& session, const hid::Report& frame);
 
 enum class ExchangeOutcome : int {
@@ -37,7 +37,7 @@ public:
     explicit WriteStream(BootLoader& session);
     bool writeOpened() const { return writer_.isOpen(); }
     bool readOpened() const { return reader_.isOpen(); }
-    [[nodiscard]] bool write(const hid::Report& frame);                 // false when the frame was not written
+    [[nodiscard]] bool write(const hid::Report& frame);  // false when the frame was not written
     [[nodiscard]] bool readAnswer(hid::Report& answer, int timeoutMs);  // false on error or after timeoutMs
 
 private:
@@ -56,11 +56,11 @@ inline constexpr int kMaxRequestsInFlight = 10;
 // consumeReply in arrival order. Fails on a read-open, write or read error, or after two inactivity
 // windows without traffic; also when the packet geometry is unusable (zero sizes, M / N of 0, M > 58).
 [[nodiscard]] ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> regions,
-                             std::uint32_t firstAddress, const ReplyConsumer& consumeReply);
+                                           std::uint32_t firstAddress, const ReplyConsumer& consumeReply);
 
 // The byte count of a read request at address for a region ending at end (exclusive).
-[[nodiscard]] std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end, std::uint8_t packetDataSize,
-                              std::uint8_t bytesPerAddress);
+[[nodiscard]] std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end,
+                                            std::uint8_t packetDataSize, std::uint8_t bytesPerAddress);
 
 // Copies an answer's data (placed as decodeReadAnswer says for the map's packet size) into the region's
 // image when they fit it; false when ignored (count 0 or above 58, address before the region or data
