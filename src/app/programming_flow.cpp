@@ -200,6 +200,7 @@ void WindowLogic::onLoadFirmware() {
     if (boxBusy()) return;
     if (!ensureDeviceOpen()) {
         log_.line(1, catalogue::getMessage(kMsgDeviceNotConnected), 0, 0);
+        logBoxFailure();
         view_.setEnabled(Control::connectTimer, true);
         return;
     }
