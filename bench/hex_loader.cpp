@@ -57,9 +57,10 @@ int main() {
         bootloader::MemoryMap map = targetMap();
         const auto began = Clock::now();
         bootloader::FileLineReader reader(hexPath);
-        const int result = bootloader::loadHexRecords(reader, map, nullptr);
+        const bootloader::HexResult result = bootloader::loadHexRecords(reader, map, nullptr);
         best = std::min(best, seconds(Clock::now() - began));
-        correct = correct && result == 0 && std::equal(bytes.begin(), bytes.end(), map.images[0].begin());
+        correct = correct && result == bootloader::HexResult::kLoaded &&
+                  std::equal(bytes.begin(), bytes.end(), map.images[0].begin());
     }
 
     const std::string command =

@@ -49,7 +49,8 @@ Outcome program(bootloader::BootLoader& session, const std::vector<std::uint8_t>
     session.connect();
     const std::string text = sim::toIntelHex({{kFlash, bytes}});
     bootloader::StringLineReader reader(text);
-    if (session.connected == 0 || bootloader::loadHexImage(session, reader) != 0) return outcome;
+    if (session.connected == 0 || bootloader::loadHexImage(session, reader) != bootloader::HexResult::kLoaded)
+        return outcome;
     const auto began = Clock::now();
     session.startOperation(bootloader::kOpProgram);
     waitForWorker(session);

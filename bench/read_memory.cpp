@@ -66,7 +66,8 @@ int measure(std::uint8_t packetSize) {
     double best = 1e9, bestPeer = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         auto began = Clock::now();
-        if (bootloader::readMemory(session, regions, kInformationArea, {}) != bootloader::kReadMemoryDone) {
+        if (bootloader::readMemory(session, regions, kInformationArea, {}) !=
+            bootloader::ReadMemoryOutcome::kDone) {
             std::fprintf(stderr, "read_memory: the pipelined read failed\n");
             return 1;
         }

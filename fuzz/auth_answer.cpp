@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
-#include "server/documents.h"
+#include "server/server_client.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    server::resetSession();
-    server::session.requestId = "4821";  // the id the seed answers carry
-    const int status = server::parseAuthAnswer(std::string(reinterpret_cast<const char*>(data), size));
+    server::ServerClient client;
+    client.session.requestId = "4821";  // the id the seed answers carry
+    const int status = client.parseAuthAnswer(std::string(reinterpret_cast<const char*>(data), size));
     if (status < server::kAuthSyncError || status > server::kRegisterAlready) __builtin_trap();
     return 0;
 }

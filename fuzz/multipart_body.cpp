@@ -9,9 +9,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
     const std::size_t lineEnd = input.find('\n');
-    const std::string type = input.substr(0, lineEnd);
-    const std::string body = lineEnd == std::string::npos ? std::string() : input.substr(lineEnd + 1);
-    const std::optional<std::string> part = sim::multipartDataPart(type, body);
+    sim::HttpRequest request;
+    request.method = "POST";
+    request.headers.emplace_back("Content-Type", input.substr(0, lineEnd));
+    request.body = lineEnd == std::string::npos ? std::string() : input.substr(lineEnd + 1);
+    const std::string& body = request.body;
+    const std::optional<std::string> part = sim::readDataPart(request);
     if (part && (part->size() > body.size() || body.find(*part) == std::string::npos)) __builtin_trap();
     return 0;
 }

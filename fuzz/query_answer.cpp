@@ -35,12 +35,10 @@ constexpr const char* kImage =
 
 struct Fixture {
     Fixture() {
-        bootloader::resetProcessState();
-        bootloader::transferSettings().answerTimeoutMs = 200;
-        bootloader::transferSettings().inactivityWindowMs = 50;
         box = std::make_shared<sim::SimBackend>();
-        hid::setBackend(box);
-        session = std::make_unique<bootloader::BootLoader>();
+        session = std::make_unique<bootloader::BootLoader>(box);
+        session->transferSettings().answerTimeoutMs = 200;
+        session->transferSettings().inactivityWindowMs = 50;
         const std::uint8_t options = 0;  // operations on the calling thread
         (void)session->setOptions(&options);
         (void)session->connect();
@@ -76,12 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         field[1] &= 0x3F;
         field[2] = field[3] = 0;
     }
-    bootloader::memoryMap() = bootloader::MemoryMap{};
+    fixture.session->memoryMap() = bootloader::MemoryMap{};
     if (fixture.session->openSession() != 0) return 0;
 
-    const bootloader::MemoryMap& map = bootloader::memoryMap();
+    const bootloader::MemoryMap& map = fixture.session->memoryMap();
     bootloader::StringLineReader reader(kImage);
-    (void)bootloader::loadHexImageWithReport(reader);
+    (void)bootloader::loadHexImageWithReport(*fixture.session, reader);
 
     const auto sink = [&map](const bootloader::Frame& frame) {
         if (frame[1] == bootloader::kCmdProgramData) {

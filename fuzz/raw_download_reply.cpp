@@ -87,9 +87,9 @@ struct Fixture {
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         folder = pattern;
         target = (fs::path(folder) / "file").string();
-        server::rawDownloadSettings.connectTimeoutMs = 2000;
-        server::rawDownloadSettings.headTimeoutMs = 2000;
-        server::rawDownloadSettings.bodyTimeoutMs = 2000;
+        settings.connectTimeoutMs = 2000;
+        settings.headTimeoutMs = 2000;
+        settings.bodyTimeoutMs = 2000;
     }
     // Made once and never destroyed (the listener thread uses it to the end); the folder goes at exit.
     static Fixture& instance() {
@@ -105,6 +105,7 @@ struct Fixture {
     }
     std::string folder;
     std::string target;
+    server::RawDownloadSettings settings;
     ReplyServer server;
 };
 
@@ -116,9 +117,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fixture.server.setReply(reply);
     const std::vector<std::uint8_t> payload{'<', 'x', '/', '>'};
     const server::ProgressSink sink;
-    const int result =
-        server::rawPostToFile("127.0.0.1", fixture.server.port(), "get", fixture.target, &payload, &sink);
-    if (result != server::kRawOk) {
+    const server::Endpoint endpoint{"127.0.0.1", fixture.server.port(), "get", "127.0.0.1"};
+    const server::RawDownloadOutcome outcome =
+        server::rawPostToFile(endpoint, fixture.settings, fixture.target, &payload, &sink);
+    if (outcome.code != server::kRawOk) {
+        if (outcome.cause.empty()) __builtin_trap();  // a failure names its cause
         std::error_code ignored;
         if (fs::exists(fixture.target, ignored)) __builtin_trap();  // a failed download leaves no file
     } else {

@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     data += 2;
     size -= 2;
 
-    bootloader::MemoryMap& map = bootloader::memoryMap();
-    map = bootloader::MemoryMap{};
+    bootloader::MemoryMap map;
     map.packetDataSize = packetDataSize;
     map.bytesPerAddress = bytesPerAddress;
     map.regions[0] = {0, bootloader::kFirmwareBlockAddress, 0x2040};
@@ -51,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 __builtin_trap();
         }
         collector.consume(answer);
-        (void)bootloader::placeAnswer(0, answer);
+        (void)bootloader::placeAnswer(map, 0, answer);
     }
     return 0;
 }

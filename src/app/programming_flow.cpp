@@ -38,8 +38,9 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 // Reader errors keep the specified "Error reading firmware", with the reader's result as code when asked.
 bool refuseImage(Log& log, const bootloader::HexLoadReport& report, bool localFile, bool withCode) {
     const auto cause = bootloader::imageRefusal(report, localFile);
-    if (report.code != bootloader::kHexLoaded) {
-        log.line(1, catalogue::getMessage(kMsgErrorReadingFirmware), withCode ? report.code : 0, 0);
+    if (report.code != bootloader::HexResult::kLoaded) {
+        log.line(1, catalogue::getMessage(kMsgErrorReadingFirmware), withCode ? base::code(report.code) : 0,
+                 0);
     } else if (const auto line = imageRefusalLine(report, localFile)) {
         log.line(1, *line, 0, 0);
     } else {
@@ -128,7 +129,7 @@ std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
         loaded = bootloader::loadHexImageWithReport(boot_, reader);
     }
     if (refuseImage(log_, loaded, false, true))
-        return loaded.code != bootloader::kHexLoaded ? kImageHexFailed : kImageRefused;
+        return loaded.code != bootloader::HexResult::kLoaded ? kImageHexFailed : kImageRefused;
     eventsEnabled_ = true;
     if (boot_.selectTarget(index) != 0) {
         log_.line(1, "Error: Firmware u[]", 0, 0);
@@ -199,6 +200,7 @@ void WindowLogic::onLoadFirmware() {
     if (boxBusy()) return;
     if (!ensureDeviceOpen()) {
         log_.line(1, catalogue::getMessage(kMsgDeviceNotConnected), 0, 0);
+        logBoxFailure();
         view_.setEnabled(Control::connectTimer, true);
         return;
     }

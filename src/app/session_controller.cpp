@@ -4,6 +4,7 @@
 
 #include "app/dialog_panels.h"
 #include "app/identity_check.h"
+#include "app/image_check.h"
 #include "app/log.h"
 #include "app/window_logic.h"
 #include "arvex/config.h"
@@ -194,7 +195,14 @@ void WindowLogic::readIdentity() {
     } else {
         view_.setEnabled(Control::connectTimer, true);
         log_.line(1, catalogue::getMessage(kMsgDeviceNotConnected), 0, 0);
+        logBoxFailure();
     }
+}
+
+void WindowLogic::logBoxFailure() {
+    // For debug mode: "cannot open /dev/hidraw3: Permission denied", "no box found (USB ...)".
+    if (const base::Status failure = boot_.lastFailure(); !failure.ok())
+        log_.line(kCauseLogLevel, failure.cause(), 0, log_.depth());
 }
 
 void WindowLogic::onStatusTimer() {
@@ -237,6 +245,7 @@ void WindowLogic::onBootLoaderEvent(std::int32_t kind, std::int32_t code, std::i
             break;
         case kEventEndsFault: {
             log_.line(3, catalogue::getMessage(kMsgOperationFailed), 0, log_.depth());
+            logBoxFailure();
             commonEventEnd();
             restoreSavedOptions();
             if (operation == kOpProgram) {

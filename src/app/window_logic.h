@@ -168,6 +168,8 @@ private:
     void addAndSaveOptions(std::uint8_t bits);
     // Connects or disconnects the window as the box comes and goes; whether the box is there.
     bool followDevice();
+    // Writes at debug level why the box could not be reached, when the session knows.
+    void logBoxFailure();
 
     View& view_;
     bootloader::BootLoader& boot_;

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 namespace base {
@@ -54,5 +55,12 @@ private:
     std::optional<T> value_;
     Status status_;
 };
+
+// The number a scoped result enum stands for, where a specified log line or an operation's result shows it.
+template <class Enum>
+requires std::is_enum_v<Enum>
+[[nodiscard]] constexpr std::underlying_type_t<Enum> code(Enum value) {
+    return static_cast<std::underlying_type_t<Enum>>(value);
+}
 
 }  // namespace base

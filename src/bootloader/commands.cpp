@@ -77,19 +77,19 @@ int BootLoader::connect() {
             queryStatus = kQueryCleared;
             writer.close();
             reader.close();
-            openSession();
+            (void)openSession();  // its outcome is in queryStatus and the memory map
             return 0;
         }
     }
     connected = 0;
     disconnect();
-    openSession();
+    (void)openSession();
     return 0;
 }
 
 int BootLoader::openSession() {
     if (progress > 100) progress = 100;
-    queryDevice();
+    (void)queryDevice();  // a failed query leaves no regions, so nothing is allocated below
     queryStatus = kQueryAnswered;
     releaseImages();
     MemoryMap& map = memoryMap();
@@ -129,21 +129,21 @@ int BootLoader::queryDevice() {
     const ExchangeOutcome outcome = exchange(*this, commandFrame(kCmdQuery, target), answer);
     int result = kCommandOk;
     switch (outcome) {
-        case kExchangeWriteOpenFailed:
+        case ExchangeOutcome::kWriteOpenFailed:
             queryStatus = kQueryWriteFailed;
             result = kCommandNoWriteHandle;
             break;
-        case kExchangeReadOpenFailed:
+        case ExchangeOutcome::kReadOpenFailed:
             queryStatus = kQueryReadFailed;
             result = kQueryNoReadHandle;
             break;
-        case kExchangeWriteFailed:
+        case ExchangeOutcome::kWriteFailed:
             queryStatus = kQueryWriteFailed;
             break;
-        case kExchangeReadFailed:
+        case ExchangeOutcome::kReadFailed:
             queryStatus = kQueryReadFailed;
             break;
-        case kExchangeDone:
+        case ExchangeOutcome::kDone:
             progress = 90;
             readQueryAnswer(answer, memoryMap());
             queryStatus = kQueryAnswered;
@@ -155,11 +155,11 @@ int BootLoader::queryDevice() {
 
 int BootLoader::eraseDevice() {
     const SendOutcome outcome = sendCommand(*this, commandFrame(kCmdErase, target));
-    if (outcome == kSendOpenFailed) {
+    if (outcome == SendOutcome::kOpenFailed) {
         eraseStatus = kCommandFailed;
         return kCommandNoWriteHandle;
     }
-    eraseStatus = outcome == kSendDone ? kCommandDone : kCommandFailed;
+    eraseStatus = outcome == SendOutcome::kDone ? kCommandDone : kCommandFailed;
     return kCommandOk;
 }
 
@@ -169,7 +169,7 @@ int BootLoader::eraseUserData(bool onlyIfRequested) {
         frames = framesForEachTarget(*this, kCmdEraseUserData);
     bool lastFailed = false;
     const SendOutcome outcome = sendCommand(*this, frames, &lastFailed);
-    if (outcome == kSendOpenFailed) {
+    if (outcome == SendOutcome::kOpenFailed) {
         eraseStatus = kCommandFailed;
         return kCommandNoWriteHandle;
     }
@@ -184,13 +184,13 @@ int BootLoader::resetDevice(bool onlyIfRequested) {
     if (!onlyIfRequested || resetRequested != 0) frames = framesForEachTarget(*this, kCmdReset);
     progress = 10;
     const SendOutcome outcome = sendCommand(*this, frames);
-    if (outcome == kSendOpenFailed) {
+    if (outcome == SendOutcome::kOpenFailed) {
         progress = 100;
         return kResetNoWriteHandle;
     }
     resetRequested = 0;
     progress = 100;
-    return outcome == kSendWriteFailed ? kResetWriteFailed : kCommandOk;
+    return outcome == SendOutcome::kWriteFailed ? kResetWriteFailed : kCommandOk;
 }
 
 namespace {
@@ -200,11 +200,11 @@ int sendStatusCommand(BootLoader& session, Command command, std::atomic<std::uin
     session.progress = 10;
     const SendOutcome outcome = sendCommand(session, commandFrame(command, session.target));
     session.progress = 100;
-    if (outcome == kSendOpenFailed) {
+    if (outcome == SendOutcome::kOpenFailed) {
         status = kCommandFailed;
         return kCommandNoWriteHandle;
     }
-    status = outcome == kSendDone ? kCommandDone : kCommandFailed;
+    status = outcome == SendOutcome::kDone ? kCommandDone : kCommandFailed;
     return kCommandOk;
 }
 

@@ -119,7 +119,7 @@ HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const
         if (line.empty()) continue;
         if (line.front() != ':') {
             report(diagnostic, 1, "ERROR: no leading ':' in row");
-            result.code = kHexNoLeadingColon;
+            result.code = HexResult::kNoColon;
             result.line = number;
             std::snprintf(text, sizeof text, "line %zu: does not start with ':'", number);
             result.cause = text;
@@ -128,7 +128,7 @@ HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const
         const Record record(line.substr(1));
         if (!record.checksumMatches()) {
             report(diagnostic, 1, "Error de checksum en el fichero .hex");
-            result.code = kHexBadChecksum;
+            result.code = HexResult::kChecksum;
             if (result.lineCut) return result;  // the cut explains the bad checksum
             result.line = number;
             result.cause = "line " + std::to_string(number) + ": checksum " +
@@ -156,7 +156,7 @@ HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const
     return result;
 }
 
-int loadHexRecords(LineReader& reader, MemoryMap& map, const HexDiagnostic& diagnostic) {
+HexResult loadHexRecords(LineReader& reader, MemoryMap& map, const HexDiagnostic& diagnostic) {
     return loadHexRecordsWithReport(reader, map, diagnostic).code;
 }
 
@@ -180,7 +180,7 @@ std::optional<std::string> imageFileRefusal(const std::string& path) {
     return std::nullopt;
 }
 
-int loadHexImage(BootLoader& session, LineReader& reader) {
+HexResult loadHexImage(BootLoader& session, LineReader& reader) {
     SessionTables& shared = session.tables();
     return loadHexRecords(reader, shared.map, shared.diagnosticHook);
 }

@@ -55,10 +55,10 @@ int readDeviceInformation(BootLoader& session) {
         readMemory(session, regions, kFirmwareBlockAddress,
                    [&collector](const hid::Report& answer) { collector.consume(answer); });
     switch (outcome) {
-        case kReadMemoryDone:
+        case ReadMemoryOutcome::kDone:
             session.readStatus = kReadDone;
             break;
-        case kReadMemoryWriteOpenFailed:
+        case ReadMemoryOutcome::kWriteOpenFailed:
             session.readStatus = kReadWriteOpenFailed;
             break;
         default:

@@ -131,7 +131,7 @@ int BootLoader::startOperation(int operation) {
     workerRunning_ = true;
     try {
         worker_ = std::thread([this, operation] {
-            runOperation(this, operation);
+            (void)runOperation(this, operation);  // its result is in lastResult
             workerRunning_ = false;
         });
     } catch (const std::system_error&) {

@@ -26,7 +26,7 @@ public:
           writer_(writer),
           counts_(counts) {}
 
-    int run() {
+    PacketWriteResult run() {
         const std::uint64_t start = region_.start;
         const std::uint64_t end = start + region_.size;
         const std::uint64_t span =
@@ -71,11 +71,11 @@ public:
                 if (gap) {
                     Frame complete{};
                     complete[1] = commandCode(kCmdProgramComplete, target_);
-                    if (!writer_.write(complete)) return kGapFrameFailed;
+                    if (!writer_.write(complete)) return PacketWriteResult::kGapFrameFailed;
                     ++counts_.completeFrames;
                     gap = false;
                 }
-                if (!writer_.write(frame_)) return kDataFrameFailed;
+                if (!writer_.write(frame_)) return PacketWriteResult::kDataFrameFailed;
                 ++counts_.dataFrames;
             } else {
                 gap = true;
@@ -84,9 +84,9 @@ public:
         }
         // The region's last frame goes out again as its program-complete frame.
         frame_[1] = commandCode(kCmdProgramComplete, target_);
-        if (!writer_.write(frame_)) return kRegionEndFailed;
+        if (!writer_.write(frame_)) return PacketWriteResult::kRegionEndFailed;
         ++counts_.completeFrames;
-        return kPacketsWritten;
+        return PacketWriteResult::kWritten;
     }
 
 private:
@@ -116,9 +116,9 @@ bool layoutIsProgrammable(const MemoryMap& map) {
            (map.bytesPerAddress == 1 || map.bytesPerAddress == 2);
 }
 
-int writeProgramPackets(const MemoryMap& map, int target, std::uint8_t options, const PacketWriter& writer,
-                        PacketCounts* counts) {
-    if (!layoutIsProgrammable(map) || !writer.write) return kLayoutUnusable;
+PacketWriteResult writeProgramPackets(const MemoryMap& map, int target, std::uint8_t options,
+                                      const PacketWriter& writer, PacketCounts* counts) {
+    if (!layoutIsProgrammable(map) || !writer.write) return PacketWriteResult::kLayoutUnusable;
     const std::size_t regionCount = std::min<std::size_t>(map.regionCount, kMaxRegions);
     const auto programmed = [&](std::size_t i) {
         const Region& region = map.regions[i];
@@ -128,16 +128,16 @@ int writeProgramPackets(const MemoryMap& map, int target, std::uint8_t options, 
     // An image smaller than its region (a released or foreign map) would program erased bytes over the box.
     for (std::size_t i = 0; i < regionCount; ++i)
         if (programmed(i) && map.images[i].size() < std::uint64_t{map.regions[i].size} * map.bytesPerAddress)
-            return kLayoutUnusable;
+            return PacketWriteResult::kLayoutUnusable;
     PacketCounts local;
     PacketCounts& tally = counts != nullptr ? *counts : local;
     for (std::size_t i = 0; i < regionCount; ++i) {
         if (!programmed(i)) continue;
-        if (int result = RegionWriter(map, i, target, options, writer, tally).run();
-            result != kPacketsWritten)
+        if (const PacketWriteResult result = RegionWriter(map, i, target, options, writer, tally).run();
+            result != PacketWriteResult::kWritten)
             return result;
     }
-    return kPacketsWritten;
+    return PacketWriteResult::kWritten;
 }
 
 }  // namespace bootloader

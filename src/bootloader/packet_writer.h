@@ -17,8 +17,8 @@ inline constexpr std::uint32_t kTarget0ProgramSpan = 0x78000;  // address units
 inline constexpr std::uint8_t kOptionWriteProtectedArea = 4;
 inline constexpr std::size_t kMaxPacketData = 58;  // bytes 7..64 of a frame
 
-enum PacketWriteResult : int {
-    kPacketsWritten = 0,
+enum class PacketWriteResult : int {
+    kWritten = 0,
     kGapFrameFailed = 3,   // the program-complete frame before a data packet
     kDataFrameFailed = 4,  // a data frame
     kRegionEndFailed = 5,  // the program-complete frame after a region
@@ -39,11 +39,12 @@ struct PacketWriter {
     std::function<void(int percent)> progress;
 };
 
-bool layoutIsProgrammable(const MemoryMap& map);
+[[nodiscard]] bool layoutIsProgrammable(const MemoryMap& map);
 
 // Programs every region that is not configuration memory, for target 0 or 1 with the session's option
 // bits. Stops at the first failed write.
-int writeProgramPackets(const MemoryMap& map, int target, std::uint8_t options, const PacketWriter& writer,
-                        PacketCounts* counts = nullptr);
+[[nodiscard]] PacketWriteResult writeProgramPackets(const MemoryMap& map, int target, std::uint8_t options,
+                                                    const PacketWriter& writer,
+                                                    PacketCounts* counts = nullptr);
 
 }  // namespace bootloader

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/result.h"
+
 #include "bootloader/frames.h"
 #include "bootloader/long_operations.h"
 #include "bootloader/transfer.h"
@@ -9,16 +11,18 @@
 namespace bootloader {
 namespace {
 
-enum ProgramResult : int {
-    kProgramOk = 0,
+// The programming result shares its numbers with the packet writer's (3, 4, 5, 7).
+enum class ProgramResult : int {
+    kOk = 0,
     kQueryWriteAfterEraseFailed = 1,
     kEraseAnswerReadFailed = 2,
     kEraseWriteFailed = 6,
 };
 
-int fail(BootLoader& session, std::uint8_t status, int result) {
+template <class Result>
+int fail(BootLoader& session, std::uint8_t status, Result result) {
     session.programStatus = status;
-    return result;
+    return base::code(result);
 }
 
 }  // namespace
@@ -31,29 +35,30 @@ int programDevice(BootLoader& session) {
     session.programStatus = kProgramErasing;
     session.progress = 0;
     // A layout the packets cannot be cut for is refused before the box is touched.
-    if (!layoutIsProgrammable(map)) return fail(session, kProgramWriteFailed, kLayoutUnusable);
+    if (!layoutIsProgrammable(map))
+        return fail(session, kProgramWriteFailed, PacketWriteResult::kLayoutUnusable);
 
     if (!stream.write(commandFrame(kCmdErase, target)))
-        return fail(session, kProgramWriteFailed, kEraseWriteFailed);
+        return fail(session, kProgramWriteFailed, ProgramResult::kEraseWriteFailed);
     if (!stream.write(commandFrame(kCmdQuery, target)))
-        return fail(session, kProgramWriteFailed, kQueryWriteAfterEraseFailed);
+        return fail(session, kProgramWriteFailed, ProgramResult::kQueryWriteAfterEraseFailed);
     session.progress = 50;
     // The box answers the query once its erase has finished; the data must not come sooner.
     hid::Report answer{};
     if (!stream.readAnswer(answer, session.transferSettings().eraseAnswerTimeoutMs))
-        return fail(session, kProgramEraseAnswerFailed, kEraseAnswerReadFailed);
+        return fail(session, kProgramEraseAnswerFailed, ProgramResult::kEraseAnswerReadFailed);
     session.programStatus = kProgramWriting;
 
     PacketWriter writer;
     writer.write = [&stream](const Frame& frame) { return stream.write(frame); };
     writer.progress = [&session](int percent) { session.progress = static_cast<std::uint8_t>(percent); };
     PacketCounts counts;
-    const int result = writeProgramPackets(map, target, session.options, writer, &counts);
+    const PacketWriteResult result = writeProgramPackets(map, target, session.options, writer, &counts);
     session.storeProgramCounts(target, counts);
-    if (result != kPacketsWritten) return fail(session, kProgramWriteFailed, result);
+    if (result != PacketWriteResult::kWritten) return fail(session, kProgramWriteFailed, result);
     session.progress = 100;
     session.programStatus = kProgramDone;
-    return kProgramOk;
+    return base::code(ProgramResult::kOk);
 }
 
 }  // namespace bootloader

@@ -16,7 +16,7 @@ void setKey(std::array<std::uint8_t, 16>& key, const std::uint8_t* data, std::si
 BootLoader::BootLoader(std::shared_ptr<hid::Backend> backend, EventCallback eventCallback,
                        std::string devicePath)
     : discovery_(std::move(backend), std::move(devicePath)) {
-    initialise();
+    (void)initialise();  // no worker runs yet: it cannot be refused
     setEventCallback(std::move(eventCallback));
 }
 
@@ -50,7 +50,8 @@ int BootLoader::initialise() {
         callback_ = nullptr;
         event_ = Event{};
     }
-    if (!discovery_.state().systemLibrariesBound) bindSystemLibraries();
+    if (!discovery_.state().systemLibrariesBound)
+        (void)bindSystemLibraries();  // a failure stays in the state
     progress = 0;
     programStatus = kProgramIdle;
     options = kOptionWorkerThread;

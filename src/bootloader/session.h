@@ -131,7 +131,7 @@ public:
     BootLoader(const BootLoader&) = delete;
     BootLoader& operator=(const BootLoader&) = delete;
 
-    int initialise();
+    [[nodiscard]] int initialise();
     void setEventCallback(EventCallback eventCallback);
 
     // Zero the key, then copy up to 16 bytes; refused (1) while an operation runs.
@@ -156,7 +156,7 @@ public:
     int connect();
     int startOperation(int operation);
     bool isWorkerRunning();
-    int openSession();
+    [[nodiscard]] int openSession();
 
     // What the session holds of its box. The worker writes these while an operation runs; read and change
     // them only between operations.
@@ -176,7 +176,7 @@ public:
     [[nodiscard]] std::string devicePath() const { return discovery_.devicePath(); }
     // Binds the platform's device services (see hid::Discovery::bindFacilities) and resets the tables;
     // the constructor does it once.
-    std::uint8_t bindSystemLibraries();
+    [[nodiscard]] std::uint8_t bindSystemLibraries();
     // Releases the image buffers and forgets the device path.
     void disconnect();
     void releaseImages() { bootloader::releaseImages(tables_.map); }
@@ -191,12 +191,12 @@ public:
     void storeProgramCounts(int target, const PacketCounts& counts);
 
     // The single commands (results and status bytes as the operations report them)
-    int queryDevice();
-    int eraseDevice();
-    int eraseUserData(bool onlyIfRequested);
-    int resetDevice(bool onlyIfRequested);
-    int sendCommand06();
-    int sendCommand50();
+    [[nodiscard]] int queryDevice();
+    [[nodiscard]] int eraseDevice();
+    [[nodiscard]] int eraseUserData(bool onlyIfRequested);
+    [[nodiscard]] int resetDevice(bool onlyIfRequested);
+    [[nodiscard]] int sendCommand06();
+    [[nodiscard]] int sendCommand50();
 
     // Fields. Those the worker writes while another thread may read them are atomic.
     std::atomic<std::uint8_t> queryStatus{0};
@@ -251,7 +251,7 @@ private:
 };
 
 // The operation routine: start event, the operation, lastResult, end event. 2 when there is no session.
-int runOperation(BootLoader* session, int operation);
+[[nodiscard]] int runOperation(BootLoader* session, int operation);
 
 // startOperation for a session that may be missing (3).
 int startOperation(BootLoader* session, int operation);

@@ -12,23 +12,23 @@
 
 namespace bootloader {
 
-enum SendOutcome : int { kSendDone = 0, kSendOpenFailed = 1, kSendWriteFailed = 2 };
+enum class SendOutcome : int { kDone = 0, kOpenFailed = 1, kWriteFailed = 2 };
 
-// Writes the frames in order on one write handle; kSendWriteFailed when any write failed.
+// Writes the frames in order on one write handle; SendOutcome::kWriteFailed when any write failed.
 // lastWriteFailed, when given, tells whether the last frame failed (false when there were none).
-SendOutcome sendCommand(BootLoader& session, std::span<const hid::Report> frames,
-                        bool* lastWriteFailed = nullptr);
-SendOutcome sendCommand(BootLoader& session, const hid::Report& frame);
+[[nodiscard]] SendOutcome sendCommand(BootLoader& session, std::span<const hid::Report> frames,
+                                      bool* lastWriteFailed = nullptr);
+[[nodiscard]] SendOutcome sendCommand(BootLoader& session, const hid::Report& frame);
 
-enum ExchangeOutcome : int {
-    kExchangeDone = 0,
-    kExchangeWriteOpenFailed = 1,
-    kExchangeReadOpenFailed = 2,
-    kExchangeWriteFailed = 3,
-    kExchangeReadFailed = 4,  // also when no answer came within answerTimeoutMs
+enum class ExchangeOutcome : int {
+    kDone = 0,
+    kWriteOpenFailed = 1,
+    kReadOpenFailed = 2,
+    kWriteFailed = 3,
+    kReadFailed = 4,  // also when no answer came within answerTimeoutMs
 };
 
-ExchangeOutcome exchange(BootLoader& session, const hid::Report& request, hid::Report& answer);
+[[nodiscard]] ExchangeOutcome exchange(BootLoader& session, const hid::Report& request, hid::Report& answer);
 
 // A write handle for any number of frames, and a read handle for the one answer the stream waits for.
 // Open outcomes land in the session's writeOpenError and readOpenError.
@@ -37,15 +37,15 @@ public:
     explicit WriteStream(BootLoader& session);
     bool writeOpened() const { return writer_.isOpen(); }
     bool readOpened() const { return reader_.isOpen(); }
-    bool write(const hid::Report& frame);                 // false when the frame was not written
-    bool readAnswer(hid::Report& answer, int timeoutMs);  // false on error or after timeoutMs
+    [[nodiscard]] bool write(const hid::Report& frame);  // false when the frame was not written
+    [[nodiscard]] bool readAnswer(hid::Report& answer, int timeoutMs);  // false on error or after timeoutMs
 
 private:
     hid::Device writer_;
     hid::Device reader_;
 };
 
-enum ReadMemoryOutcome : int { kReadMemoryDone = 0, kReadMemoryWriteOpenFailed = 1, kReadMemoryFailed = 2 };
+enum class ReadMemoryOutcome : int { kDone = 0, kWriteOpenFailed = 1, kFailed = 2 };
 
 using ReplyConsumer = std::function<void(const hid::Report& answer)>;
 
@@ -55,16 +55,16 @@ inline constexpr int kMaxRequestsInFlight = 10;
 // up to 10 requests in flight. Answers land in the region's image by the address they carry and go to
 // consumeReply in arrival order. Fails on a read-open, write or read error, or after two inactivity
 // windows without traffic; also when the packet geometry is unusable (zero sizes, M / N of 0, M > 58).
-ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> regions,
-                             std::uint32_t firstAddress, const ReplyConsumer& consumeReply);
+[[nodiscard]] ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> regions,
+                                           std::uint32_t firstAddress, const ReplyConsumer& consumeReply);
 
 // The byte count of a read request at address for a region ending at end (exclusive).
-std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end, std::uint8_t packetDataSize,
-                              std::uint8_t bytesPerAddress);
+[[nodiscard]] std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end,
+                                            std::uint8_t packetDataSize, std::uint8_t bytesPerAddress);
 
 // Copies an answer's data (placed as decodeReadAnswer says for the map's packet size) into the region's
 // image when they fit it; false when ignored (count 0 or above 58, address before the region or data
 // beyond its image).
-bool placeAnswer(MemoryMap& map, std::size_t region, const hid::Report& answer);
+[[nodiscard]] bool placeAnswer(MemoryMap& map, std::size_t region, const hid::Report& answer);
 
 }  // namespace bootloader

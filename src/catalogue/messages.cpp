@@ -28,9 +28,9 @@ const std::array<std::array<std::string, languageCount>, messageCount> messageTa
     {"Error, invalid data.\nPlease try again.", "Error, datos invalidos.\nPor favor, intentalo de nuevo."},
 }};
 
-std::string getMessage(int index) {
+std::string getMessage(int index, int language) {
     const int row = std::clamp(index, 0, messageCount - 1);
-    const int column = std::clamp(messageLanguage, 0, languageCount - 1);
+    const int column = std::clamp(language, 0, languageCount - 1);
     return messageTable[row][column];
 }
 

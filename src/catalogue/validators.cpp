@@ -15,7 +15,7 @@ bool allowedByte(unsigned char byte) {
 
 }  // namespace
 
-bool checkText(std::string text, std::uint32_t minimum, std::uint32_t maximum) {
+bool checkText(const std::string& text, std::uint32_t minimum, std::uint32_t maximum) {
     const std::size_t length = text.size();
     if (length < minimum || length > maximum) return false;
     for (char c : text) {
@@ -24,7 +24,7 @@ bool checkText(std::string text, std::uint32_t minimum, std::uint32_t maximum) {
     return true;
 }
 
-bool checkEmail(std::string text) {
+bool checkEmail(const std::string& text) {
     const std::size_t length = text.size();
     if (length <= 4) return false;
     if (!checkText(text, 1, 64)) return false;

@@ -19,7 +19,8 @@ struct Cleanups {
 };
 
 Cleanups& cleanups() {
-    static Cleanups* instance = new Cleanups;  // never destroyed: the waiting thread may use it at exit
+    // Process-wide: signals are. Never destroyed: the waiting thread may use it at exit.
+    static Cleanups* instance = new Cleanups;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
     return *instance;
 }
 

@@ -258,7 +258,7 @@ ExitCode verify(BootLoader& session, const MemoryMap& expected, int target) {
             return;
         }
     });
-    if (outcome != kReadMemoryDone) return fail("verify: reading the box back failed");
+    if (outcome != ReadMemoryOutcome::kDone) return fail("verify: reading the box back failed");
     std::size_t mismatches = 0, checked = 0;
     for (const Span& span : spans) {
         const auto& image = expected.images[span.region];
@@ -297,9 +297,9 @@ ExitCode flash(const GlobalOptions& options, const std::vector<std::string>& arg
     box.session().setDiagnosticHook(nullptr);
     // Everything is checked before the box is erased.
     if (loaded.lineCut) return fail(file + ": " + loaded.cause + "; the box was not touched");
-    if (loaded.code == kHexNoLeadingColon)
+    if (loaded.code == HexResult::kNoColon)
         return fail(file + ": " + loaded.cause + ": a line does not start with ':'; the box was not touched");
-    if (loaded.code == kHexBadChecksum)
+    if (loaded.code == HexResult::kChecksum)
         return fail(file + ": " + loaded.cause +
                     ": a record's checksum does not match; the box was not touched");
     if (const auto refusal = imageRefusal(loaded, true))
@@ -329,7 +329,7 @@ ExitCode read(const GlobalOptions& options, const std::vector<std::string>& argu
         if (map.regions[r].type != 3) first = r;
     if (!first) return fail("the box reports no programmable region");
     const std::size_t regions[] = {*first};
-    if (readMemory(box.session(), regions, 0, [](const hid::Report&) {}) != kReadMemoryDone)
+    if (readMemory(box.session(), regions, 0, [](const hid::Report&) {}) != ReadMemoryOutcome::kDone)
         return fail("reading the box failed");
     const Region& region = map.regions[*first];
     const std::vector<std::uint8_t>& image = map.images[*first];

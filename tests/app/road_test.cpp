@@ -119,6 +119,26 @@ TEST_F(RoadTest, NoVersionsShowNotAvailable) {
     EXPECT_EQ(logic().serverClient().device.fwVersion, "");
 }
 
+TEST_F(RoadTest, AnUnreachableBoxLogsItsCauseInDebugMode) {
+    plugIn("good");
+    connectTick();
+    const auto causeLines = [this] {
+        int count = 0;
+        for (const std::string& call : view.calls())
+            if (call.rfind("appendLog(", 0) == 0 && call.find("cannot open") != std::string::npos) ++count;
+        return count;
+    };
+    box->failOpens(hid::Access::read, true);
+    logic().onReadData();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(causeLines(), 0);  // not in normal mode
+    logic().log().setThreshold(kDebugLogThreshold);
+    logic().onReadData();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(causeLines(), 1);  // under "Device not connected!"
+    box->failOpens(hid::Access::read, false);
+}
+
 TEST_F(RoadTest, DebugModeSelectsNoProduct) {
     plugIn("good");
     logic().onDebugModeToggle();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "bootloader/hex_loader.h"
 #include "bootloader/line_reader.h"
 #include "bootloader/memory_map.h"
@@ -63,7 +64,7 @@ void collect(int, const std::string& text) {
 int load(const std::string& text, MemoryMap& map) {
     gMessages.clear();
     bootloader::StringLineReader reader(text);
-    return bootloader::loadHexRecords(reader, map, collect);
+    return base::code(bootloader::loadHexRecords(reader, map, collect));
 }
 
 Bytes slice(const MemoryMap& map, int region, std::size_t offset, std::size_t count) {
@@ -148,7 +149,7 @@ TEST(HexLoader, DiagnosticTexts) {
     EXPECT_EQ(load(":00000001FE", map), 32);
     EXPECT_EQ(gMessages, std::vector<std::string>{"Error de checksum en el fichero .hex"});
     bootloader::StringLineReader reader(":00000001FE");
-    EXPECT_EQ(bootloader::loadHexRecords(reader, map, nullptr), 32);
+    EXPECT_EQ(base::code(bootloader::loadHexRecords(reader, map, nullptr)), 32);
 }
 
 TEST(HexLoader, ExtendedLinearAddressSelectsTheInformationRegion) {

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "base/result.h"
 #include "bootloader/memory_map.h"
 #include "bootloader/packet_writer.h"
 
@@ -60,7 +61,7 @@ Programming program(const MemoryMap& map, int target = 0, std::uint8_t options =
         run.frames.push_back(frame);
         return static_cast<int>(run.frames.size()) != run.failAt;
     };
-    run.result = bootloader::writeProgramPackets(map, target, options, writer, &run.counts);
+    run.result = base::code(bootloader::writeProgramPackets(map, target, options, writer, &run.counts));
     return run;
 }
 
@@ -211,11 +212,11 @@ TEST(PacketWriter, FailedWritesStopWithTheirCodes) {
     MemoryMap map = makeMap({{0, 0x100, 224}});
     put(map, 0, 0x100, {1});
     put(map, 0, 0x170, {2});  // frames: D C D C
-    EXPECT_EQ(program(map, 0, 0, 1).result, bootloader::kDataFrameFailed);
-    EXPECT_EQ(program(map, 0, 0, 2).result, bootloader::kGapFrameFailed);
-    EXPECT_EQ(program(map, 0, 0, 3).result, bootloader::kDataFrameFailed);
+    EXPECT_EQ(program(map, 0, 0, 1).result, base::code(bootloader::PacketWriteResult::kDataFrameFailed));
+    EXPECT_EQ(program(map, 0, 0, 2).result, base::code(bootloader::PacketWriteResult::kGapFrameFailed));
+    EXPECT_EQ(program(map, 0, 0, 3).result, base::code(bootloader::PacketWriteResult::kDataFrameFailed));
     const Programming last = program(map, 0, 0, 4);
-    EXPECT_EQ(last.result, bootloader::kRegionEndFailed);
+    EXPECT_EQ(last.result, base::code(bootloader::PacketWriteResult::kRegionEndFailed));
     EXPECT_EQ(last.frames.size(), 4u);
 }
 
@@ -231,7 +232,7 @@ TEST(PacketWriter, UnusableLayoutsWriteNothing) {
         map.bytesPerAddress = c.bytesPerAddress;
         if (c.shrinkImage) map.images[0].resize(10);
         const Programming run = program(map);
-        EXPECT_EQ(run.result, bootloader::kLayoutUnusable);
+        EXPECT_EQ(run.result, base::code(bootloader::PacketWriteResult::kLayoutUnusable));
         EXPECT_TRUE(run.frames.empty());
     }
 }

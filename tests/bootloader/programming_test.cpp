@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "base/result.h"
 #include "bootloader/hex_loader.h"
 #include "bootloader/long_operations.h"
 #include "bootloader/programming.h"
@@ -37,7 +38,7 @@ protected:
     int load(const Bytes& image, std::uint32_t address = kFlash) {
         const std::string text = sim::toIntelHex({{address, image}});
         StringLineReader reader(text);
-        return loadHexImage(*session, reader);
+        return base::code(loadHexImage(*session, reader));
     }
 };
 
@@ -120,7 +121,7 @@ TEST_F(Programming, UnusableLayoutLeavesTheBoxAlone) {
     start({config});
     connectInline();
     box->clearHostFrames();
-    EXPECT_EQ(programDevice(*session), kLayoutUnusable);
+    EXPECT_EQ(programDevice(*session), base::code(PacketWriteResult::kLayoutUnusable));
     EXPECT_EQ(session->programStatus, kProgramWriteFailed);
     EXPECT_TRUE(box->hostFrames().empty());
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "arvex/config.h"
+#include "base/result.h"
 #include "bootloader/hex_loader.h"
 #include "bootloader/session.h"
 #include "sim/box/hex_writer.h"
@@ -123,7 +124,7 @@ TEST_F(TwoBoxes, ReadAndProgramBothAtOnceWithoutSeeingEachOther) {
         EXPECT_EQ(session.devicePath(), sim::SimBackend::pathOf(b));
         const std::string text = sim::toIntelHex({{kFlash, images[b]}});
         StringLineReader reader(text);
-        ASSERT_EQ(loadHexImage(session, reader), 0);
+        ASSERT_EQ(loadHexImage(session, reader), bootloader::HexResult::kLoaded);
     }
     // A paced link makes each operation last long enough for the two to run side by side.
     backend->setPaced(true);

@@ -45,7 +45,7 @@ using RequestHandler = std::function<void(const HttpRequest& request, ResponseWr
 
 struct HttpServerLimits {
     std::size_t maxConnections = 16;
-    std::size_t maxHeadBytes = 16 * 1024;
+    std::size_t maxHeadBytes = std::size_t{16} * 1024;
     std::size_t maxBodyBytes = 4u << 20;
     int ioTimeoutMs = 10000;
 };

@@ -52,7 +52,7 @@ SampleImage sampleImage(SampleImageId id) {
     switch (id) {
         case SampleImageId::kAk02Current:  // as large as a real image; starts off a 64 KiB boundary
             image.address = 0x1D00F800;
-            image.bytes = patternBytes(384 * 1024, 0xA02013);
+            image.bytes = patternBytes(std::size_t{384} * 1024, 0xA02013);
             image.firmwareVersion = "1.3";
             break;
         case SampleImageId::kAk02Older:
