@@ -78,7 +78,7 @@ BoxOutcome flashBox(const std::shared_ptr<hid::Backend>& backend, const std::str
     FileLineReader reader(request.file);
     if (!reader.isOpen()) return failed("cannot open " + request.file);
     const HexLoadReport loaded = loadHexImageWithReport(session, reader);
-    if (loaded.lineCut || loaded.code == kHexNoLeadingColon || loaded.code == kHexBadChecksum)
+    if (loaded.lineCut || loaded.code == HexResult::kNoColon || loaded.code == HexResult::kChecksum)
         return failed(request.file + ": " + loaded.cause + "; the box was not touched");
     if (const auto refusal = imageRefusal(loaded, true))
         return failed(request.file + ": " + *refusal + "; the box was not touched");
