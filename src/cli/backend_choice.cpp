@@ -1,6 +1,5 @@
 #include "cli/backend_choice.h"
 
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
 
@@ -10,20 +9,7 @@
 
 namespace cli {
 
-namespace {
-
-std::atomic<bool>& saveFailed() {
-    static std::atomic<bool> failed{false};
-    return failed;
-}
-
-}  // namespace
-
-bool simulatedStateSaveFailed() {
-    return saveFailed().load();
-}
-
-BackendChoice::BackendChoice(const GlobalOptions& options) {
+BackendChoice::BackendChoice(const GlobalOptions& options) : saveFailed_(options.stateSaveFailed) {
     std::shared_ptr<hid::Backend> chosen;
     if (!options.simulate) {
         chosen = hid::makePlatformBackend();
@@ -68,7 +54,7 @@ BackendChoice::BackendChoice(const GlobalOptions& options) {
 void BackendChoice::saveState() const {
     std::string cause;
     if (box_->saveMemory(statePath_, &cause)) return;
-    saveFailed() = true;
+    if (saveFailed_) *saveFailed_ = true;
     std::fprintf(stderr, "arvex-cli: cannot save the simulated box's memory to %s: %s\n", statePath_.c_str(),
                  cause.c_str());
 }

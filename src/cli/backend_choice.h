@@ -1,6 +1,7 @@
 // arvex-cli: which HID backend the process talks to, from the global options.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -37,9 +38,9 @@ private:
     std::string statePath_;
     std::string error_;
     std::unique_ptr<CleanupRegistration> saveOnInterrupt_;
+    std::shared_ptr<std::atomic<bool>> saveFailed_;  // the run's flag (GlobalOptions::stateSaveFailed)
 };
 
 // True once a save of the simulated memory failed in this process; main() then ends with a failure.
-bool simulatedStateSaveFailed();
 
 }  // namespace cli

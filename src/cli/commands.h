@@ -1,6 +1,7 @@
 // arvex-cli: options shared by every command, and the command table that main() dispatches to.
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -29,6 +30,9 @@ struct GlobalOptions {
     bool verbose = false;               // -v: debug lines and the causes
     bool json = false;                  // --json: one JSON object per line on stdout, human text on stderr
     std::shared_ptr<const Events> events = std::make_shared<Events>();  // where --json events go
+    // Set when the simulated box's memory could not be saved to --sim-state (at the end or on a signal): the
+    // run then fails whatever the command said.
+    std::shared_ptr<std::atomic<bool>> stateSaveFailed = std::make_shared<std::atomic<bool>>(false);
 };
 
 // A command gets the global options and the words after its name (never --help: main() answers that).

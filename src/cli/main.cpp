@@ -187,6 +187,6 @@ int main(int argc, char** argv) {
                              std::to_string(config.endpoint.port.value_or(arvex::config::kSupportPort));
     }
     ExitCode code = command->run(options, arguments);
-    if (code == ExitCode::done && cli::simulatedStateSaveFailed()) code = ExitCode::failed;
+    if (code == ExitCode::done && *options.stateSaveFailed) code = ExitCode::failed;
     return finish(options, name, code);
 }
