@@ -215,6 +215,7 @@ std::vector<std::string> presentBoxes(hid::Backend& backend) {
 
 int runOnAll(const std::vector<std::string>& paths, const BoxJob& job, FleetBoard& board) {
     std::vector<std::size_t> rows;
+    rows.reserve(paths.size());
     for (const std::string& path : paths) rows.push_back(board.add(path));
     std::vector<std::thread> workers;
     for (std::size_t i = 0; i < paths.size(); ++i)

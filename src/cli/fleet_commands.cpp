@@ -74,7 +74,7 @@ int flashEveryBox(const GlobalOptions& options, const std::string& file, int tar
         std::fprintf(stderr, "arvex-cli: %s\n", backend.error().c_str());
         return 2;
     }
-    const std::shared_ptr<hid::Backend> bus = backend.backend();
+    const std::shared_ptr<hid::Backend>& bus = backend.backend();
     const FlashRequest request{file, target, options.waitSeconds};
     return runFleet(
         options, bus,
@@ -97,7 +97,7 @@ int updateEveryBox(const GlobalOptions& options, const std::optional<std::string
         std::fprintf(stderr, "arvex-cli: %s\n", backend.error().c_str());
         return 2;
     }
-    const std::shared_ptr<hid::Backend> bus = backend.backend();
+    const std::shared_ptr<hid::Backend>& bus = backend.backend();
     UpdateRequest request;
     request.fileId = fileId;
     request.waitSeconds = options.waitSeconds;
