@@ -26,16 +26,7 @@ using testsupport::runCli;
 
 // arvex-cli run from inside a folder (downloads that are not containers are saved in the current folder).
 CliRun runCliIn(const std::string& folder, const std::string& arguments) {
-    const std::string command = "cd '" + folder + "' && " + ARVEX_CLI + " " + arguments + " 2>&1";
-    CliRun run;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::runShell("cd '" + folder + "' && " + ARVEX_CLI + " " + arguments + " 2>&1");
 }
 
 bool has(const CliRun& run, const std::string& words) {

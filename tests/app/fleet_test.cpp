@@ -15,6 +15,7 @@
 #include "sim/box/hex_writer.h"
 #include "sim/box/presets.h"
 #include "support/temp_dir.h"
+#include "unplug_mid_programming.h"
 
 namespace {
 
@@ -33,25 +34,6 @@ std::string contents(const std::string& file) {
     std::ifstream in(file);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-// Pulls the box out of the bus 40 reports after its identity read: the erase, then the programming of its
-// 342 packets.
-class UnplugMidProgramming final : public cli::BoxReporter {
-public:
-    UnplugMidProgramming(cli::BoxReporter& inner, sim::SimBackend& bus, std::size_t box)
-        : inner_(inner), bus_(bus), box_(box) {}
-    void serial(const std::string& serial) override {
-        bus_.unplugAfterReports(40, box_);
-        inner_.serial(serial);
-    }
-    void progress(const std::string& phase, int percent) override { inner_.progress(phase, percent); }
-    void line(const std::string& text) override { inner_.line(text); }
-
-private:
-    cli::BoxReporter& inner_;
-    sim::SimBackend& bus_;
-    std::size_t box_;
-};
 
 struct FailingBoxCase {
     const char* presets;

@@ -15,6 +15,7 @@
 #include "sim/box/presets.h"
 #include "sim/server/support_server.h"
 #include "support/temp_dir.h"
+#include "unplug_mid_programming.h"
 
 namespace {
 
@@ -51,24 +52,6 @@ struct FleetFixture {
     cli::UpdateRequest request;
     std::string outFile = dir.file("out.txt");
     std::FILE* out = nullptr;
-};
-
-// Pulls the box off the bus 40 reports after its serial is known: during the erase and programming.
-class UnplugMidProgramming final : public cli::BoxReporter {
-public:
-    UnplugMidProgramming(cli::BoxReporter& inner, sim::SimBackend& bus, std::size_t box)
-        : inner_(inner), bus_(bus), box_(box) {}
-    void serial(const std::string& serial) override {
-        bus_.unplugAfterReports(40, box_);
-        inner_.serial(serial);
-    }
-    void progress(const std::string& phase, int percent) override { inner_.progress(phase, percent); }
-    void line(const std::string& text) override { inner_.line(text); }
-
-private:
-    cli::BoxReporter& inner_;
-    sim::SimBackend& bus_;
-    std::size_t box_;
 };
 
 TEST(UpdateAll, OneBoxFailingMidProgrammingLeavesTheOtherUpdatedAndLoggedInAgain) {

@@ -13,8 +13,8 @@ struct CliRun {
     std::string output;
 };
 
-inline CliRun runCli(const std::string& arguments) {
-    const std::string command = std::string(ARVEX_CLI) + " " + arguments + " 2>&1";
+// Runs a shell command line and collects what it writes to stdout.
+inline CliRun runShell(const std::string& command) {
     CliRun run;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
@@ -24,6 +24,11 @@ inline CliRun runCli(const std::string& arguments) {
     const int status = ::pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// arvex-cli with these arguments, stdout and stderr together.
+inline CliRun runCli(const std::string& arguments) {
+    return runShell(std::string(ARVEX_CLI) + " " + arguments + " 2>&1");
 }
 
 }  // namespace testsupport
