@@ -41,9 +41,7 @@ bool stopAndWaitRead(bootloader::BootLoader& session, std::uint32_t first, std::
 
 // A box whose targets take packets of this many data bytes.
 std::shared_ptr<sim::SimBackend> boxWithPackets(std::uint8_t packetSize) {
-    sim::BoxConfig config = sim::defaultBoxConfig();
-    for (sim::TargetLayout& target : config.targets) target.packetDataSize = packetSize;
-    return std::make_shared<sim::SimBackend>(std::vector<sim::BoxConfig>{config});
+    return std::make_shared<sim::SimBackend>(std::vector<sim::BoxConfig>{sim::defaultBoxConfig(packetSize)});
 }
 
 int measure(std::uint8_t packetSize) {

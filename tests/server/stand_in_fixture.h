@@ -20,6 +20,17 @@ namespace testing_support {
 
 inline const server::ProgressSink noProgress;
 
+// The names of a catalogue answer's entries, in order; the parse must end with kFileListDone.
+inline std::vector<std::string> listedNames(server::ServerClient& client, const std::string& answer) {
+    std::vector<std::string> names;
+    const int result = client.parseFileList(answer, [&](std::unique_ptr<server::FileInfo> entry, int, void*) {
+        names.push_back(entry->name);
+        return 1;
+    });
+    EXPECT_EQ(result, server::kFileListDone);
+    return names;
+}
+
 class StandInTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -154,13 +154,7 @@ TEST_F(TransportTest, CatalogueRequestsNeedAnIssuedKey) {
     EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestBadAnswer);
     login();
     ASSERT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
-    std::vector<std::string> names;
-    EXPECT_EQ(client.parseFileList(answer,
-                                   [&](std::unique_ptr<FileInfo> entry, int, void*) {
-                                       names.push_back(entry->name);
-                                       return 1;
-                                   }),
-              kFileListDone);
+    const std::vector<std::string> names = testing_support::listedNames(client, answer);
     EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
 }
 
@@ -169,13 +163,7 @@ TEST_F(TransportTest, SearchSendsThePatternFromTheFirstLine) {
     const std::vector<std::string> parameters = {"fw_1.", "ignored"};
     std::string answer;
     ASSERT_EQ(client.requestText(kRequestSearch, answer, &parameters, nullptr, true), kRequestOk);
-    std::vector<std::string> names;
-    EXPECT_EQ(client.parseFileList(answer,
-                                   [&](std::unique_ptr<FileInfo> entry, int, void*) {
-                                       names.push_back(entry->name);
-                                       return 1;
-                                   }),
-              kFileListDone);
+    const std::vector<std::string> names = testing_support::listedNames(client, answer);
     EXPECT_EQ(names, (std::vector<std::string>{"ak02_fw_1.3.hex", "ak02_fw_1.2.hex"}));
     EXPECT_NE(standIn->lastDocument().find("pattern=\"fw_1.\""), std::string::npos);
 }
@@ -197,13 +185,7 @@ TEST_F(TransportTest, DebugModeAnswersAreRead) {
         EXPECT_EQ(client.parseAuthAnswer(answer), kAuthOk);
 
         ASSERT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
-        std::vector<std::string> names;
-        EXPECT_EQ(client.parseFileList(answer,
-                                       [&](std::unique_ptr<FileInfo> entry, int, void*) {
-                                           names.push_back(entry->name);
-                                           return 1;
-                                       }),
-                  kFileListDone);
+        const std::vector<std::string> names = testing_support::listedNames(client, answer);
         EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
 
         client.session.selectedFileId = standIn->idOf(sim::kSampleAk03Dual);

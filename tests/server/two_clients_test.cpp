@@ -67,13 +67,7 @@ TEST_F(TwoClientsTest, InterleavedSessionsStayApart) {
             step.arrive_and_wait();
             client.session.currentFolderId = folderId;
             EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
-            std::vector<std::string> names;
-            EXPECT_EQ(client.parseFileList(answer,
-                                           [&](std::unique_ptr<FileInfo> entry, int, void*) {
-                                               names.push_back(entry->name);
-                                               return 1;
-                                           }),
-                      kFileListDone);
+            const std::vector<std::string> names = testing_support::listedNames(client, answer);
             EXPECT_EQ(client.session.location, party.folderPath);
             EXPECT_NE(std::find(names.begin(), names.end(),
                                 std::filesystem::path(party.filePath).filename().string()),

@@ -29,4 +29,10 @@ BoxConfig withInformationAreaRegion(BoxConfig config) {
     return config;
 }
 
+BoxConfig defaultBoxConfig(std::uint8_t packetSize) {
+    BoxConfig config = defaultBoxConfig();
+    for (TargetLayout& target : config.targets) target.packetDataSize = packetSize;
+    return config;
+}
+
 }  // namespace sim

@@ -37,6 +37,9 @@ struct BoxConfig {
 // and a configuration region. Target 1: the same flash split into program code and the information area.
 BoxConfig defaultBoxConfig();
 
+// The default layout with both targets taking packets of packetSize data bytes.
+BoxConfig defaultBoxConfig(std::uint8_t packetSize);
+
 // The layout with target 0's program region split the way target 1's is: program code up to 0x1D07C000 and
 // the information area as a region of its own. Target 0 programs only the first 0x78000 units of a region,
 // so only with this split does an update reach the firmware block at 0x1D07C000 and change the firmware

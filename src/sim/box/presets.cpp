@@ -58,9 +58,7 @@ void prepareSlowErase(SimBackend& bus, std::size_t index) {
 
 // The default box with 56-byte packets, whose read answers and program frames are right-aligned.
 BoxConfig rightAlignedConfig() {
-    BoxConfig config = defaultBoxConfig();
-    for (TargetLayout& target : config.targets) target.packetDataSize = 56;
-    return config;
+    return defaultBoxConfig(56);
 }
 
 void prepareUnplugged(SimBackend& bus, std::size_t index) {
