@@ -46,13 +46,14 @@ struct Outcome {
 
 Outcome program(bootloader::BootLoader& session, const std::vector<std::uint8_t>& bytes) {
     Outcome outcome;
-    session.connect();
+    (void)
+        session.connect();  // a fresh session is never busy; `connected` below tells whether it found the box
     const std::string text = sim::toIntelHex({{kFlash, bytes}});
     bootloader::StringLineReader reader(text);
     if (session.connected == 0 || bootloader::loadHexImage(session, reader) != bootloader::HexResult::kLoaded)
         return outcome;
     const auto began = Clock::now();
-    session.startOperation(bootloader::kOpProgram);
+    if (!session.startOperation(bootloader::kOpProgram).ok()) return outcome;
     waitForWorker(session);
     outcome.milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
     const int result = session.lastResult;

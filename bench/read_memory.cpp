@@ -34,7 +34,7 @@ bool stopAndWaitRead(bootloader::BootLoader& session, std::uint32_t first, std::
         bootloader::putAddress(request, static_cast<std::uint32_t>(a));
         request[6] = bootloader::requestByteCount(a, end, packetSize, 1);
         hid::Report answer{};
-        if (writer.write(request) != 0 || reader.read(answer, 1000) != hid::kReadOk) return false;
+        if (writer.write(request) != 0 || reader.read(answer, 1000) != hid::ReadStatus::ok) return false;
     }
     return true;
 }
@@ -47,7 +47,8 @@ std::shared_ptr<sim::SimBackend> boxWithPackets(std::uint8_t packetSize) {
 int measure(std::uint8_t packetSize) {
     auto box = boxWithPackets(packetSize);
     bootloader::BootLoader session(box);
-    session.connect();
+    (void)
+        session.connect();  // a fresh session is never busy; `connected` below tells whether it found the box
     const bootloader::MemoryMap& map = session.memoryMap();
     if (session.connected == 0 || map.regionCount == 0 || map.bytesPerAddress != 1) {
         std::fprintf(stderr, "read_memory: the simulated box did not connect\n");

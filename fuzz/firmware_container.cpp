@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t images =
         (split.imageA ? split.imageA->size() : 0) + (split.imageB ? split.imageB->size() : 0);
     if (images > text.size()) __builtin_trap();
-    if (split.result != app::kContainerSplit && split.kind() != app::kNoImage) __builtin_trap();
+    if (split.result != app::ContainerResult::split && split.kind() != app::kNoImage) __builtin_trap();
     (void)app::isContainerName(text);
     return 0;
 }

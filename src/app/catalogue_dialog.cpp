@@ -181,8 +181,8 @@ void WindowLogic::onSelectFirmware() {
     panels_.close(Control::firmwareDialog);
     view_.refresh();
     if (container) {
-        const std::int32_t result = programContainer(downloaded);
-        if (result != 0) log_.line(1, "Error updating firmware", result, 0);
+        const ContainerResult result = programContainer(downloaded);
+        if (result != ContainerResult::split) log_.line(1, "Error updating firmware", base::code(result), 0);
     }
 }
 

@@ -26,11 +26,11 @@ MarkerLine findMarkerLine(std::string_view text, std::string_view marker) {
 SplitContainer splitContainer(std::string_view text) {
     SplitContainer split;
     if (text.size() < 7) {
-        split.result = kContainerTooShort;
+        split.result = ContainerResult::tooShort;
         return split;
     }
     if (text[0] != '1') {
-        split.result = kContainerBadKind;
+        split.result = ContainerResult::badKind;
         return split;
     }
     split.resetRequested = text.find("RESET") != std::string_view::npos;
@@ -39,13 +39,13 @@ SplitContainer splitContainer(std::string_view text) {
     const MarkerLine a = findMarkerLine(text, ":0000000aff");
     const MarkerLine b = findMarkerLine(text, ":0000000bff");
     if (!a.found() && !b.found()) {
-        split.result = kContainerNoMarkers;
+        split.result = ContainerResult::noMarkers;
         return split;
     }
     const std::size_t start = a.found() ? a.position : 9;
     const std::size_t end = b.found() ? b.position : text.size();
     if (start >= end) {
-        split.result = kContainerMarkerOrder;
+        split.result = ContainerResult::markerOrder;
         return split;
     }
     try {
@@ -57,7 +57,7 @@ SplitContainer splitContainer(std::string_view text) {
     } catch (const std::bad_alloc&) {
         split.imageA.reset();
         split.imageB.reset();
-        split.result = kContainerNoMemory;
+        split.result = ContainerResult::noMemory;
     }
     return split;
 }

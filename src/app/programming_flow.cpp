@@ -62,15 +62,16 @@ bool refusePath(Log& log, const std::string& path) {
 
 }  // namespace
 
-std::int32_t WindowLogic::programContainer(const std::string& text) {
+ContainerResult WindowLogic::programContainer(const std::string& text) {
     pendingImages_ = 0;
     containerKind_ = 0;
     const SplitContainer split = splitContainer(text);
-    if (split.result == kContainerTooShort || split.result == kContainerBadKind) return split.result;
+    if (split.result == ContainerResult::tooShort || split.result == ContainerResult::badKind)
+        return split.result;
     boot_.resetRequested = split.resetRequested ? 1 : 0;
     boot_.eraseUserDataRequested = split.eraseUserDataRequested ? 1 : 0;
-    if (split.result == kContainerNoMarkers) log_.line(1, "Error, data not found", 0, 0);
-    if (split.result != kContainerSplit) return split.result;
+    if (split.result == ContainerResult::noMarkers) log_.line(1, "Error, data not found", 0, 0);
+    if (split.result != ContainerResult::split) return split.result;
 
     // An image file that cannot be written must not leave an older image behind to be programmed.
     for (int index : {0, 1}) {
@@ -79,75 +80,77 @@ std::int32_t WindowLogic::programContainer(const std::string& text) {
         if (!writeFile(tempImagePaths_[index], *image)) {
             std::remove(tempImagePaths_[index].c_str());
             log_.line(1, catalogue::getMessage(kMsgErrorCreatingFile), 0, 0);
-            return kContainerNoMemory;
+            return ContainerResult::noMemory;
         }
     }
     // Every image of the container is checked before the first one is started: programming image A and then
     // refusing image B would leave the box half updated.
     for (const auto* image : {&split.imageA, &split.imageB})
         if (*image && refuseImage(log_, dryLoad(boot_.memoryMap(), **image), false, true))
-            return kContainerSplit;
+            return ContainerResult::split;
     const std::int32_t kind = split.kind();
     pendingImages_ = kind;
     containerKind_ = kind;
     // An image that cannot be started takes the rest of its container with it: a later programming must
     // never write the other half of this container.
-    if (kind > 0 && programNextImage() != 0) pendingImages_ = 0;
-    return kContainerSplit;
+    if (kind > 0 && programNextImage() != ProgramImageResult::started) pendingImages_ = 0;
+    return ContainerResult::split;
 }
 
-std::int32_t WindowLogic::programNextImage() {
+ProgramImageResult WindowLogic::programNextImage() {
     const std::int32_t pending = pendingImages_;
     const std::int32_t next = (pending & kImageA) != 0 ? kImageA : pending & kImageB;
-    if (next == 0) return 0;
+    if (next == 0) return ProgramImageResult::started;
     pendingImages_ = pending & ~next;
     const int index = next == kImageA ? 0 : 1;
     return programImageFile(index, tempImagePaths_[index]);
 }
 
-std::int32_t WindowLogic::programImageFile(int index, const std::string& path) {
+ProgramImageResult WindowLogic::programImageFile(int index, const std::string& path) {
     if (index == 0 || index == 1)
         optionsUpdate(0, kOptionDual | kOptionFinishCommand);
     else
         optionsUpdate(kOptionDual, kOptionFinishCommand);
     if (path.empty()) {
         log_.line(1, catalogue::getMessage(kMsgErrorOpeningFile), 0, 0);
-        return kImageNoPath;
+        return ProgramImageResult::noPath;
     }
-    if (refusePath(log_, path)) return kImageOpenFailed;
+    if (refusePath(log_, path)) return ProgramImageResult::openFailed;
     bootloader::HexLoadReport loaded;
     {
         bootloader::FileLineReader reader(path);
         if (!reader.isOpen()) {
             log_.line(1, catalogue::getMessage(kMsgErrorOpeningFile), 0, 0);
-            return kImageOpenFailed;
+            return ProgramImageResult::openFailed;
         }
-        if (boot_.selectTarget(index) != 0) {
+        if (boot_.selectTarget(index) != bootloader::AccessResult::ok) {
             log_.line(1, "Error: Firmware u[]", 0, 0);
-            return kImageTargetRefused;
+            return ProgramImageResult::targetRefused;
         }
         loaded = bootloader::loadHexImageWithReport(boot_, reader);
     }
     if (refuseImage(log_, loaded, false, true))
-        return loaded.code != bootloader::HexResult::kLoaded ? kImageHexFailed : kImageRefused;
+        return loaded.code != bootloader::HexResult::kLoaded ? ProgramImageResult::hexFailed
+                                                             : ProgramImageResult::refused;
     eventsEnabled_ = true;
-    if (boot_.selectTarget(index) != 0) {
+    if (boot_.selectTarget(index) != bootloader::AccessResult::ok) {
         log_.line(1, "Error: Firmware u[]", 0, 0);
-        return kImageTargetRefusedAfterLoad;
+        return ProgramImageResult::targetRefusedAfterLoad;
     }
-    if (boot_.startOperation(kOpProgram) != 0) {
+    // Run at once inside an end event, the nested programming's own fault counts as not started.
+    if (!boot_.startOperation(kOpProgram).ok()) {
         log_.line(1, catalogue::getMessage(kMsgErrorReadingFirmware), 0, 0);
-        return kImageNotStarted;
+        return ProgramImageResult::notStarted;
     }
     view_.setVisible(Control::progressBar, true);
-    return kImageStarted;
+    return ProgramImageResult::started;
 }
 
 // Runs inside the end event of operation 5, on the worker thread.
 void WindowLogic::completeProgramming() {
     if (pendingImages_ != 0) {
         log_.setDepth(log_.depth() + 1);
-        if (programNextImage() != 0) {
+        if (programNextImage() != ProgramImageResult::started) {
             log_.line(1, "Error programming [Dual] ", 0, 0);
             // Nothing runs any more: the window must not stay locked behind "do not disconnect".
             pendingImages_ = 0;
@@ -167,11 +170,13 @@ void WindowLogic::completeProgramming() {
         optionsUpdate(kOptionDual, 0);
     } else {
         optionsUpdate(0, kOptionDual);
-        if (kind == kNoImage || kind == kImageA) boot_.selectTarget(0);
-        if (kind == kImageB) boot_.selectTarget(1);
+        // In the end event the accessors are not refused, and both commands run at once, each posting its
+        // own events.
+        if (kind == kNoImage || kind == kImageA) (void)boot_.selectTarget(0);
+        if (kind == kImageB) (void)boot_.selectTarget(1);
     }
-    boot_.startOperation(kOpEraseUserDataIfRequested);
-    boot_.startOperation(kOpResetIfRequested);
+    (void)boot_.startOperation(kOpEraseUserDataIfRequested);
+    (void)boot_.startOperation(kOpResetIfRequested);
     std::this_thread::sleep_for(settings_.afterProgramming);
     setConnected(false);
     log_.line(1, "Completed", 0, 0);
@@ -218,13 +223,13 @@ void WindowLogic::onLoadFirmware() {
             log_.line(1, catalogue::getMessage(kMsgErrorOpeningFile), 0, 0);
             return;
         }
-        boot_.selectTarget(0);
+        (void)boot_.selectTarget(0);  // the box is not busy (checked above)
         loaded = bootloader::loadHexImageWithReport(boot_, reader);
     }
     if (refuseImage(log_, loaded, true, false)) return;
     eventsEnabled_ = true;
-    boot_.selectTarget(0);
-    boot_.startOperation(kOpProgram);
+    (void)boot_.selectTarget(0);
+    (void)boot_.startOperation(kOpProgram);  // the outcome arrives as events
     view_.setVisible(Control::progressBar, true);
 }
 
@@ -234,9 +239,9 @@ void WindowLogic::onFactorySettings() {
         optionsUpdate(kOptionDual, 0);
     } else {
         optionsUpdate(0, kOptionDual);
-        boot_.selectTarget(0);
+        (void)boot_.selectTarget(0);  // the box is not busy (checked above)
     }
-    boot_.startOperation(kOpEraseUserData);
+    (void)boot_.startOperation(kOpEraseUserData);  // the outcome arrives as events
 }
 
 void WindowLogic::onUpdatingOk() {

@@ -69,8 +69,9 @@ void WindowLogic::setDisconnected(View&) {
 
 void WindowLogic::configureBootloader(View&) {
     addAndSaveOptions(kOptionWorkerThread | kOptionDual);
-    boot_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
-    boot_.setSecondaryKey(arvex::config::kSecondaryKey.data(), arvex::config::kSecondaryKey.size());
+    // Set before the first operation starts, so never refused.
+    (void)boot_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
+    (void)boot_.setSecondaryKey(arvex::config::kSecondaryKey.data(), arvex::config::kSecondaryKey.size());
 }
 
 void WindowLogic::setStatus(Rgb colour, const std::string& caption) {
@@ -80,21 +81,23 @@ void WindowLogic::setStatus(Rgb colour, const std::string& caption) {
 
 bool WindowLogic::optionsUpdate(std::uint8_t set, std::uint8_t clear) {
     std::uint8_t options = 0;
-    if (boot_.getOptions(&options) != 0) return false;
+    if (boot_.getOptions(&options) != bootloader::AccessResult::ok) return false;
     options = static_cast<std::uint8_t>((options | set) & ~clear);
-    return boot_.setOptions(&options) == 0;
+    return boot_.setOptions(&options) == bootloader::AccessResult::ok;
 }
 
 void WindowLogic::addAndSaveOptions(std::uint8_t bits) {
+    // Called before any operation runs, so neither access is refused; the saved value is what the window
+    // wants.
     std::uint8_t options = 0;
-    boot_.getOptions(&options);
+    (void)boot_.getOptions(&options);
     options |= bits;
-    boot_.setOptions(&options);
+    (void)boot_.setOptions(&options);
     savedOptions_ = options;
 }
 
 bool WindowLogic::ensureDeviceOpen() {
-    if (!boot_.isDevicePresent()) boot_.connect();
+    if (!boot_.isDevicePresent()) (void)boot_.connect();  // refused only while an operation runs; asked next
     return boot_.isDevicePresent();
 }
 
@@ -124,7 +127,7 @@ void WindowLogic::setConnected(bool connected) {
           Control::firmwareVersionField, Control::hardwareVersionField})
         view_.setText(field, "");
     server_.device = {};
-    boot_.clearIdentity();
+    (void)boot_.clearIdentity();  // refused while an operation runs: it still needs the buffers
     view_.setEnabled(Control::productList, false);
     view_.setEnabled(Control::updateButton, false);
     view_.setEnabled(Control::factoryButton, false);
@@ -138,7 +141,7 @@ bool WindowLogic::boxBusy() {
 
 void WindowLogic::restoreSavedOptions() {
     std::uint8_t options = savedOptions_;
-    boot_.setOptions(&options);
+    (void)boot_.setOptions(&options);  // called once the operation has ended, or from its end event
 }
 
 void WindowLogic::keepFailureLine() {
@@ -190,8 +193,9 @@ void WindowLogic::readIdentity() {
     eventsEnabled_ = true;
     if (ensureDeviceOpen()) {
         optionsUpdate(0, kOptionDual);
-        boot_.selectTarget(0);
-        boot_.startOperation(kOpReadIdentity);
+        // The box is not busy (ensureDeviceOpen found it present); the outcome arrives as events.
+        (void)boot_.selectTarget(0);
+        (void)boot_.startOperation(kOpReadIdentity);
     } else {
         view_.setEnabled(Control::connectTimer, true);
         log_.line(1, catalogue::getMessage(kMsgDeviceNotConnected), 0, 0);
@@ -269,9 +273,11 @@ void WindowLogic::commonEventEnd() {
 }
 
 void WindowLogic::showIdentity() {
-    boot_.selectTarget(0);
+    // Runs in the identity read's end event, where the accessors are not refused; a refused read would
+    // leave the record empty, which the check below shows as an unknown box.
+    (void)boot_.selectTarget(0);
     bootloader::BootLoaderField record;
-    boot_.getField(0x100, &record);
+    (void)boot_.getField(0x100, &record);
     const CheckedIdentity id = checkIdentity({record.reference, record.serial, record.date, record.reseller,
                                               record.firmwareVersion, record.hardwareVersion});
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/firmware_container.h"
 #include "app/message_index.h"
 #include "app/shell_events.h"
 #include "app/view.h"
@@ -44,16 +45,16 @@ inline constexpr Rgb kLampIdle{255, 255, 255};
 inline constexpr Rgb kLampBusy{255, 0, 0};
 
 // Results of programImageFile.
-enum ProgramImageResult : std::int32_t {
-    kImageStarted = 0,
-    kImageNoPath = 17,
-    kImageOpenFailed = 18,
-    kImageNoReader = 19,
-    kImageTargetRefused = 20,
-    kImageHexFailed = 21,
-    kImageTargetRefusedAfterLoad = 22,
-    kImageNotStarted = 23,
-    kImageRefused = 24,  // loaded, but it must not be programmed (no data for this box, records left behind)
+enum class ProgramImageResult : std::int32_t {
+    started = 0,
+    noPath = 17,
+    openFailed = 18,
+    noReader = 19,
+    targetRefused = 20,
+    hexFailed = 21,
+    targetRefusedAfterLoad = 22,
+    notStarted = 23,
+    refused = 24,  // loaded, but it must not be programmed (no data for this box, records left behind)
 };
 
 // The bar positions of the animation at the end of programming: from, from + 5, ... while not above 100.
@@ -90,9 +91,10 @@ public:
     void onStatusTimer() override;
 
     // --- programming
-    std::int32_t programContainer(const std::string& text);
-    std::int32_t programNextImage();
-    std::int32_t programImageFile(int index, const std::string& path);
+    ContainerResult programContainer(const std::string& text);
+    // Starts the next image the container left pending; started when none is left.
+    ProgramImageResult programNextImage();
+    ProgramImageResult programImageFile(int index, const std::string& path);
     void onLoadFirmware() override;
     void onFactorySettings() override;
     void onUpdatingOk() override;

@@ -56,8 +56,8 @@ std::vector<hid::Report> framesForEachTarget(const BootLoader& session, Command 
 
 }  // namespace
 
-int BootLoader::connect() {
-    if (isBusy()) return -1;
+ConnectResult BootLoader::connect() {
+    if (isBusy()) return ConnectResult::busy;
     {
         std::lock_guard lock(failureMutex_);
         lastFailure_ = {};
@@ -78,13 +78,13 @@ int BootLoader::connect() {
             writer.close();
             reader.close();
             (void)openSession();  // its outcome is in queryStatus and the memory map
-            return 0;
+            return ConnectResult::done;
         }
     }
     connected = 0;
     disconnect();
     (void)openSession();
-    return 0;
+    return ConnectResult::done;
 }
 
 int BootLoader::openSession() {
@@ -122,20 +122,20 @@ int BootLoader::openSession() {
     return 0;
 }
 
-int BootLoader::queryDevice() {
+CommandResult BootLoader::queryDevice() {
     memoryMap().regionCount = 0;
     progress = 10;
     hid::Report answer{};
     const ExchangeOutcome outcome = exchange(*this, commandFrame(kCmdQuery, target), answer);
-    int result = kCommandOk;
+    CommandResult result = CommandResult::ok;
     switch (outcome) {
         case ExchangeOutcome::kWriteOpenFailed:
             queryStatus = kQueryWriteFailed;
-            result = kCommandNoWriteHandle;
+            result = CommandResult::noWriteHandle;
             break;
         case ExchangeOutcome::kReadOpenFailed:
             queryStatus = kQueryReadFailed;
-            result = kQueryNoReadHandle;
+            result = CommandResult::noReadHandle;
             break;
         case ExchangeOutcome::kWriteFailed:
             queryStatus = kQueryWriteFailed;
@@ -153,17 +153,17 @@ int BootLoader::queryDevice() {
     return result;
 }
 
-int BootLoader::eraseDevice() {
+CommandResult BootLoader::eraseDevice() {
     const SendOutcome outcome = sendCommand(*this, commandFrame(kCmdErase, target));
     if (outcome == SendOutcome::kOpenFailed) {
         eraseStatus = kCommandFailed;
-        return kCommandNoWriteHandle;
+        return CommandResult::noWriteHandle;
     }
     eraseStatus = outcome == SendOutcome::kDone ? kCommandDone : kCommandFailed;
-    return kCommandOk;
+    return CommandResult::ok;
 }
 
-int BootLoader::eraseUserData(bool onlyIfRequested) {
+CommandResult BootLoader::eraseUserData(bool onlyIfRequested) {
     std::vector<hid::Report> frames;
     if (!onlyIfRequested || eraseUserDataRequested != 0)
         frames = framesForEachTarget(*this, kCmdEraseUserData);
@@ -171,14 +171,14 @@ int BootLoader::eraseUserData(bool onlyIfRequested) {
     const SendOutcome outcome = sendCommand(*this, frames, &lastFailed);
     if (outcome == SendOutcome::kOpenFailed) {
         eraseStatus = kCommandFailed;
-        return kCommandNoWriteHandle;
+        return CommandResult::noWriteHandle;
     }
     eraseUserDataRequested = 0;
     eraseStatus = lastFailed ? kCommandFailed : kCommandDone;
-    return kCommandOk;
+    return CommandResult::ok;
 }
 
-int BootLoader::resetDevice(bool onlyIfRequested) {
+CommandResult BootLoader::resetDevice(bool onlyIfRequested) {
     progress = 0;
     std::vector<hid::Report> frames;
     if (!onlyIfRequested || resetRequested != 0) frames = framesForEachTarget(*this, kCmdReset);
@@ -186,35 +186,35 @@ int BootLoader::resetDevice(bool onlyIfRequested) {
     const SendOutcome outcome = sendCommand(*this, frames);
     if (outcome == SendOutcome::kOpenFailed) {
         progress = 100;
-        return kResetNoWriteHandle;
+        return CommandResult::resetNoWriteHandle;
     }
     resetRequested = 0;
     progress = 100;
-    return outcome == SendOutcome::kWriteFailed ? kResetWriteFailed : kCommandOk;
+    return outcome == SendOutcome::kWriteFailed ? CommandResult::resetWriteFailed : CommandResult::ok;
 }
 
 namespace {
 
-int sendStatusCommand(BootLoader& session, Command command, std::atomic<std::uint8_t>& status) {
+CommandResult sendStatusCommand(BootLoader& session, Command command, std::atomic<std::uint8_t>& status) {
     session.progress = 0;
     session.progress = 10;
     const SendOutcome outcome = sendCommand(session, commandFrame(command, session.target));
     session.progress = 100;
     if (outcome == SendOutcome::kOpenFailed) {
         status = kCommandFailed;
-        return kCommandNoWriteHandle;
+        return CommandResult::noWriteHandle;
     }
     status = outcome == SendOutcome::kDone ? kCommandDone : kCommandFailed;
-    return kCommandOk;
+    return CommandResult::ok;
 }
 
 }  // namespace
 
-int BootLoader::sendCommand06() {
+CommandResult BootLoader::sendCommand06() {
     return sendStatusCommand(*this, kCmd06, finishStatus);
 }
 
-int BootLoader::sendCommand50() {
+CommandResult BootLoader::sendCommand50() {
     return sendStatusCommand(*this, kCmd50, command50Status);
 }
 

@@ -99,7 +99,8 @@ void IdentityBlockCollector::consume(const std::array<std::uint8_t, 65>& answer)
         // Erased flash holds no block: it reads as an all-0xFF plain block ("none") rather than as the
         // noise that decrypting 0xFF bytes would give.
         const bool erased = std::all_of(plain.begin(), plain.end(), [](std::uint8_t b) { return b == 0xFF; });
-        if (!erased && crypto::aesDecryptBlock128(plain.data(), plain.data(), key_.data()) != crypto::kAesOk)
+        if (!erased &&
+            crypto::aesDecryptBlock128(plain.data(), plain.data(), key_.data()) != crypto::AesResult::ok)
             continue;
         if (handler_) handler_(block.address, plain);
     }

@@ -45,15 +45,15 @@ int BootLoader::performOperation(int operation) {
                 case kOpReadIdentity:
                     return readDeviceInformation(*this);
                 case kOpErase:
-                    return eraseDevice();
+                    return base::code(eraseDevice());
                 case kOpProgram: {
                     // Two statements: the erase must reach the box before programming starts.
-                    const int erased = eraseDevice();
+                    const int erased = base::code(eraseDevice());
                     return firstFailure(erased, programDevice(*this));
                 }
                 case kOpReserved9:
                 case kOpReserved12:
-                    return kReservedOperation;
+                    return base::code(CommandResult::reservedOperation);
                 default:
                     return 0;
             }
@@ -68,26 +68,26 @@ int BootLoader::performOperation(int operation) {
             result = step();
         }
         if (operation == kOpProgram && (options & kOptionFinishCommand) != 0)
-            result = firstFailure(result, sendCommand06());
+            result = firstFailure(result, base::code(sendCommand06()));
         return result;
     }
     switch (operation) {
         case kOpQuery:
-            return queryDevice();
+            return base::code(queryDevice());
         case kOpCommand06:
-            return sendCommand06();
+            return base::code(sendCommand06());
         case kOpSearch:
             return findDevice();
         case kOpCommand50:
-            return sendCommand50();
+            return base::code(sendCommand50());
         case kOpReset:
-            return resetDevice(false);
+            return base::code(resetDevice(false));
         case kOpResetIfRequested:
-            return resetDevice(true);
+            return base::code(resetDevice(true));
         case kOpEraseUserData:
-            return eraseUserData(false);
+            return base::code(eraseUserData(false));
         case kOpEraseUserDataIfRequested:
-            return eraseUserData(true);
+            return base::code(eraseUserData(true));
         default:
             return -1;
     }
@@ -115,16 +115,17 @@ bool BootLoader::isWorkerRunning() {
     return false;
 }
 
-int BootLoader::startOperation(int operation) {
-    if (operation >= kOperationLimit) return kStartBadOperation;
-    if (!isDevicePresent()) return kStartNotPresentOrBusy;
+StartOutcome BootLoader::startOperation(int operation) {
+    if (operation >= kOperationLimit) return {StartResult::badOperation};
+    if (!isDevicePresent()) return {StartResult::notPresentOrBusy};
     const bool nested = inCallbackHere();
     if (!nested && isWorkerRunning()) {
         postEvent(kEventError, kEventOperationRunning, 0, "Operation running", 0);
-        return kStartNotPresentOrBusy;
+        return {StartResult::notPresentOrBusy};
     }
     // Operations started from the event callback run at once, nested on the callback's thread.
-    if (nested || (options & kOptionWorkerThread) == 0) return runOperation(this, operation);
+    if (nested || (options & kOptionWorkerThread) == 0)
+        return {StartResult::started, runOperation(this, operation)};
 
     std::lock_guard lock(workerMutex_);
     if (worker_.joinable()) worker_.join();
@@ -136,13 +137,13 @@ int BootLoader::startOperation(int operation) {
         });
     } catch (const std::system_error&) {
         workerRunning_ = false;
-        return kStartThreadFailed;
+        return {StartResult::threadFailed};
     }
-    return kStarted;
+    return {StartResult::started};
 }
 
-int startOperation(BootLoader* session, int operation) {
-    if (session == nullptr) return kStartNoSession;
+StartOutcome startOperation(BootLoader* session, int operation) {
+    if (session == nullptr) return {StartResult::noSession};
     return session->startOperation(operation);
 }
 

@@ -64,16 +64,16 @@ void BootLoader::setEventCallback(EventCallback eventCallback) {
 }
 
 // The identity read uses the key on the worker: changing it meanwhile is refused like any setting.
-int BootLoader::setIdentityKey(const std::uint8_t* data, std::size_t length) {
-    if (isBusy()) return kAccessBusy;
+AccessResult BootLoader::setIdentityKey(const std::uint8_t* data, std::size_t length) {
+    if (isBusy()) return AccessResult::busy;
     setKey(identityKey, data, length);
-    return 0;
+    return AccessResult::ok;
 }
 
-int BootLoader::setSecondaryKey(const std::uint8_t* data, std::size_t length) {
-    if (isBusy()) return kAccessBusy;
+AccessResult BootLoader::setSecondaryKey(const std::uint8_t* data, std::size_t length) {
+    if (isBusy()) return AccessResult::busy;
     setKey(secondaryKey, data, length);
-    return 0;
+    return AccessResult::ok;
 }
 
 bool BootLoader::inCallbackHere() const {
@@ -87,40 +87,40 @@ bool BootLoader::isBusy() {
     return isWorkerRunning();
 }
 
-int BootLoader::selectTarget(std::int32_t t) {
-    if (isBusy()) return kAccessBusy;
-    if (t != 0 && t != 1) return kAccessBadIndex;
+AccessResult BootLoader::selectTarget(std::int32_t t) {
+    if (isBusy()) return AccessResult::busy;
+    if (t != 0 && t != 1) return AccessResult::badIndex;
     target = t;
-    return kAccessOk;
+    return AccessResult::ok;
 }
 
-int BootLoader::setOptions(const std::uint8_t* value) {
-    if (value == nullptr) return kAccessMissingArgument;
-    if (isBusy()) return kAccessBusy;
+AccessResult BootLoader::setOptions(const std::uint8_t* value) {
+    if (value == nullptr) return AccessResult::missingArgument;
+    if (isBusy()) return AccessResult::busy;
     options = *value;
-    return kAccessOk;
+    return AccessResult::ok;
 }
 
-int BootLoader::getOptions(std::uint8_t* out) {
-    if (out == nullptr) return kAccessMissingArgument;
-    if (isBusy()) return kAccessBusy;
+AccessResult BootLoader::getOptions(std::uint8_t* out) {
+    if (out == nullptr) return AccessResult::missingArgument;
+    if (isBusy()) return AccessResult::busy;
     *out = options;
-    return kAccessOk;
+    return AccessResult::ok;
 }
 
-int BootLoader::getField(int index, BootLoaderField* out) {
-    if (out == nullptr) return kAccessMissingArgument;
-    if (isBusy()) return kAccessBusy;
+AccessResult BootLoader::getField(int index, BootLoaderField* out) {
+    if (out == nullptr) return AccessResult::missingArgument;
+    if (isBusy()) return AccessResult::busy;
     const int table = index >> 8;
     const int t = index & 0xFF;
-    if ((table != 1 && table != 2) || (t != 0 && t != 1)) return kAccessBadIndex;
+    if ((table != 1 && table != 2) || (t != 0 && t != 1)) return AccessResult::badIndex;
     *out = table == 1 ? identity[t] : spareIdentity[t];
-    return kAccessOk;
+    return AccessResult::ok;
 }
 
-int BootLoader::clearIdentity() {
+AccessResult BootLoader::clearIdentity() {
     // Releasing the image buffers under a running read would pull memory from under the worker.
-    if (isBusy()) return kAccessBusy;
+    if (isBusy()) return AccessResult::busy;
     connected = 0;
     disconnect();
     for (IdentityScratch& scratch : tables_.scratch) {
@@ -139,7 +139,7 @@ int BootLoader::clearIdentity() {
         key.first.clear();
         key.second.clear();
     }
-    return 0;
+    return AccessResult::ok;
 }
 
 void BootLoader::postEvent(std::int32_t kind, std::int32_t code, std::int32_t operation,
@@ -185,13 +185,13 @@ void BootLoader::diagnostic(int level, const std::string& text) const {
     if (tables_.diagnosticHook) tables_.diagnosticHook(level, text);
 }
 
-std::uint8_t BootLoader::bindSystemLibraries() {
+hid::BindingError BootLoader::bindSystemLibraries() {
     tables_.scratch = {};
-    const std::uint8_t code = discovery_.bindFacilities();
-    if (code != 0) return code;
+    const hid::BindingError code = discovery_.bindFacilities();
+    if (code != hid::BindingError::ok) return code;
     discovery_.forgetDevicePath();
     tables_.map = MemoryMap{};
-    return 0;
+    return hid::BindingError::ok;
 }
 
 void BootLoader::disconnect() {

@@ -48,7 +48,7 @@ using EventCallback = std::function<void(std::int32_t kind, std::int32_t code, s
                                          const std::string& text, std::int32_t extra)>;
 
 // Results of the accessors.
-enum AccessorResult : int { kAccessOk = 0, kAccessBusy = 1, kAccessMissingArgument = 2, kAccessBadIndex = 3 };
+enum class AccessResult : int { ok = 0, busy = 1, missingArgument = 2, badIndex = 3 };
 
 enum OptionBit : std::uint8_t {
     kOptionWorkerThread = 1,    // operations run on a worker thread
@@ -84,13 +84,27 @@ enum Operation : int {
     kOperationLimit = 15,  // startOperation refuses this and above
 };
 
-enum StartResult : int {
-    kStarted = 0,
-    kStartNotPresentOrBusy = 1,
-    kStartNoSession = 3,
-    kStartBadOperation = 4,
-    kStartThreadFailed = 5,
+enum class StartResult : int {
+    started = 0,
+    notPresentOrBusy = 1,
+    noSession = 3,
+    badOperation = 4,
+    threadFailed = 5,
 };
+
+// What startOperation did: started the worker, refused, or ran the operation on the calling thread (the
+// worker option clear, or a start from inside the event callback) and got its result.
+struct StartOutcome {
+    StartResult start = StartResult::started;
+    int ranHere = 0;  // the result of an operation run on the calling thread
+
+    // The number the caller sees: the refusal's, else the result of an operation run here; 0 when all is
+    // well.
+    [[nodiscard]] int code() const { return start != StartResult::started ? base::code(start) : ranHere; }
+    [[nodiscard]] bool ok() const { return code() == 0; }
+};
+
+enum class ConnectResult : int { done = 0, busy = -1 };  // whether a box was found shows in `connected`
 
 // Status byte values.
 enum QueryStatus : std::uint8_t {
@@ -112,13 +126,13 @@ enum CommandStatus : std::uint8_t { kCommandDone = 1, kCommandFailed = 2 };  // 
 enum ReadStatusValue : std::uint8_t { kReadDone = 1, kReadFailed = 2, kReadWriteOpenFailed = 3 };
 
 // Results of the single commands.
-enum CommandResult : int {
-    kCommandOk = 0,
-    kCommandNoWriteHandle = 1,  // erase, erase user data, 0x06, 0x50; the query: write handle
-    kQueryNoReadHandle = 2,
-    kResetNoWriteHandle = 3,
-    kResetWriteFailed = 5,
-    kReservedOperation = 0xC000,  // operations 9 and 12
+enum class CommandResult : int {
+    ok = 0,
+    noWriteHandle = 1,  // erase, erase user data, 0x06, 0x50; the query: write handle
+    noReadHandle = 2,
+    resetNoWriteHandle = 3,
+    resetWriteFailed = 5,
+    reservedOperation = 0xC000,  // operations 9 and 12
 };
 
 class BootLoader {
@@ -134,18 +148,19 @@ public:
     [[nodiscard]] int initialise();
     void setEventCallback(EventCallback eventCallback);
 
-    // Zero the key, then copy up to 16 bytes; refused (1) while an operation runs.
-    int setIdentityKey(const std::uint8_t* data, std::size_t length);
-    int setSecondaryKey(const std::uint8_t* data, std::size_t length);
+    // Zero the key, then copy up to 16 bytes; refused (busy) while an operation runs.
+    [[nodiscard]] AccessResult setIdentityKey(const std::uint8_t* data, std::size_t length);
+    [[nodiscard]] AccessResult setSecondaryKey(const std::uint8_t* data, std::size_t length);
 
     // False on the thread that runs the event callback; elsewhere whether the worker still runs.
     bool isBusy();
-    int selectTarget(std::int32_t t);  // 3 for a target other than 0 or 1
-    int setOptions(const std::uint8_t* value);
-    int getOptions(std::uint8_t* out);
-    int getField(int index, BootLoaderField* out);  // 0x100 + t: identity[t]; 0x200 + t: spareIdentity[t]
+    [[nodiscard]] AccessResult selectTarget(std::int32_t t);  // badIndex for a target other than 0 or 1
+    [[nodiscard]] AccessResult setOptions(const std::uint8_t* value);
+    [[nodiscard]] AccessResult getOptions(std::uint8_t* out);
+    // 0x100 + t: identity[t]; 0x200 + t: spareIdentity[t]
+    [[nodiscard]] AccessResult getField(int index, BootLoaderField* out);
     std::uint8_t getProgress() const { return progress; }
-    int clearIdentity();  // refused (1) while an operation runs
+    [[nodiscard]] AccessResult clearIdentity();  // refused (busy) while an operation runs
     void postEvent(std::int32_t kind, std::int32_t code, std::int32_t operation, const std::string& text,
                    std::int32_t extra);
     Event lastEvent() const;
@@ -153,8 +168,8 @@ public:
     // Device path and operations
     std::uint8_t findDevice();  // the search, posting an error event per missing facility
     bool isDevicePresent();
-    int connect();
-    int startOperation(int operation);
+    [[nodiscard]] ConnectResult connect();
+    [[nodiscard]] StartOutcome startOperation(int operation);
     bool isWorkerRunning();
     [[nodiscard]] int openSession();
 
@@ -176,7 +191,7 @@ public:
     [[nodiscard]] std::string devicePath() const { return discovery_.devicePath(); }
     // Binds the platform's device services (see hid::Discovery::bindFacilities) and resets the tables;
     // the constructor does it once.
-    [[nodiscard]] std::uint8_t bindSystemLibraries();
+    [[nodiscard]] hid::BindingError bindSystemLibraries();
     // Releases the image buffers and forgets the device path.
     void disconnect();
     void releaseImages() { bootloader::releaseImages(tables_.map); }
@@ -191,12 +206,12 @@ public:
     void storeProgramCounts(int target, const PacketCounts& counts);
 
     // The single commands (results and status bytes as the operations report them)
-    [[nodiscard]] int queryDevice();
-    [[nodiscard]] int eraseDevice();
-    [[nodiscard]] int eraseUserData(bool onlyIfRequested);
-    [[nodiscard]] int resetDevice(bool onlyIfRequested);
-    [[nodiscard]] int sendCommand06();
-    [[nodiscard]] int sendCommand50();
+    [[nodiscard]] CommandResult queryDevice();
+    [[nodiscard]] CommandResult eraseDevice();
+    [[nodiscard]] CommandResult eraseUserData(bool onlyIfRequested);
+    [[nodiscard]] CommandResult resetDevice(bool onlyIfRequested);
+    [[nodiscard]] CommandResult sendCommand06();
+    [[nodiscard]] CommandResult sendCommand50();
 
     // Fields. Those the worker writes while another thread may read them are atomic.
     std::atomic<std::uint8_t> queryStatus{0};
@@ -253,7 +268,7 @@ private:
 // The operation routine: start event, the operation, lastResult, end event. 2 when there is no session.
 [[nodiscard]] int runOperation(BootLoader* session, int operation);
 
-// startOperation for a session that may be missing (3).
-int startOperation(BootLoader* session, int operation);
+// startOperation for a session that may be missing (noSession).
+[[nodiscard]] StartOutcome startOperation(BootLoader* session, int operation);
 
 }  // namespace bootloader

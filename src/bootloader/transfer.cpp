@@ -55,7 +55,7 @@ ExchangeOutcome exchange(BootLoader& session, const hid::Report& request, hid::R
         return ExchangeOutcome::kReadOpenFailed;
     }
     if (writer.write(request) != 0) return ExchangeOutcome::kWriteFailed;
-    if (readOne(reader, answer, session.transferSettings().answerTimeoutMs) != hid::kReadOk)
+    if (readOne(reader, answer, session.transferSettings().answerTimeoutMs) != hid::ReadStatus::ok)
         return ExchangeOutcome::kReadFailed;
     return ExchangeOutcome::kDone;
 }
@@ -74,7 +74,7 @@ bool WriteStream::write(const hid::Report& frame) {
 }
 
 bool WriteStream::readAnswer(hid::Report& answer, int timeoutMs) {
-    return readOne(reader_, answer, timeoutMs) == hid::kReadOk;
+    return readOne(reader_, answer, timeoutMs) == hid::ReadStatus::ok;
 }
 
 std::uint8_t requestByteCount(std::uint64_t address, std::uint64_t end, std::uint8_t packetDataSize,
@@ -167,8 +167,8 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
                 waitMs = static_cast<int>(std::max<std::int64_t>(left.count(), 1));
             }
             const hid::ReadStatus status = readOne(reader, answer, waitMs);
-            if (status == hid::kReadError) return ReadMemoryOutcome::kFailed;
-            if (status == hid::kReadTimeout) continue;
+            if (status == hid::ReadStatus::error) return ReadMemoryOutcome::kFailed;
+            if (status == hid::ReadStatus::timeout) continue;
             strike = false;
             --inFlight;
             // A count beyond the frame is a lying answer: neither its data nor the answer are used.

@@ -84,7 +84,10 @@ ExitCode showInfo(const GlobalOptions& options, const std::vector<std::string>& 
     const BoxPick pick = pickBox(options, choice.backend());
     if (pick.code != ExitCode::done) return pick.code;
     bootloader::BootLoader session(choice.backend(), {}, pick.path);
-    session.selectTarget(target);
+    if (session.selectTarget(target) != bootloader::AccessResult::ok) {
+        std::fprintf(stderr, "arvex-cli: target %d does not exist: use 0 or 1\n", target);
+        return ExitCode::usage;
+    }
     if (!waitForBox(session, options.waitSeconds)) {
         const base::Status cause = session.lastFailure();
         std::fprintf(stderr, "arvex-cli: no Arvex box found (USB %s) within %d s%s%s\n",

@@ -26,15 +26,17 @@ std::string openProblem(hid::Backend& backend, const std::string& path) {
 
 std::optional<std::string> readSerial(const std::shared_ptr<hid::Backend>& backend, const std::string& path) {
     bootloader::BootLoader session(backend, {}, path);
-    session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
+    // A fresh session runs nothing, so no setting is refused; `connected` tells whether the box was found.
+    (void)session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
     const std::uint8_t onThisThread = 0;
-    session.setOptions(&onThisThread);
-    session.selectTarget(0);
-    session.connect();
+    (void)session.setOptions(&onThisThread);
+    (void)session.selectTarget(0);
+    (void)session.connect();
     if (session.connected == 0) return std::nullopt;
-    session.startOperation(bootloader::kOpReadIdentity);
+    const bootloader::StartOutcome read = session.startOperation(bootloader::kOpReadIdentity);
     bootloader::BootLoaderField field;
-    if (session.readStatus != bootloader::kReadDone || session.getField(0x100, &field) != 0)
+    if (!read.ok() || session.readStatus != bootloader::kReadDone ||
+        session.getField(0x100, &field) != bootloader::AccessResult::ok)
         return std::nullopt;
     return field.serial;
 }

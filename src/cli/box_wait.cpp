@@ -12,7 +12,7 @@ bool waitForBox(bootloader::BootLoader& session, int waitSeconds, std::FILE* say
     const auto deadline = Clock::now() + std::chrono::seconds(waitSeconds);
     bool announced = false;
     for (;;) {
-        session.connect();
+        (void)session.connect();  // waitForBox runs between operations; `connected` tells
         if (session.connected != 0) return true;
         if (waitSeconds > 0 && Clock::now() >= deadline) return false;
         if (!announced && say != nullptr) {

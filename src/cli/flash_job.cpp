@@ -17,17 +17,18 @@ using namespace bootloader;
 
 constexpr auto kProgressEvery = std::chrono::milliseconds(50);
 
+// Called on a session that runs nothing yet, so no setting is refused.
 void prepare(BootLoader& session) {
-    session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
-    session.setSecondaryKey(arvex::config::kSecondaryKey.data(), arvex::config::kSecondaryKey.size());
+    (void)session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
+    (void)session.setSecondaryKey(arvex::config::kSecondaryKey.data(), arvex::config::kSecondaryKey.size());
     const std::uint8_t bits = kOptionWorkerThread;
-    session.setOptions(&bits);
-    session.selectTarget(0);
+    (void)session.setOptions(&bits);
+    (void)session.selectTarget(0);
 }
 
 // Runs an operation on the session's worker; the calling thread only looks at the progress now and then.
 int runOperation(BootLoader& session, int operation, const char* phase, BoxReporter* reporter) {
-    if (const int started = session.startOperation(operation); started != kStarted) return started;
+    if (const StartOutcome started = session.startOperation(operation); !started.ok()) return started.code();
     while (session.isWorkerRunning()) {
         if (reporter != nullptr) reporter->progress(phase, session.getProgress());
         std::this_thread::sleep_for(kProgressEvery);
@@ -43,7 +44,7 @@ std::string serialOf(BootLoader& session) {
     if (runOperation(session, kOpReadIdentity, "identity", nullptr) != 0 || session.readStatus != kReadDone)
         return {};
     BootLoaderField field;
-    session.getField(0x100, &field);
+    if (session.getField(0x100, &field) != AccessResult::ok) return {};
     return field.serial;
 }
 
@@ -72,7 +73,8 @@ BoxOutcome flashBox(const std::shared_ptr<hid::Backend>& backend, const std::str
     if (const std::string serial = serialOf(session); !serial.empty()) reporter.serial(serial);
 
     // Everything is checked before the box is erased.
-    session.selectTarget(request.target);
+    if (session.selectTarget(request.target) != AccessResult::ok)
+        return failed("target " + std::to_string(request.target) + " does not exist: use 0 or 1", 2);
     if (const auto refusal = imageFileRefusal(request.file))
         return failed("cannot open " + request.file + ": " + *refusal);
     FileLineReader reader(request.file);

@@ -99,11 +99,17 @@ public:
             exitCode_ = pick_.code;
             return;
         }
-        session_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
-        session_.setSecondaryKey(arvex::config::kSecondaryKey.data(), arvex::config::kSecondaryKey.size());
+        // A fresh session runs nothing, so no setting is refused.
+        (void)session_.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
+        (void)session_.setSecondaryKey(arvex::config::kSecondaryKey.data(),
+                                       arvex::config::kSecondaryKey.size());
         const std::uint8_t bits = kOptionWorkerThread | (dual ? kOptionDual : 0);
-        session_.setOptions(&bits);
-        session_.selectTarget(target);
+        (void)session_.setOptions(&bits);
+        if (session_.selectTarget(target) != AccessResult::ok) {
+            exitCode_ = ExitCode::usage;
+            error_ = "target " + std::to_string(target) + " does not exist: use 0 or 1";
+            return;
+        }
         if (!waitForBox(session_, options.waitSeconds, options.quiet ? nullptr : stderr)) {
             exitCode_ = ExitCode::noBox;
             error_ = std::string("no Arvex box found (USB ") + hid::deviceMatchPattern + ") within " +
@@ -126,7 +132,8 @@ public:
 
     // Runs an operation on the worker and waits for it, with a progress bar on a terminal.
     int run(int operation, const char* caption) {
-        if (int started = session_.startOperation(operation); started != kStarted) return started;
+        if (const StartOutcome started = session_.startOperation(operation); !started.ok())
+            return started.code();
         const bool bar = caption != nullptr && !quiet_ && isatty(fileno(stdout)) != 0;
         int shown = -1;
         ProgressEvents progress(events_, session_.devicePath(), caption != nullptr ? caption : "operation");
@@ -201,7 +208,8 @@ ExitCode identify(const GlobalOptions& options, const std::vector<std::string>& 
         return fail("reading the identity failed (status " + std::to_string(box.session().readStatus) + ")");
     for (int target = 0; target < (parsed.dual ? 2 : 1); ++target) {
         BootLoaderField field;
-        box.session().getField(0x100 + target, &field);
+        if (box.session().getField(0x100 + target, &field) != AccessResult::ok)
+            return fail("reading the identity of target " + std::to_string(target) + " failed");
         std::printf("target %d\n", target);
         printIdentity(field);
         reportIdentity(box.events(), box.session().devicePath(), target, field);

@@ -95,20 +95,22 @@ ExitCode identityFromBox(const GlobalOptions& options, ServerClient& client) {
         return ExitCode::usage;
     }
     bootloader::BootLoader session(choice.backend());
-    session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
+    // A fresh session runs nothing, so no setting is refused; `connected` tells whether the box was found.
+    (void)session.setIdentityKey(arvex::config::kIdentityKey.data(), arvex::config::kIdentityKey.size());
     const std::uint8_t onThisThread = 0;
-    session.setOptions(&onThisThread);
-    session.selectTarget(0);
-    session.connect();
+    (void)session.setOptions(&onThisThread);
+    (void)session.selectTarget(0);
+    (void)session.connect();
     if (session.connected == 0) {
         std::fprintf(stderr,
                      "arvex-cli: no Arvex box found (USB %s); or give --identity PID,SERIAL,DATE,RESELLER\n",
                      hid::deviceMatchPattern);
         return ExitCode::noBox;
     }
-    session.startOperation(bootloader::kOpReadIdentity);
+    const bootloader::StartOutcome read = session.startOperation(bootloader::kOpReadIdentity);
     bootloader::BootLoaderField field;
-    if (session.readStatus != bootloader::kReadDone || session.getField(0x100, &field) != 0) {
+    if (!read.ok() || session.readStatus != bootloader::kReadDone ||
+        session.getField(0x100, &field) != bootloader::AccessResult::ok) {
         std::fputs("arvex-cli: reading the box's identity failed\n", stderr);
         return ExitCode::failed;
     }

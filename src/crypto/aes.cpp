@@ -4,8 +4,8 @@
 
 namespace crypto {
 
-int aesSetDecryptKey(const std::uint8_t* key, int keyBits, AesContext* context) {
-    if (key == nullptr || context == nullptr) return kAesMissingArgument;
+AesResult aesSetDecryptKey(const std::uint8_t* key, int keyBits, AesContext* context) {
+    if (key == nullptr || context == nullptr) return AesResult::missingArgument;
     const EVP_CIPHER* cipher = nullptr;
     int rounds = 0;
     switch (keyBits) {
@@ -19,33 +19,33 @@ int aesSetDecryptKey(const std::uint8_t* key, int keyBits, AesContext* context) 
             cipher = EVP_aes_256_ecb(), rounds = 14;
             break;
         default:
-            return kAesBadKeySize;
+            return AesResult::badKeySize;
     }
     context->decrypt = detail::makeEcbContext(cipher, key, false);
     context->rounds = context->decrypt ? rounds : 0;
-    return context->decrypt ? kAesOk : kAesMissingArgument;
+    return context->decrypt ? AesResult::ok : AesResult::missingArgument;
 }
 
-int aesDecryptBlock(AesContext* context, const std::uint8_t* input, std::uint8_t* output) {
-    if (context == nullptr) return kAesMissingArgument;
+AesResult aesDecryptBlock(AesContext* context, const std::uint8_t* input, std::uint8_t* output) {
+    if (context == nullptr) return AesResult::missingArgument;
     return detail::transformBlocks(context->decrypt.get(), input, output, kAesBlockSize)
-               ? kAesOk
-               : kAesMissingArgument;
+               ? AesResult::ok
+               : AesResult::missingArgument;
 }
 
-int aesDecryptBlock128(std::uint8_t* output, const std::uint8_t* input, const std::uint8_t* key) {
-    if (output == nullptr || input == nullptr) return kAesMissingArgument;
+AesResult aesDecryptBlock128(std::uint8_t* output, const std::uint8_t* input, const std::uint8_t* key) {
+    if (output == nullptr || input == nullptr) return AesResult::missingArgument;
     AesContext context;
-    if (int result = aesSetDecryptKey(key, 128, &context); result != kAesOk) return result;
+    if (AesResult result = aesSetDecryptKey(key, 128, &context); result != AesResult::ok) return result;
     return aesDecryptBlock(&context, input, output);
 }
 
-int aesEncryptBlock128(std::uint8_t* output, const std::uint8_t* input, const std::uint8_t* key) {
-    if (output == nullptr || input == nullptr || key == nullptr) return kAesMissingArgument;
+AesResult aesEncryptBlock128(std::uint8_t* output, const std::uint8_t* input, const std::uint8_t* key) {
+    if (output == nullptr || input == nullptr || key == nullptr) return AesResult::missingArgument;
     const detail::EvpContext context = detail::makeEcbContext(EVP_aes_128_ecb(), key, true);
-    if (!context) return kAesMissingArgument;
-    return detail::transformBlocks(context.get(), input, output, kAesBlockSize) ? kAesOk
-                                                                                : kAesMissingArgument;
+    if (!context) return AesResult::missingArgument;
+    return detail::transformBlocks(context.get(), input, output, kAesBlockSize) ? AesResult::ok
+                                                                                : AesResult::missingArgument;
 }
 
 }  // namespace crypto

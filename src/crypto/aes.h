@@ -10,10 +10,10 @@ namespace crypto {
 
 inline constexpr int kAesBlockSize = 16;
 
-enum AesResult : int {
-    kAesOk = 0,
-    kAesMissingArgument = -1,  // no key or no context (also: the cipher could not be set up)
-    kAesBadKeySize = -2,       // key bits other than 128, 192 or 256
+enum class AesResult : int {
+    ok = 0,
+    missingArgument = -1,  // no key or no context (also: the cipher could not be set up)
+    badKeySize = -2,       // key bits other than 128, 192 or 256
 };
 
 struct AesContext {
@@ -22,18 +22,19 @@ struct AesContext {
 };
 
 // Keys the context for decryption with a 128-, 192- or 256-bit key.
-int aesSetDecryptKey(const std::uint8_t* key, int keyBits, AesContext* context);
+[[nodiscard]] AesResult aesSetDecryptKey(const std::uint8_t* key, int keyBits, AesContext* context);
 
 // Decrypts one 16-byte block with a keyed context; input and output may be the same buffer.
-int aesDecryptBlock(AesContext* context, const std::uint8_t* input, std::uint8_t* output);
+[[nodiscard]] AesResult aesDecryptBlock(AesContext* context, const std::uint8_t* input, std::uint8_t* output);
 
 // Decrypts one 16-byte block with a 16-byte key; output and input may be the same buffer. On a key
-// set-up error the output is left untouched and the (negative) code returned.
-int aesDecryptBlock128(std::uint8_t* output, const std::uint8_t* input, const std::uint8_t* key);
+// set-up error the output is left untouched and the failure returned.
+[[nodiscard]] AesResult aesDecryptBlock128(std::uint8_t* output, const std::uint8_t* input,
+                                           const std::uint8_t* key);
 
 // Encrypts one 16-byte block with a 16-byte key (ECB, no padding); output and input may be the same
-// buffer. On an error the output is left untouched and the (negative) code returned.
-[[nodiscard]] int aesEncryptBlock128(std::uint8_t* output, const std::uint8_t* input,
-                                     const std::uint8_t* key);
+// buffer. On an error the output is left untouched and the failure returned.
+[[nodiscard]] AesResult aesEncryptBlock128(std::uint8_t* output, const std::uint8_t* input,
+                                           const std::uint8_t* key);
 
 }  // namespace crypto

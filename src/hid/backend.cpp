@@ -49,7 +49,7 @@ int Device::write(const Report& report) {
 }
 
 ReadStatus Device::read(Report& report, int timeoutMs) {
-    if (!isOpen()) return kReadError;
+    if (!isOpen()) return ReadStatus::error;
     return backend_.read(handle_, report, timeoutMs);
 }
 

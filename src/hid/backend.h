@@ -27,10 +27,10 @@ enum class Access { read, write };
 using Handle = std::uint64_t;
 inline constexpr Handle kNoHandle = 0;
 
-enum ReadStatus : int {
-    kReadOk = 0,
-    kReadTimeout = 1,  // nothing arrived within the time-out
-    kReadError = 2,    // the device is gone or the handle is unusable
+enum class ReadStatus : int {
+    ok = 0,
+    timeout = 1,  // nothing arrived within the time-out
+    error = 2,    // the device is gone or the handle is unusable
 };
 
 // What a platform must offer; the binding checks the first four, the device search the other six.

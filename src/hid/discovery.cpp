@@ -17,10 +17,10 @@ struct BindingStep {
 };
 
 constexpr std::array<BindingStep, 4> kBindingSteps = {{
-    {kDeviceSetupLibrary, kBindingNoDeviceSetup, "ERROR loading setupapi.dll"},
-    {kHidLibrary, kBindingNoHidLibrary, "ERROR loading hid.dll"},
-    {kNotificationLibrary, kBindingNoNotificationLibrary, "ERROR loading user32.dll"},
-    {kNotificationEntry, kBindingNoNotificationEntry, "RegisterDeviceNotification no encontrada"},
+    {kDeviceSetupLibrary, BindingError::noDeviceSetup, "ERROR loading setupapi.dll"},
+    {kHidLibrary, BindingError::noHidLibrary, "ERROR loading hid.dll"},
+    {kNotificationLibrary, BindingError::noNotificationLibrary, "ERROR loading user32.dll"},
+    {kNotificationEntry, BindingError::noNotificationEntry, "RegisterDeviceNotification no encontrada"},
 }};
 
 struct SearchFacility {
@@ -47,17 +47,17 @@ std::string lowerCase(std::string text) {
 Discovery::Discovery(std::shared_ptr<Backend> backend, std::string boundPath)
     : backend_(backend ? std::move(backend) : makePlatformBackend()), boundPath_(std::move(boundPath)) {}
 
-std::uint8_t Discovery::bindFacilities() {
+BindingError Discovery::bindFacilities() {
     state_.systemLibrariesBound = true;
     const std::uint32_t offered = backend_->facilities();
     for (const BindingStep& step : kBindingSteps) {
         if ((offered & step.facility) == 0) {
             state_.bindingError = step.error;
             state_.bindingErrorText = step.text;
-            return static_cast<std::uint8_t>(step.error);
+            return step.error;
         }
     }
-    return kBindingOk;
+    return BindingError::ok;
 }
 
 bool matchesBox(const std::string& hardwareId) {

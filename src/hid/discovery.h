@@ -15,19 +15,19 @@ namespace hid {
 // Compared without regard to case, anywhere in an interface's hardware identifier.
 inline constexpr const char* deviceMatchPattern = "Vid_2E4B&Pid_0001";
 
-enum BindingError : std::uint32_t {
-    kBindingOk = 0,
-    kBindingNoDeviceSetup = 1,
-    kBindingNoHidLibrary = 2,
-    kBindingNoNotificationLibrary = 3,
-    kBindingNoNotificationEntry = 4,
-    kBindingNoRegionTable = 16,
+enum class BindingError : std::uint32_t {
+    ok = 0,
+    noDeviceSetup = 1,
+    noHidLibrary = 2,
+    noNotificationLibrary = 3,
+    noNotificationEntry = 4,
+    noRegionTable = 16,
 };
 
 // The binding's outcome.
 struct DiscoveryState {
     bool systemLibrariesBound = false;  // set at the first attempt, whatever its outcome
-    std::uint32_t bindingError = 0;
+    BindingError bindingError = BindingError::ok;
     std::string bindingErrorText;
 };
 
@@ -48,8 +48,8 @@ public:
     [[nodiscard]] const std::string& boundPath() const { return boundPath_; }
 
     // Marks the binding as attempted and checks that the backend offers the binding's facilities.
-    // Returns 0 or the BindingError of the first one missing.
-    [[nodiscard]] std::uint8_t bindFacilities();
+    // Returns ok or the error of the first one missing.
+    [[nodiscard]] BindingError bindFacilities();
 
     // 1 when a matching interface was found and devicePath() names it, else 0 (the path is kept).
     [[nodiscard]] std::uint8_t findDevice(const MissingFacilityReporter& reportMissing);

@@ -126,15 +126,15 @@ int HidapiBackend::write(Handle handle, const Report& report) {
 
 ReadStatus HidapiBackend::read(Handle handle, Report& report, int timeoutMs) {
     hid_device* device = find(handle);
-    if (device == nullptr) return kReadError;
+    if (device == nullptr) return ReadStatus::error;
     report.fill(0);
     // hidapi hands back the data of an unnumbered report without its identifier byte.
     const int count = hid_read_timeout(device, report.data() + 1, report.size() - 1, timeoutMs);
     if (count < 0) {
         noteError(device);
-        return kReadError;
+        return ReadStatus::error;
     }
-    return count == 0 ? kReadTimeout : kReadOk;
+    return count == 0 ? ReadStatus::timeout : ReadStatus::ok;
 }
 
 void HidapiBackend::close(Handle handle) {

@@ -33,7 +33,7 @@ int TracingBackend::write(Handle handle, const Report& report) {
 
 ReadStatus TracingBackend::read(Handle handle, Report& report, int timeoutMs) {
     const ReadStatus status = inner_->read(handle, report, timeoutMs);
-    if (status == kReadOk) trace('<', report);
+    if (status == ReadStatus::ok) trace('<', report);
     return status;
 }
 

@@ -1,5 +1,6 @@
 // How a firmware container is split into its images and request words.
 #include "app/firmware_container.h"
+#include "base/result.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ class ContainerCases : public ::testing::TestWithParam<ContainerCase> {};
 TEST_P(ContainerCases, SplitsAsTheMarkersSay) {
     const ContainerCase& c = GetParam();
     const auto split = splitContainer(c.text);
-    EXPECT_EQ(split.result, c.result);
+    EXPECT_EQ(base::code(split.result), c.result);
     EXPECT_EQ(split.kind(), c.kind);
     EXPECT_EQ(split.imageA, c.imageA);
     EXPECT_EQ(split.imageB, c.imageB);

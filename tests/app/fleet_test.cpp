@@ -120,8 +120,8 @@ TEST(WaitNew, FlashesEachBoxAsItArrivesAndSkipsOneBackFromItsReset) {
     const auto flashAndReset = [&](const std::string& path, cli::BoxReporter& reporter) {
         cli::BoxOutcome outcome = cli::flashBox(bus, path, request, reporter);
         bootloader::BootLoader session(bus, {}, path);
-        session.connect();
-        outcome.resetAtEnd = session.connected != 0 && session.resetDevice(false) == 0;
+        outcome.resetAtEnd = session.connect() == bootloader::ConnectResult::done && session.connected != 0 &&
+                             session.resetDevice(false) == bootloader::CommandResult::ok;
         return outcome;
     };
     const auto readSerial = [&](const std::string& path) { return cli::readBoxSerial(bus, path, 5); };

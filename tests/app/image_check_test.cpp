@@ -90,7 +90,7 @@ TEST_F(ImageCheck, RefusedBeforeTheBoxIsErased) {
                 view.queueOpenAnswer(dir.file("fw.hex"));
                 logic().onLoadFirmware();
             } else {
-                EXPECT_EQ(logic().programContainer("1\n:0000000aff\n" + c.text), 0);
+                EXPECT_EQ(logic().programContainer("1\n:0000000aff\n" + c.text), app::ContainerResult::split);
                 EXPECT_EQ(logic().pendingImages(), 0);
             }
             EXPECT_TRUE(logged(line));
@@ -122,7 +122,8 @@ TEST_F(ImageCheck, ABadSecondImageStopsTheContainerBeforeTheFirst) {
     const auto before = memoryNow();
     const std::string imageB = sim::sampleImage(SampleImageId::kAk03Target1).hexText;
     const std::string badB = withLine(imageB, 0, [](std::string& l) { l += "\n"; });
-    EXPECT_EQ(logic().programContainer("1\n:0000000aff\n" + image.hexText + ":0000000bff\n" + badB), 0);
+    EXPECT_EQ(logic().programContainer("1\n:0000000aff\n" + image.hexText + ":0000000bff\n" + badB),
+              app::ContainerResult::split);
     EXPECT_TRUE(logged("Error: firmware file has records after an empty line"));
     EXPECT_EQ(logic().pendingImages(), 0);
     EXPECT_FALSE(logic().operationRunning());

@@ -35,7 +35,7 @@ protected:
     }
     std::uint8_t options() {
         std::uint8_t value = 0;
-        EXPECT_EQ(window->bootLoader().getOptions(&value), 0);
+        EXPECT_EQ(window->bootLoader().getOptions(&value), bootloader::AccessResult::ok);
         return value;
     }
     bool fileExists(int index) {
@@ -49,7 +49,7 @@ protected:
 TEST_F(Programming, BothImagesTheSecondNested) {
     ASSERT_EQ(logic().programContainer("1 RESET ERASE_USER_DATA\n:0000000aff\n" + imageA + ":0000000bff\n" +
                                        imageB),
-              0);
+              app::ContainerResult::split);
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     EXPECT_EQ(logic().containerKind(), 3);
     EXPECT_EQ(logic().pendingImages(), 0);
@@ -66,7 +66,8 @@ TEST_F(Programming, BothImagesTheSecondNested) {
 }
 
 TEST_F(Programming, OnlyImageBGoesToTarget1) {
-    ASSERT_EQ(logic().programContainer("1 RESET only B\n:0000000bff\n" + imageB), 0);
+    ASSERT_EQ(logic().programContainer("1 RESET only B\n:0000000bff\n" + imageB),
+              app::ContainerResult::split);
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     EXPECT_EQ(logic().containerKind(), 2);
     EXPECT_FALSE(fileExists(0));
@@ -78,7 +79,7 @@ TEST_F(Programming, OnlyImageBGoesToTarget1) {
 }
 
 TEST_F(Programming, WithoutTheWordsNoCommandIsSent) {
-    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA), 0);
+    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA), app::ContainerResult::split);
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
     const auto commands = commandsSent();
@@ -101,7 +102,7 @@ TEST_F(Programming, RefusedContainers) {
     };
     for (const Case& c : cases) {
         view.clearCalls();
-        EXPECT_EQ(logic().programContainer(c.text), c.result) << c.name;
+        EXPECT_EQ(base::code(logic().programContainer(c.text)), c.result) << c.name;
         EXPECT_EQ(logged("Error, data not found"), c.dataNotFound) << c.name;
         EXPECT_FALSE(fileExists(0) || fileExists(1)) << c.name;
         EXPECT_FALSE(logic().operationRunning()) << c.name;
@@ -113,7 +114,8 @@ TEST_F(Programming, RefusedContainers) {
 // (A bad image B is refused with its container before image A is started, see image_check_test.cpp.)
 TEST_F(Programming, SecondImageThatFailsIsReported) {
     box->setEraseMs(300);  // image A is still being programmed when its file goes
-    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA + ":0000000bff\n" + imageB), 0);
+    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA + ":0000000bff\n" + imageB),
+              app::ContainerResult::split);
     ASSERT_TRUE(std::filesystem::remove(logic().tempImagePaths()[1]));
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     const auto calls = view.calls();
@@ -152,7 +154,7 @@ TEST_F(Programming, FailedProgrammingEndsCleanlyAndCanBeRepeated) {
         SCOPED_TRACE(c.name);
         view.clearCalls();
         c.fault(*box);
-        ASSERT_EQ(logic().programContainer(container), 0);
+        ASSERT_EQ(logic().programContainer(container), app::ContainerResult::split);
         ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
         EXPECT_TRUE(logged("Error: Operation failed"));
         EXPECT_FALSE(logged("Firmware has been updated successfully"));
@@ -167,7 +169,7 @@ TEST_F(Programming, FailedProgrammingEndsCleanlyAndCanBeRepeated) {
 
         c.mend(*box);
         ASSERT_TRUE(reconnect());
-        ASSERT_EQ(logic().programContainer(container), 0);
+        ASSERT_EQ(logic().programContainer(container), app::ContainerResult::split);
         ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
         EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
         EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target1, 1));
@@ -181,7 +183,8 @@ TEST_F(Programming, AFailedImageTakesTheRestOfItsContainer) {
     testsupport::TempDir dir;
     std::ofstream(dir.file("fw.hex"), std::ios::binary) << imageA;
     box->failNthWrite(3);
-    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA + ":0000000bff\n" + imageB), 0);
+    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA + ":0000000bff\n" + imageB),
+              app::ContainerResult::split);
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     ASSERT_TRUE(logged("Error: Operation failed"));
     box->clearHostFrames();
@@ -197,7 +200,7 @@ TEST_F(Programming, AFailedImageTakesTheRestOfItsContainer) {
 TEST_F(Programming, BusyBoxRefusesLoadFirmwareAndFactorySettings) {
     window->bootLoader().transferSettings().answerTimeoutMs = 20000;
     box->stopAnswering(true);  // the programming waits for the erase answer until the box is pulled
-    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA), 0);
+    ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA), app::ContainerResult::split);
     ASSERT_TRUE(logic().operationRunning());
     view.clearCalls();
     box->clearHostFrames();

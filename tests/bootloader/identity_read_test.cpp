@@ -40,16 +40,16 @@ protected:
         start({config});
         for (const sim::Preset& p : sim::presets())
             if (std::string(p.name) == preset) p.prepare(*box, 0);
-        session->setIdentityKey(arvex::config::kIdentityKey.data(), 16);
+        ASSERT_EQ(session->setIdentityKey(arvex::config::kIdentityKey.data(), 16), AccessResult::ok);
         runInline();
-        ASSERT_EQ(session->connect(), 0);
+        ASSERT_EQ(session->connect(), ConnectResult::done);
     }
 
     Texts read(int target = 0) {
-        session->selectTarget(target);
-        EXPECT_EQ(session->startOperation(kOpReadIdentity), 0);
+        EXPECT_EQ(session->selectTarget(target), AccessResult::ok);
+        EXPECT_EQ(session->startOperation(kOpReadIdentity).code(), 0);
         BootLoaderField field;
-        EXPECT_EQ(session->getField(0x100 + target, &field), 0);
+        EXPECT_EQ(session->getField(0x100 + target, &field), AccessResult::ok);
         return textsOf(field);
     }
 
@@ -91,15 +91,15 @@ TEST_F(IdentityRead, PresetsDecodeToTheirIdentities) {
 TEST_F(IdentityRead, DualModeReadsBothTargets) {
     startWith("good");
     const std::uint8_t options = kOptionDual;
-    session->setOptions(&options);
+    ASSERT_EQ(session->setOptions(&options), AccessResult::ok);
     sim::BoxIdentity other;
     other.serial = 99;
     other.reseller = "Second processor reseller name!";
     sim::writeInformationArea(*box, 1, other, arvex::config::kIdentityKey);
-    EXPECT_EQ(session->startOperation(kOpReadIdentity), 0);
+    EXPECT_EQ(session->startOperation(kOpReadIdentity).code(), 0);
     BootLoaderField first, second;
-    session->getField(0x100, &first);
-    session->getField(0x101, &second);
+    ASSERT_EQ(session->getField(0x100, &first), AccessResult::ok);
+    ASSERT_EQ(session->getField(0x101, &second), AccessResult::ok);
     EXPECT_EQ(first.serial, "00012345");
     EXPECT_EQ(second.serial, "00000099");
     EXPECT_EQ(second.reseller, "Second processor reseller name!");
@@ -291,11 +291,11 @@ TEST_F(IdentityRead, RefusedRegionsAreNotRead) {
             for (int i = 0; i < 4; ++i) answer[9 + i] = static_cast<std::uint8_t>(c.size >> (8 * i));
         });
         runInline();
-        ASSERT_EQ(session->connect(), 0);
+        ASSERT_EQ(session->connect(), ConnectResult::done);
         EXPECT_TRUE(session->memoryMap().images[0].empty());
         box->clearHostFrames();
         const auto began = std::chrono::steady_clock::now();
-        EXPECT_EQ(session->startOperation(kOpReadIdentity), 0);
+        EXPECT_EQ(session->startOperation(kOpReadIdentity).code(), 0);
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
         EXPECT_EQ(box->counts(0).readMemory, 0) << std::hex << c.start;
     }

@@ -17,7 +17,7 @@ std::vector<std::uint8_t> commandBytes(const std::vector<hid::Report>& frames) {
 }
 
 TEST_F(Operations, ConnectLearnsTheLayoutAndLaysDownTheErasedPattern) {
-    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connect(), ConnectResult::done);
     EXPECT_EQ(session->connected, 1u);
     EXPECT_EQ(session->discoveryResult, 1u);
     EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
@@ -34,16 +34,16 @@ TEST_F(Operations, ConnectLearnsTheLayoutAndLaysDownTheErasedPattern) {
 }
 
 TEST_F(Operations, ConnectWithoutABoxLeavesNothingBehind) {
-    session->connect();
+    ASSERT_EQ(session->connect(), ConnectResult::done);
     box->unplug();
-    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connect(), ConnectResult::done);
     EXPECT_EQ(session->connected, 0u);
     EXPECT_EQ(session->discoveryResult, 0u);
     EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
     EXPECT_EQ(session->memoryMap().regionCount, 0);
     EXPECT_TRUE(session->memoryMap().images[0].empty());
     EXPECT_FALSE(session->isDevicePresent());
-    EXPECT_EQ(session->startOperation(kOpNothing), kStartNotPresentOrBusy);
+    EXPECT_EQ(session->startOperation(kOpNothing).start, StartResult::notPresentOrBusy);
 }
 
 TEST_F(Operations, ErasedPatternOfTwoByteUnits) {
@@ -51,7 +51,7 @@ TEST_F(Operations, ErasedPatternOfTwoByteUnits) {
     config.targets[0].family = 2;
     config.targets[0].regions = {{1, 0x1000, 4}};
     start({config});
-    session->connect();
+    ASSERT_EQ(session->connect(), ConnectResult::done);
     const std::vector<std::uint8_t> expected{0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00};
     EXPECT_EQ(session->memoryMap().images[0], expected) << "the spare unit at the end is not filled";
 }
@@ -84,11 +84,11 @@ TEST_F(Operations, CommandFrames) {
     };
     for (const Case& c : cases) {
         start({sim::defaultBoxConfig()});
-        session->connect();
-        session->setOptions(&c.options);
-        session->selectTarget(c.target);
+        ASSERT_EQ(session->connect(), ConnectResult::done);
+        ASSERT_EQ(session->setOptions(&c.options), AccessResult::ok);
+        ASSERT_EQ(session->selectTarget(c.target), AccessResult::ok);
         box->clearHostFrames();
-        session->startOperation(c.operation);
+        ASSERT_EQ(session->startOperation(c.operation).start, StartResult::started);
         ASSERT_TRUE(waitForWorker());
         const auto frames = box->hostFrames();
         EXPECT_EQ(commandBytes(frames), c.codes) << "operation " << c.operation << " target " << c.target;
@@ -101,55 +101,57 @@ TEST_F(Operations, CommandFrames) {
 }
 
 TEST_F(Operations, RequestedOnlyCommandsWriteNothingUnlessAsked) {
-    session->connect();
+    ASSERT_EQ(session->connect(), ConnectResult::done);
     box->clearHostFrames();
-    EXPECT_EQ(session->resetDevice(true), 0);
-    EXPECT_EQ(session->eraseUserData(true), 0);
+    EXPECT_EQ(session->resetDevice(true), CommandResult::ok);
+    EXPECT_EQ(session->eraseUserData(true), CommandResult::ok);
     EXPECT_EQ(session->eraseStatus, kCommandDone);
     EXPECT_TRUE(box->hostFrames().empty());
     session->resetRequested = 1;
     session->eraseUserDataRequested = 1;
-    EXPECT_EQ(session->eraseUserData(true), 0);
-    EXPECT_EQ(session->resetDevice(true), 0);
+    EXPECT_EQ(session->eraseUserData(true), CommandResult::ok);
+    EXPECT_EQ(session->resetDevice(true), CommandResult::ok);
     EXPECT_EQ(commandBytes(box->hostFrames()), (std::vector<std::uint8_t>{0x09, 0x12}));
     EXPECT_EQ(session->resetRequested, 0);
     EXPECT_EQ(session->eraseUserDataRequested, 0);
 }
 
 TEST_F(Operations, CommandFailuresShowInResultsAndStatusBytes) {
-    session->connect();
+    ASSERT_EQ(session->connect(), ConnectResult::done);
     box->failOpens(hid::Access::write, true);
-    EXPECT_EQ(session->eraseDevice(), kCommandNoWriteHandle);
+    EXPECT_EQ(session->eraseDevice(), CommandResult::noWriteHandle);
     EXPECT_EQ(session->eraseStatus, kCommandFailed);
-    EXPECT_EQ(session->resetDevice(false), kResetNoWriteHandle);
-    EXPECT_EQ(session->sendCommand06(), kCommandNoWriteHandle);
+    EXPECT_EQ(session->resetDevice(false), CommandResult::resetNoWriteHandle);
+    EXPECT_EQ(session->sendCommand06(), CommandResult::noWriteHandle);
     EXPECT_EQ(session->finishStatus, kCommandFailed);
-    EXPECT_EQ(session->queryDevice(), kCommandNoWriteHandle);
+    EXPECT_EQ(session->queryDevice(), CommandResult::noWriteHandle);
     EXPECT_EQ(session->queryStatus, kQueryWriteFailed);
     EXPECT_NE(session->writeOpenError, 0u);
     box->failOpens(hid::Access::write, false);
     box->failOpens(hid::Access::read, true);
-    EXPECT_EQ(session->queryDevice(), kQueryNoReadHandle);
+    EXPECT_EQ(session->queryDevice(), CommandResult::noReadHandle);
     EXPECT_EQ(session->queryStatus, kQueryReadFailed);
     box->failOpens(hid::Access::read, false);
     box->failWrites(true);
-    EXPECT_EQ(session->sendCommand50(), 0);
+    EXPECT_EQ(session->sendCommand50(), CommandResult::ok);
     EXPECT_EQ(session->command50Status, kCommandFailed);
-    EXPECT_EQ(session->resetDevice(false), kResetWriteFailed);
+    EXPECT_EQ(session->resetDevice(false), CommandResult::resetWriteFailed);
     box->failWrites(false);
     box->stopAnswering(true);
-    EXPECT_EQ(session->queryDevice(), 0) << "an unanswered query ends after the answer time-out";
+    EXPECT_EQ(session->queryDevice(), CommandResult::ok)
+        << "an unanswered query ends after the answer time-out";
     EXPECT_EQ(session->queryStatus, kQueryReadFailed);
     EXPECT_EQ(session->memoryMap().regionCount, 0);
 }
 
 // An operation of several steps ends with the code of its first failure, never a mix of two codes.
 TEST_F(Operations, ProgrammingEndsWithTheFirstFailure) {
-    session->connect();
+    ASSERT_EQ(session->connect(), ConnectResult::done);
     box->failOpens(hid::Access::write, true);  // erase: 1 (no write handle); programming: 6 (erase write)
-    ASSERT_EQ(session->startOperation(kOpProgram), kStarted);
+    ASSERT_EQ(session->startOperation(kOpProgram).start, StartResult::started);
     ASSERT_TRUE(waitForWorker());
-    EXPECT_EQ(session->lastResult, kCommandNoWriteHandle) << "not 1 | 6 = 7, the code of an unusable layout";
+    EXPECT_EQ(session->lastResult, base::code(CommandResult::noWriteHandle))
+        << "not 1 | 6 = 7, the code of an unusable layout";
     EXPECT_EQ(recordedEvents().back().code, kEventEndsFault);
 }
 
@@ -166,8 +168,8 @@ TEST_F(Operations, ResultsAndEndEvents) {
                          {kOpErase, 0},
                          {-7, -1}}) {
         start({sim::defaultBoxConfig()});
-        session->connect();
-        ASSERT_EQ(session->startOperation(c.operation), kStarted);
+        ASSERT_EQ(session->connect(), ConnectResult::done);
+        ASSERT_EQ(session->startOperation(c.operation).start, StartResult::started);
         ASSERT_TRUE(waitForWorker());
         EXPECT_EQ(session->lastResult, c.result) << c.operation;
         const auto events = recordedEvents();
@@ -180,22 +182,22 @@ TEST_F(Operations, ResultsAndEndEvents) {
         EXPECT_EQ(events[1].text, c.result == 0 ? "Ends Operation: OK" : "Ends Operation: Fault");
         EXPECT_EQ(events[1].operation, c.operation);
     }
-    EXPECT_EQ(session->startOperation(kOperationLimit), kStartBadOperation);
-    EXPECT_EQ(startOperation(nullptr, kOpNothing), kStartNoSession);
+    EXPECT_EQ(session->startOperation(kOperationLimit).start, StartResult::badOperation);
+    EXPECT_EQ(startOperation(nullptr, kOpNothing).start, StartResult::noSession);
     EXPECT_EQ(recordedEvents().size(), 2u) << "refused operations post nothing";
     EXPECT_EQ(runOperation(nullptr, kOpNothing), 2);
 }
 
 TEST_F(Operations, InlineOperationReturnsItsOwnResult) {
-    session->connect();
+    ASSERT_EQ(session->connect(), ConnectResult::done);
     runInline();
-    EXPECT_EQ(session->startOperation(kOpReserved9), 0xC000);
-    EXPECT_EQ(session->startOperation(kOpSearch), 1);
+    EXPECT_EQ(session->startOperation(kOpReserved9).code(), 0xC000);
+    EXPECT_EQ(session->startOperation(kOpSearch).code(), 1);
 }
 
 // The window runs erase user data and reset from its handler of the end event, on the worker thread.
 TEST_F(Operations, OperationsStartedFromTheCallbackRunNested) {
-    session->connect();
+    ASSERT_EQ(session->connect(), ConnectResult::done);
     box->clearHostFrames();
     std::vector<int> nestedResults;
     std::thread::id callbackThread;
@@ -204,10 +206,10 @@ TEST_F(Operations, OperationsStartedFromTheCallbackRunNested) {
         callbackThread = std::this_thread::get_id();
         session->eraseUserDataRequested = 1;
         session->resetRequested = 1;
-        nestedResults.push_back(session->startOperation(kOpEraseUserDataIfRequested));
-        nestedResults.push_back(session->startOperation(kOpResetIfRequested));
+        nestedResults.push_back(session->startOperation(kOpEraseUserDataIfRequested).code());
+        nestedResults.push_back(session->startOperation(kOpResetIfRequested).code());
     };
-    ASSERT_EQ(session->startOperation(kOpErase), kStarted);
+    ASSERT_EQ(session->startOperation(kOpErase).start, StartResult::started);
     ASSERT_TRUE(waitForWorker());
     EXPECT_NE(callbackThread, std::this_thread::get_id());
     EXPECT_EQ(nestedResults, (std::vector<int>{0, 0}));
@@ -229,7 +231,7 @@ TEST_F(Operations, QueryAnswerWithoutRegions) {
     box->setAnswerFilter([](hid::Report& answer) {
         if (answer[1] == kCmdQuery) answer[4] = 0xFF;
     });
-    session->connect();
+    ASSERT_EQ(session->connect(), ConnectResult::done);
     EXPECT_EQ(session->memoryMap().regionCount, 0);
     for (const auto& image : session->memoryMap().images) EXPECT_TRUE(image.empty());
 }
@@ -248,7 +250,7 @@ TEST_F(Operations, OversizedRegionIsRefused) {
             answer[3] = c.family;
             for (int i = 0; i < 4; ++i) answer[9 + i] = static_cast<std::uint8_t>(c.size >> (8 * i));
         });
-        session->connect();
+        ASSERT_EQ(session->connect(), ConnectResult::done);
         EXPECT_EQ(session->openSession(), c.result) << std::hex << c.size;
         EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
         EXPECT_EQ(session->memoryMap().images[0].empty(), c.result != 0);
@@ -259,7 +261,7 @@ TEST_F(Operations, UnknownFamilyKeepsBytesPerAddressAndReadsFailCleanly) {
     box->setAnswerFilter([](hid::Report& answer) {
         if (answer[1] == kCmdQuery) answer[3] = 9;
     });
-    session->connect();
+    ASSERT_EQ(session->connect(), ConnectResult::done);
     EXPECT_EQ(session->memoryMap().bytesPerAddress, 0);
     EXPECT_EQ(session->memoryMap().regionCount, 2);
     EXPECT_TRUE(session->memoryMap().images[0].empty());

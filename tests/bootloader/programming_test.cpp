@@ -32,7 +32,7 @@ class Programming : public testsupport::SimSession {
 protected:
     void connectInline() {
         runInline();
-        ASSERT_EQ(session->connect(), 0);
+        ASSERT_EQ(session->connect(), ConnectResult::done);
     }
 
     int load(const Bytes& image, std::uint32_t address = kFlash) {
@@ -52,7 +52,7 @@ TEST_F(Programming, ProgrammedSpanEqualsTheImage) {
         connectInline();
         const Bytes image = halfEmptyImage(kTarget0ProgramSpan, 1);
         ASSERT_EQ(load(image), 0);
-        ASSERT_EQ(session->startOperation(kOpProgram), 0);
+        ASSERT_EQ(session->startOperation(kOpProgram).code(), 0);
         EXPECT_EQ(session->programStatus, kProgramDone);
         EXPECT_EQ(session->progress, 100);
         EXPECT_EQ(box->memory(0, kFlash, image.size()), image);
@@ -70,10 +70,10 @@ TEST_F(Programming, ProgrammedSpanEqualsTheImage) {
 TEST_F(Programming, DualModeProgramsBothTargets) {
     connectInline();
     const std::uint8_t options = kOptionDual | kOptionWorkerThread;
-    session->setOptions(&options);
+    ASSERT_EQ(session->setOptions(&options), AccessResult::ok);
     const Bytes image = halfEmptyImage(0x6000, 2);
     ASSERT_EQ(load(image), 0);
-    ASSERT_EQ(session->startOperation(kOpProgram), 0);
+    ASSERT_EQ(session->startOperation(kOpProgram).code(), 0);
     ASSERT_TRUE(waitForWorker());
     EXPECT_EQ(session->lastResult, 0);
     EXPECT_EQ(box->memory(0, kFlash, image.size()), image);
@@ -161,7 +161,7 @@ TEST_F(Programming, OperationFiveErasesBeforeItPrograms) {
     image[0] = 1;
     ASSERT_EQ(load(image), 0);
     box->clearHostFrames();
-    ASSERT_EQ(session->startOperation(kOpProgram), 0);
+    ASSERT_EQ(session->startOperation(kOpProgram).code(), 0);
     std::vector<int> codes;
     for (const hid::Report& frame : box->hostFrames()) codes.push_back(frame[1]);
     EXPECT_EQ(codes, (std::vector<int>{0x02, 0x02, 0x01, 0x03, 0x04}));

@@ -65,7 +65,7 @@ protected:
     // Runs operations on the calling thread.
     void runInline() {
         const std::uint8_t options = session->options & ~bootloader::kOptionWorkerThread;
-        session->setOptions(&options);
+        ASSERT_EQ(session->setOptions(&options), bootloader::AccessResult::ok);
     }
 
     std::shared_ptr<sim::SimBackend> box;

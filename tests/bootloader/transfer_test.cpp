@@ -21,7 +21,7 @@ protected:
         config.targets[0].family = family;
         config.targets[0].regions = {{1, start, size}};
         testsupport::SimSession::start({config});
-        session->connect();
+        ASSERT_EQ(session->connect(), ConnectResult::done);
         box->clearHostFrames();
     }
 

@@ -53,7 +53,7 @@ struct BoxSession {
         session.transferSettings().eraseAnswerTimeoutMs = 2000;
         session.transferSettings().inactivityWindowMs = 2000;
         const auto& key = arvex::config::kIdentityKey;
-        EXPECT_EQ(session.setIdentityKey(key.data(), key.size()), 0);
+        EXPECT_EQ(session.setIdentityKey(key.data(), key.size()), AccessResult::ok);
     }
 
     // The (operation, code) pairs of the operation events, in order.
@@ -88,8 +88,8 @@ protected:
 
     // Starts the operations on both workers and waits for both; true when both ran at one moment.
     bool runTogether(int first, int second) {
-        EXPECT_EQ(boxes[0]->session.startOperation(first), kStarted);
-        EXPECT_EQ(boxes[1]->session.startOperation(second), kStarted);
+        EXPECT_EQ(boxes[0]->session.startOperation(first).start, StartResult::started);
+        EXPECT_EQ(boxes[1]->session.startOperation(second).start, StartResult::started);
         return waitForBoth();
     }
 
@@ -119,7 +119,7 @@ TEST_F(TwoBoxes, ReadAndProgramBothAtOnceWithoutSeeingEachOther) {
     const std::array<Bytes, 2> images = {randomImage(0x3000, 1), randomImage(0x3000, 2)};
     for (std::size_t b = 0; b < 2; ++b) {
         BootLoader& session = boxes[b]->session;
-        ASSERT_EQ(session.connect(), 0);
+        ASSERT_EQ(session.connect(), ConnectResult::done);
         ASSERT_EQ(session.connected, 1u) << "box " << b;
         EXPECT_EQ(session.devicePath(), sim::SimBackend::pathOf(b));
         const std::string text = sim::toIntelHex({{kFlash, images[b]}});
@@ -151,7 +151,7 @@ TEST_F(TwoBoxes, ReadAndProgramBothAtOnceWithoutSeeingEachOther) {
         EXPECT_EQ(session.readStatus, kReadDone);
         EXPECT_EQ(backend->memory(0, kFlash, images[b].size(), b), images[b]);
         BootLoaderField field;
-        ASSERT_EQ(session.getField(0x100, &field), 0);
+        ASSERT_EQ(session.getField(0x100, &field), AccessResult::ok);
         EXPECT_EQ(field.serial, serials[b]);
         EXPECT_EQ(field.reseller, resellers[b]);
         // The session's own image still holds what it loaded, not what the other box was given.
@@ -171,7 +171,7 @@ TEST_F(TwoBoxes, ReadAndProgramBothAtOnceWithoutSeeingEachOther) {
 // worker is still busy, and an operation started on it from there is refused, not run inline.
 TEST_F(TwoBoxes, ACallbackOfOneSessionSeesTheOtherSessionBusy) {
     for (auto& box : boxes) {
-        ASSERT_EQ(box->session.connect(), 0);
+        ASSERT_EQ(box->session.connect(), ConnectResult::done);
         ASSERT_EQ(box->session.connected, 1u);
     }
     BootLoader& other = boxes[1]->session;
@@ -180,14 +180,14 @@ TEST_F(TwoBoxes, ACallbackOfOneSessionSeesTheOtherSessionBusy) {
     boxes[0]->onEvent = [&](std::int32_t kind, std::int32_t code, std::int32_t) {
         if (kind != kEventOperation || code != kEventStarts) return;
         seenBusy = other.isBusy() ? 1 : 0;
-        startResult = other.startOperation(kOpQuery);
+        startResult = other.startOperation(kOpQuery).code();
     };
     backend->setPaced(true);  // the other box's identity read lasts some hundred milliseconds
-    ASSERT_EQ(other.startOperation(kOpReadIdentity), kStarted);
-    ASSERT_EQ(boxes[0]->session.startOperation(kOpQuery), kStarted);
+    ASSERT_EQ(other.startOperation(kOpReadIdentity).start, StartResult::started);
+    ASSERT_EQ(boxes[0]->session.startOperation(kOpQuery).start, StartResult::started);
     EXPECT_TRUE(waitForBoth());
     EXPECT_EQ(seenBusy, 1);
-    EXPECT_EQ(startResult, kStartNotPresentOrBusy);
+    EXPECT_EQ(startResult, base::code(StartResult::notPresentOrBusy));
     EXPECT_EQ(other.readStatus, kReadDone);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "crypto/aes.h"
 #include "crypto/crc32.h"
 #include "crypto/des3.h"
@@ -45,10 +46,10 @@ TEST(Aes, PublishedVectorsDecryptWithEveryKeySize) {
     for (const AesVector& v : kAesVectors) {
         SCOPED_TRACE(v.name);
         crypto::AesContext context;
-        ASSERT_EQ(crypto::aesSetDecryptKey(hex(v.key).data(), v.bits, &context), crypto::kAesOk);
+        ASSERT_EQ(crypto::aesSetDecryptKey(hex(v.key).data(), v.bits, &context), crypto::AesResult::ok);
         EXPECT_EQ(context.rounds, 6 + v.bits / 32);
         std::vector<std::uint8_t> block = hex(v.cipher);
-        ASSERT_EQ(crypto::aesDecryptBlock(&context, block.data(), block.data()), crypto::kAesOk);
+        ASSERT_EQ(crypto::aesDecryptBlock(&context, block.data(), block.data()), crypto::AesResult::ok);
         EXPECT_EQ(block, hex(v.plain));
     }
 }
@@ -58,11 +59,11 @@ TEST(Aes, SixteenByteWrapperDecryptsInPlaceAndApart) {
         if (v.bits != 128) continue;
         SCOPED_TRACE(v.name);
         std::vector<std::uint8_t> block = hex(v.cipher);
-        ASSERT_EQ(crypto::aesDecryptBlock128(block.data(), block.data(), hex(v.key).data()), 0);
+        ASSERT_EQ(base::code(crypto::aesDecryptBlock128(block.data(), block.data(), hex(v.key).data())), 0);
         EXPECT_EQ(block, hex(v.plain));
         std::vector<std::uint8_t> output(16, 0xEE);
         const std::vector<std::uint8_t> input = hex(v.cipher);
-        ASSERT_EQ(crypto::aesDecryptBlock128(output.data(), input.data(), hex(v.key).data()), 0);
+        ASSERT_EQ(base::code(crypto::aesDecryptBlock128(output.data(), input.data(), hex(v.key).data())), 0);
         EXPECT_EQ(output, hex(v.plain));
         EXPECT_EQ(input, hex(v.cipher));
     }
@@ -73,12 +74,12 @@ TEST(Aes, SixteenByteEncryptionMatchesThePublishedVectorsInPlace) {
         if (v.bits != 128) continue;
         SCOPED_TRACE(v.name);
         std::vector<std::uint8_t> block = hex(v.plain);
-        ASSERT_EQ(crypto::aesEncryptBlock128(block.data(), block.data(), hex(v.key).data()), 0);
+        ASSERT_EQ(base::code(crypto::aesEncryptBlock128(block.data(), block.data(), hex(v.key).data())), 0);
         EXPECT_EQ(block, hex(v.cipher));
     }
     std::vector<std::uint8_t> output(16, 0x5A);
     const std::vector<std::uint8_t> input(16, 0x00);
-    EXPECT_EQ(crypto::aesEncryptBlock128(output.data(), input.data(), nullptr), -1);
+    EXPECT_EQ(base::code(crypto::aesEncryptBlock128(output.data(), input.data(), nullptr)), -1);
     EXPECT_EQ(output, std::vector<std::uint8_t>(16, 0x5A));
 }
 
@@ -86,17 +87,17 @@ TEST(Aes, KeySetUpErrorsAreReportedAndLeaveTheOutputAlone) {
     const std::vector<std::uint8_t> key(32, 0x11);
     crypto::AesContext context;
     for (int bits : {0, 64, 100, 127, 129, 512})
-        EXPECT_EQ(crypto::aesSetDecryptKey(key.data(), bits, &context), -2);
-    EXPECT_EQ(crypto::aesSetDecryptKey(nullptr, 128, &context), -1);
-    EXPECT_EQ(crypto::aesSetDecryptKey(key.data(), 128, nullptr), -1);
+        EXPECT_EQ(base::code(crypto::aesSetDecryptKey(key.data(), bits, &context)), -2);
+    EXPECT_EQ(base::code(crypto::aesSetDecryptKey(nullptr, 128, &context)), -1);
+    EXPECT_EQ(base::code(crypto::aesSetDecryptKey(key.data(), 128, nullptr)), -1);
 
     std::vector<std::uint8_t> output(16, 0x5A);
     const std::vector<std::uint8_t> input(16, 0x00);
-    EXPECT_EQ(crypto::aesDecryptBlock128(output.data(), input.data(), nullptr), -1);
+    EXPECT_EQ(base::code(crypto::aesDecryptBlock128(output.data(), input.data(), nullptr)), -1);
     EXPECT_EQ(output, std::vector<std::uint8_t>(16, 0x5A));
 
     crypto::AesContext unkeyed;
-    EXPECT_EQ(crypto::aesDecryptBlock(&unkeyed, input.data(), output.data()), -1);
+    EXPECT_EQ(base::code(crypto::aesDecryptBlock(&unkeyed, input.data(), output.data())), -1);
 }
 
 TEST(Des3, PublishedThreeKeyVectorEncryptsAndDecryptsInPlace) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../bootloader/sim_session.h"
+#include "base/result.h"
 #include "hid/discovery.h"
 #include "hid/hidapi_backend.h"
 
@@ -63,22 +64,22 @@ TEST_F(Discovery, MissingSearchFacilitiesAreReportedAndNothingIsFound) {
         EXPECT_EQ(e.extra, 0);
     }
     box->setFacilities(hid::kAllFacilities & ~hid::kInterfacePath);
-    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connect(), bootloader::ConnectResult::done);
     EXPECT_EQ(session->connected, 0u);
     EXPECT_EQ(recordedEvents().back().text, "ERROR invoking SetupDiGetDeviceInterfaceDetail function");
 }
 
 // A box that is found but cannot be opened names the path and the system's reason.
 TEST_F(Discovery, AnOpenFailureCarriesItsCause) {
-    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connect(), bootloader::ConnectResult::done);
     EXPECT_TRUE(session->lastFailure().ok());
     box->failOpens(hid::Access::write, true);
-    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connect(), bootloader::ConnectResult::done);
     EXPECT_EQ(session->connected, 0u);
     EXPECT_EQ(session->lastFailure().cause(), "cannot open sim:box0: Permission denied");
     box->failOpens(hid::Access::write, false);
     box->unplug();
-    EXPECT_EQ(session->connect(), 0);
+    EXPECT_EQ(session->connect(), bootloader::ConnectResult::done);
     EXPECT_EQ(session->lastFailure().cause(), "no box found (USB Vid_2E4B&Pid_0001)");
 }
 
@@ -86,7 +87,7 @@ TEST_F(Discovery, AnOpenFailureCarriesItsCause) {
 TEST_F(Discovery, BindingCodes) {
     struct Case {
         std::uint32_t missing;
-        std::uint8_t code;
+        std::uint32_t code;
         const char* text;
     };
     for (const Case c : {Case{hid::kDeviceSetupLibrary, 1, "ERROR loading setupapi.dll"},
@@ -98,16 +99,17 @@ TEST_F(Discovery, BindingCodes) {
         bootloader::BootLoader fresh(box);
         const hid::DiscoveryState& state = fresh.discovery().state();
         EXPECT_TRUE(state.systemLibrariesBound);
-        EXPECT_EQ(state.bindingError, c.code);
+        EXPECT_EQ(base::code(state.bindingError), c.code);
         EXPECT_EQ(state.bindingErrorText, c.text);
-        EXPECT_EQ(fresh.bindSystemLibraries(), c.code) << "binding again checks the same platform";
+        EXPECT_EQ(base::code(fresh.bindSystemLibraries()), c.code)
+            << "binding again checks the same platform";
     }
     // A session that has bound does not bind again when it is initialised anew.
     box->setFacilities(hid::kAllFacilities);
     bootloader::BootLoader bound(box);
     box->setFacilities(0);
     EXPECT_EQ(bound.initialise(), 0);
-    EXPECT_EQ(bound.discovery().state().bindingError, 0u);
+    EXPECT_EQ(bound.discovery().state().bindingError, hid::BindingError::ok);
 }
 
 }  // namespace

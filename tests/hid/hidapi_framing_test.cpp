@@ -55,7 +55,7 @@ TEST_F(HidapiFraming, ReadsSixtyFourBytesIntoBytesOneToSixtyFour) {
     fakehid::state().nextRead = answer;
     hid::Report report;
     report.fill(0xEE);
-    ASSERT_EQ(backend.read(handle, report, 250), hid::kReadOk);
+    ASSERT_EQ(backend.read(handle, report, 250), hid::ReadStatus::ok);
     EXPECT_EQ(fakehid::state().lastReadLength, 64u);
     EXPECT_EQ(fakehid::state().lastReadTimeout, 250);
     EXPECT_EQ(report[0], 0);
@@ -71,10 +71,10 @@ TEST_F(HidapiFraming, TimeOutsAndErrorsCarryHidapisText) {
         hid::ReadStatus expectRead;
     };
     const Case cases[] = {
-        {"all good", -2, -2, 0, hid::kReadOk},
-        {"nothing within the time-out", -2, 0, 0, hid::kReadTimeout},
-        {"failed transfers", -1, -1, EIO, hid::kReadError},
-        {"short write", 10, -2, EIO, hid::kReadOk},
+        {"all good", -2, -2, 0, hid::ReadStatus::ok},
+        {"nothing within the time-out", -2, 0, 0, hid::ReadStatus::timeout},
+        {"failed transfers", -1, -1, EIO, hid::ReadStatus::error},
+        {"short write", 10, -2, EIO, hid::ReadStatus::ok},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,7 +88,7 @@ TEST_F(HidapiFraming, TimeOutsAndErrorsCarryHidapisText) {
         EXPECT_EQ(backend.write(handle, hid::Report{}), c.expectWrite);
         hid::Report report{};
         EXPECT_EQ(backend.read(handle, report, 5), c.expectRead);
-        const bool failed = c.expectWrite != 0 || c.expectRead == hid::kReadError;
+        const bool failed = c.expectWrite != 0 || c.expectRead == hid::ReadStatus::error;
         EXPECT_EQ(backend.lastError(), failed ? "Input/output error" : "");
     }
 

@@ -33,7 +33,7 @@ TEST(HidapiBackend, ListsInterfacesWithHardwareIdsAndQueriesAPluggedInBox) {
     query[1] = 0x01;
     ASSERT_EQ(backend.write(writer, query), 0);
     hid::Report answer{};
-    EXPECT_EQ(backend.read(reader, answer, 3000), hid::kReadOk);
+    EXPECT_EQ(backend.read(reader, answer, 3000), hid::ReadStatus::ok);
     EXPECT_NE(answer[2], 0) << "packet data size";
     backend.close(writer);
     backend.close(reader);

@@ -26,10 +26,10 @@ public:
         return 0;
     }
     hid::ReadStatus read(hid::Handle, hid::Report& report, int) override {
-        if (!pending) return hid::kReadTimeout;
+        if (!pending) return hid::ReadStatus::timeout;
         report = *pending;
         pending.reset();
-        return hid::kReadOk;
+        return hid::ReadStatus::ok;
     }
     void close(hid::Handle) override {}
 
@@ -51,8 +51,8 @@ TEST(TracingBackend, TracesWhatWentOutAndWhatCameBack) {
     query[64] = 0xA5;
     ASSERT_EQ(tracing->write(handle, query), 0);
     hid::Report answer{};
-    ASSERT_EQ(tracing->read(handle, answer, 10), hid::kReadOk);
-    EXPECT_EQ(tracing->read(handle, answer, 10), hid::kReadTimeout) << "not traced";
+    ASSERT_EQ(tracing->read(handle, answer, 10), hid::ReadStatus::ok);
+    EXPECT_EQ(tracing->read(handle, answer, 10), hid::ReadStatus::timeout) << "not traced";
     inner->failWrites = true;
     EXPECT_NE(tracing->write(handle, query), 0) << "not traced";
     tracing.reset();

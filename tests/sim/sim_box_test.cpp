@@ -32,7 +32,7 @@ protected:
     hid::Report ask(const hid::Report& request) {
         EXPECT_EQ(box.write(writer, request), 0);
         hid::Report answer{};
-        EXPECT_EQ(box.read(reader, answer, 500), hid::kReadOk);
+        EXPECT_EQ(box.read(reader, answer, 500), hid::ReadStatus::ok);
         return answer;
     }
     SimBackend box;
@@ -105,7 +105,7 @@ TEST(SimBoxLayout, ReadAnswersFollowThePacketSize) {
         ASSERT_EQ(box.open(SimBackend::pathOf(0), hid::Access::read, reader), 0);
         ASSERT_EQ(box.write(writer, frame(0x05, 0x1D000100, c.count)), 0);
         hid::Report answer{};
-        ASSERT_EQ(box.read(reader, answer, 500), hid::kReadOk);
+        ASSERT_EQ(box.read(reader, answer, 500), hid::ReadStatus::ok);
         EXPECT_EQ(answer[6], c.count);
         EXPECT_TRUE(std::equal(data.begin(), data.end(), answer.begin() + static_cast<long>(c.firstDataByte)))
             << "M = " << int{c.packetSize} << ", count " << int{c.count};
@@ -120,7 +120,7 @@ TEST_F(SimBox, ResetDropsOffTheBusAndComesBack) {
     EXPECT_FALSE(box.isPresent());
     EXPECT_TRUE(box.enumerate().empty());
     hid::Report answer{};
-    EXPECT_EQ(box.read(reader, answer, 0), hid::kReadError);
+    EXPECT_EQ(box.read(reader, answer, 0), hid::ReadStatus::error);
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     ASSERT_EQ(box.enumerate().size(), 1u);
     EXPECT_NE(box.write(writer, frame(0x01)), 0) << "handles from before the reset are stale";
@@ -134,7 +134,7 @@ TEST_F(SimBox, RecordsCommandsWithoutAnswers) {
     for (std::uint8_t command : {0x06, 0x26, 0x50, 0x09, 0x04, 0x7F})
         ASSERT_EQ(box.write(writer, frame(command)), 0);
     hid::Report answer{};
-    EXPECT_EQ(box.read(reader, answer, 0), hid::kReadTimeout);
+    EXPECT_EQ(box.read(reader, answer, 0), hid::ReadStatus::timeout);
     EXPECT_EQ(box.counts(0).command06, 1);
     EXPECT_EQ(box.counts(1).command06, 1);
     EXPECT_EQ(box.command50Count(), 1);
@@ -148,18 +148,18 @@ TEST_F(SimBox, AnswersGoOnlyToHandlesOpenForReading) {
     ASSERT_EQ(box.write(writer, frame(0x01)), 0);
     ASSERT_EQ(box.open(SimBackend::pathOf(0), hid::Access::read, late), 0);
     hid::Report answer{};
-    EXPECT_EQ(box.read(late, answer, 0), hid::kReadTimeout) << "opened after the answer was sent";
-    EXPECT_EQ(box.read(reader, answer, 0), hid::kReadOk);
+    EXPECT_EQ(box.read(late, answer, 0), hid::ReadStatus::timeout) << "opened after the answer was sent";
+    EXPECT_EQ(box.read(reader, answer, 0), hid::ReadStatus::ok);
 }
 
 TEST_F(SimBox, Faults) {
     box.dropNthAnswer(2);
     hid::Report answer{};
     for (int i = 0; i < 3; ++i) box.write(writer, frame(0x05, 0x1D000000 + 56 * i, 56));
-    EXPECT_EQ(box.read(reader, answer, 0), hid::kReadOk);
-    EXPECT_EQ(box.read(reader, answer, 0), hid::kReadOk);
+    EXPECT_EQ(box.read(reader, answer, 0), hid::ReadStatus::ok);
+    EXPECT_EQ(box.read(reader, answer, 0), hid::ReadStatus::ok);
     EXPECT_EQ(answer[2], 112) << "the second answer was dropped";
-    EXPECT_EQ(box.read(reader, answer, 0), hid::kReadTimeout);
+    EXPECT_EQ(box.read(reader, answer, 0), hid::ReadStatus::timeout);
 
     box.failNthWrite(2);
     EXPECT_EQ(box.write(writer, frame(0x04)), 0);
@@ -177,7 +177,7 @@ TEST_F(SimBox, Faults) {
     EXPECT_EQ(box.write(writer, frame(0x01)), 0);
     EXPECT_FALSE(box.isPresent());
     EXPECT_NE(box.write(writer, frame(0x04)), 0);
-    EXPECT_EQ(box.read(reader, answer, 10), hid::kReadError);
+    EXPECT_EQ(box.read(reader, answer, 10), hid::ReadStatus::error);
 }
 
 TEST_F(SimBox, PacedLinkMovesOneReportPerMillisecond) {
@@ -186,7 +186,7 @@ TEST_F(SimBox, PacedLinkMovesOneReportPerMillisecond) {
     const auto began = Clock::now();
     for (int i = 0; i < requests; ++i) ASSERT_EQ(box.write(writer, frame(0x05, 0x1D000000, 56)), 0);
     hid::Report answer{};
-    for (int i = 0; i < requests; ++i) ASSERT_EQ(box.read(reader, answer, 1000), hid::kReadOk);
+    for (int i = 0; i < requests; ++i) ASSERT_EQ(box.read(reader, answer, 1000), hid::ReadStatus::ok);
     const auto elapsed = Clock::now() - began;
     EXPECT_GE(elapsed, std::chrono::milliseconds(requests));
     EXPECT_LT(elapsed, std::chrono::milliseconds(requests * 10 + 200)) << "a sanity bound, not a measurement";

@@ -7,6 +7,7 @@
 
 #include "../server/stand_in_fixture.h"
 #include "arvex/config.h"
+#include "base/result.h"
 #include "crypto/aes.h"
 #include "sim/server/sample_catalogue.h"
 
@@ -81,7 +82,9 @@ TEST(SampleCatalogueTest, ImagesAreValidIntelHexWithCodeAndTheirFirmwareBlock) {
         ASSERT_EQ(block.size(), 16u);
         EXPECT_EQ(block, image.firmwareBlock);
         std::uint8_t plain[16] = {};
-        ASSERT_EQ(crypto::aesDecryptBlock128(plain, block.data(), arvex::config::kIdentityKey.data()), 0);
+        ASSERT_EQ(
+            base::code(crypto::aesDecryptBlock128(plain, block.data(), arvex::config::kIdentityKey.data())),
+            0);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(plain + 8)), c.version);
 
         ASSERT_EQ(memory.size(), image.bytes.size());

@@ -6,7 +6,8 @@ namespace sim {
 
 bool aesEncryptBlock128(const AesBlock& plain, const std::array<std::uint8_t, 16>& key, AesBlock& sealed) {
     AesBlock out{};
-    if (crypto::aesEncryptBlock128(out.data(), plain.data(), key.data()) != crypto::kAesOk) return false;
+    if (crypto::aesEncryptBlock128(out.data(), plain.data(), key.data()) != crypto::AesResult::ok)
+        return false;
     sealed = out;
     return true;
 }

@@ -145,17 +145,17 @@ hid::ReadStatus SimBackend::read(hid::Handle handle, hid::Report& report, int ti
     const auto deadline = Clock::now() + milliseconds(std::max(timeoutMs, 0));
     for (;;) {
         auto it = handles_.find(handle);
-        if (it == handles_.end()) return hid::kReadError;
+        if (it == handles_.end()) return hid::ReadStatus::error;
         OpenHandle& open = it->second;
         const Box& box = boxes_[open.box];
         const auto now = Clock::now();
-        if (open.generation != box.generation || !presentLocked(box, now)) return hid::kReadError;
+        if (open.generation != box.generation || !presentLocked(box, now)) return hid::ReadStatus::error;
         if (!open.answers.empty() && open.answers.front().readyAt <= now) {
             report = open.answers.front().report;
             open.answers.pop_front();
-            return hid::kReadOk;
+            return hid::ReadStatus::ok;
         }
-        if (now >= deadline) return hid::kReadTimeout;
+        if (now >= deadline) return hid::ReadStatus::timeout;
         auto wake = deadline;
         if (!open.answers.empty()) wake = std::min(wake, open.answers.front().readyAt);
         answered_.wait_until(lock, wake);
