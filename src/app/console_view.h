@@ -44,17 +44,17 @@ public:
     int selectedRow() override;
     void setColumnWidths(int, int) override {}
     std::optional<std::string> askOpenFile(const std::string& filter) override;
-    std::optional<std::string> askSaveFile(const std::string& filter,
-                                           const std::string& suggestedName) override;
+    [[nodiscard]] std::optional<std::string> askSaveFile(const std::string& filter,
+                                                         const std::string& suggestedName) override;
     void refresh() override {}
     void processEvents() override {}
 
     // What the terminal's user would have done in the window.
     void selectRow(int row);
-    void setSaveFolder(std::string folder);     // non-container downloads land here; none: refused
-    std::optional<std::string> lastSavePath();  // where the last save dialog put a file
-    bool isEnabled(Control control);            // false until enabled
-    bool isVisible(Control control);
+    void setSaveFolder(std::string folder);  // non-container downloads land here; none: refused
+    [[nodiscard]] std::optional<std::string> lastSavePath();  // where the last save dialog put a file
+    bool isEnabled(Control control);                          // false until enabled
+    [[nodiscard]] bool isVisible(Control control);
     std::vector<ListRow> rows();
     std::vector<std::string> history();  // every log line ever written, clearing or not
 

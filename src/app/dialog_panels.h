@@ -57,11 +57,12 @@ public:
     // Left button only: starts a drag at (x, y).
     void mouseDown(bool leftButton, int x, int y);
     // While dragging: the panel's new position, kept at least 0 and then at most outer size - panel size.
-    std::optional<Position> mouseMove(int x, int y, Position panel, Size panelSize, Size windowOuter) const;
+    [[nodiscard]] std::optional<Position> mouseMove(int x, int y, Position panel, Size panelSize,
+                                                    Size windowOuter) const;
     // Left button while dragging: stops the drag and records (x, y).
     void mouseUp(bool leftButton, int x, int y);
 
-    bool dragging() const { return dragging_; }
+    [[nodiscard]] bool dragging() const { return dragging_; }
 
 private:
     bool dragging_ = false;

@@ -25,6 +25,6 @@ CheckedIdentity checkIdentity(const RawIdentity& raw);
 std::string trimControls(const std::string& text);
 
 // Whether the box's reference names a factory model ("AK..." or "AW..."), which offers the factory reset.
-bool beginsWithFactoryReference(const std::string& pid);
+[[nodiscard]] bool beginsWithFactoryReference(const std::string& pid);
 
 }  // namespace app

@@ -15,7 +15,8 @@ inline constexpr std::int32_t kCauseLogLevel = 8;
 // The window's line for an image that loaded without a reader error but must not be programmed (no data
 // for this box, records after an empty line, a cut line, for a local file no end-of-file record); nullopt
 // when it may be programmed. Reader errors keep their own line ("Error reading firmware").
-std::optional<std::string> imageRefusalLine(const bootloader::HexLoadReport& report, bool localFile);
+[[nodiscard]] std::optional<std::string> imageRefusalLine(const bootloader::HexLoadReport& report,
+                                                          bool localFile);
 
 // Loads a copy of the memory map with the text and reports what the load would do; the session's image
 // buffers stay as they are. For checking every image of a container before the first one is started.

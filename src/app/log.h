@@ -42,11 +42,11 @@ public:
     void selectProduct(int index, bool operatorFlag);
 
     // Highest level that line writes: 3, or 8 in debug mode.
-    std::int32_t threshold() const { return threshold_.load(); }
+    [[nodiscard]] std::int32_t threshold() const { return threshold_.load(); }
     void setThreshold(std::int32_t threshold) { threshold_.store(threshold); }
 
     // Indentation for lines written in reaction to bootloader events.
-    std::int32_t depth() const { return depth_.load(); }
+    [[nodiscard]] std::int32_t depth() const { return depth_.load(); }
     void setDepth(std::int32_t depth) { depth_.store(depth); }
 
 private:

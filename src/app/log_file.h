@@ -13,7 +13,7 @@ inline constexpr const char* kLogFileFilter = "Log (*.log)|*.log|All files (*.*)
 
 // Writes the lines as they are (Windows-1252 bytes), each ended by CR LF, replacing the file. False when
 // the file cannot be created or written.
-bool writeLogFile(const std::string& path, const std::vector<std::string>& lines);
+[[nodiscard]] bool writeLogFile(const std::string& path, const std::vector<std::string>& lines);
 
 // onSaveLog: asks for a file name; a cancel does nothing; an empty name or a failed write logs
 // "Error creating file", a good write "File created" (both at level 1). UI thread only.

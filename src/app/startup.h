@@ -32,7 +32,7 @@ void activeFormCreate(View& view, Log& log, StartupDuties& duties);
 // created when missing. One that exists but is not a directory of ours with mode 0700 (a link, a file,
 // someone else's, a looser mode) is not used; a fresh uniquely named folder is made instead. Empty when
 // no folder can be had. The answer ends in '/'.
-std::optional<std::string> privateTempFolder(const std::string& systemTempFolder);
+[[nodiscard]] std::optional<std::string> privateTempFolder(const std::string& systemTempFolder);
 
 // The two image paths: inside privateTempFolder; the bare file names (current folder) when the system
 // names no temporary folder; two empty paths, which the programming flow refuses, when no private folder

@@ -103,7 +103,7 @@ public:
     // List box productList and drop-down list countryList: -1 selects nothing.
     virtual void setItems(Control list, const std::vector<std::string>& items) = 0;
     virtual void setSelectedIndex(Control list, int index) = 0;
-    virtual int selectedIndex(Control list) = 0;
+    [[nodiscard]] virtual int selectedIndex(Control list) = 0;
 
     // Log pane: an entry holding CR LF pairs becomes several lines.
     virtual void appendLog(const std::string& entry) = 0;
@@ -113,11 +113,11 @@ public:
     // Firmware list view firmwareList.
     virtual void clearRows() = 0;
     virtual void addRow(const ListRow& row) = 0;
-    virtual int selectedRow() = 0;  // -1 when none
+    [[nodiscard]] virtual int selectedRow() = 0;  // -1 when none
     virtual void setColumnWidths(int versionWidth, int sizeWidth) = 0;
 
     // File dialogs; an empty optional when the operator cancels. UI thread only.
-    virtual std::optional<std::string> askOpenFile(const std::string& filter) = 0;
+    [[nodiscard]] virtual std::optional<std::string> askOpenFile(const std::string& filter) = 0;
     virtual std::optional<std::string> askSaveFile(const std::string& filter,
                                                    const std::string& suggestedName) = 0;
 

@@ -78,7 +78,7 @@ public:
 
     // --- device session
     void setConnected(bool connected);
-    bool ensureDeviceOpen();
+    [[nodiscard]] bool ensureDeviceOpen();
     bool operationRunning();
     void noteOtherBoxes();
     void readIdentity();
@@ -91,9 +91,9 @@ public:
     void onStatusTimer() override;
 
     // --- programming
-    ContainerResult programContainer(const std::string& text);
+    [[nodiscard]] ContainerResult programContainer(const std::string& text);
     // Starts the next image the container left pending; started when none is left.
-    ProgramImageResult programNextImage();
+    [[nodiscard]] ProgramImageResult programNextImage();
     ProgramImageResult programImageFile(int index, const std::string& path);
     void onLoadFirmware() override;
     void onFactorySettings() override;
@@ -135,17 +135,17 @@ public:
     void showFileList(const std::string& answer);
 
     // --- state, for the window and for tests
-    bool deviceConnected() const { return deviceConnected_; }
+    [[nodiscard]] bool deviceConnected() const { return deviceConnected_; }
     bool loginPending() const { return loginPending_; }
-    bool eventsEnabled() const { return eventsEnabled_; }
+    [[nodiscard]] bool eventsEnabled() const { return eventsEnabled_; }
     bool debugMode() const { return debugMode_; }
-    std::uint8_t savedOptions() const { return savedOptions_; }
+    [[nodiscard]] std::uint8_t savedOptions() const { return savedOptions_; }
     std::int32_t pendingImages() const { return pendingImages_; }
-    std::int32_t containerKind() const { return containerKind_; }
+    [[nodiscard]] std::int32_t containerKind() const { return containerKind_; }
     bool operatorButtonShown() const { return operatorButtonShown_; }
-    bool virtualMode() const { return virtualMode_; }
+    [[nodiscard]] bool virtualMode() const { return virtualMode_; }
     bool serverDebugTicked() const { return serverDebugTicked_; }
-    bool cryptTicked() const { return cryptTicked_; }
+    [[nodiscard]] bool cryptTicked() const { return cryptTicked_; }
     bool downloadRunning() const { return downloadRunning_; }
     // The records of the catalogue list's rows, in row order.
     std::size_t firmwareRowCount() const { return rows_.size(); }
@@ -159,17 +159,17 @@ private:
     void completeProgramming();
     void animateProgressToEnd();
     void setFirmwareDialogBusy(bool busy);
-    int addFileToList(std::unique_ptr<server::FileInfo> entry);
+    [[nodiscard]] int addFileToList(std::unique_ptr<server::FileInfo> entry);
     bool optionsUpdate(std::uint8_t set, std::uint8_t clear);
     void restoreSavedOptions();
     // An operation runs, or a download does (its progress handlers run the message loop).
-    bool boxBusy();
+    [[nodiscard]] bool boxBusy();
     // Writes the last failure's line again after the log has been cleared, until another operation starts.
     void keepFailureLine();
     // Adds the bits and keeps the result as the options restored after a failed operation.
     void addAndSaveOptions(std::uint8_t bits);
     // Connects or disconnects the window as the box comes and goes; whether the box is there.
-    bool followDevice();
+    bool followDevice();  // whether the box is present; the connect timer only follows it
     // Writes at debug level why the box could not be reached, when the session knows.
     void logBoxFailure();
 

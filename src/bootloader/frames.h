@@ -22,7 +22,7 @@ enum Command : std::uint8_t {
 inline constexpr std::uint8_t kTargetOffset = 0x20;
 
 // The code on the wire: + 0x20 for target 1, except command 0x50, which has one form.
-inline std::uint8_t commandCode(Command command, std::int32_t target) {
+[[nodiscard]] inline std::uint8_t commandCode(Command command, std::int32_t target) {
     if (command == kCmd50 || target != 1) return command;
     return static_cast<std::uint8_t>(command + kTargetOffset);
 }
@@ -44,7 +44,7 @@ inline std::uint32_t littleEndian32(const std::uint8_t* bytes) {
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-inline std::uint32_t frameAddress(const hid::Report& frame) {
+[[nodiscard]] inline std::uint32_t frameAddress(const hid::Report& frame) {
     return littleEndian32(&frame[2]);
 }
 

@@ -16,9 +16,9 @@ public:
     virtual ~LineReader() = default;
     virtual std::string_view nextLine() = 0;
     // True when no line is left, so an empty line from nextLine() is the end rather than a blank line.
-    virtual bool atEnd() const = 0;
+    [[nodiscard]] virtual bool atEnd() const = 0;
     // True when the last line was longer than the reader keeps and was cut.
-    virtual bool lineWasCut() const { return false; }
+    [[nodiscard]] virtual bool lineWasCut() const { return false; }
 };
 
 // Lines of a text held in memory; the text must outlive the reader.
@@ -42,13 +42,13 @@ public:
     static constexpr std::size_t kMaxLineLength = 4096;
 
     explicit FileLineReader(const std::string& path);
-    bool isOpen() const { return file_.is_open(); }
+    [[nodiscard]] bool isOpen() const { return file_.is_open(); }
     std::string_view nextLine() override;
     bool atEnd() const override;
     bool lineWasCut() const override { return cut_; }
 
 private:
-    bool fill();
+    [[nodiscard]] bool fill();
 
     mutable std::ifstream file_;  // atEnd() peeks
     std::vector<char> chunk_;

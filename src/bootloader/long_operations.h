@@ -7,10 +7,10 @@ namespace bootloader {
 
 // The programming half of operation 5: writes the image buffers into the box. 0 on success; sets
 // programStatus and progress.
-int programDevice(BootLoader& session);
+[[nodiscard]] int programDevice(BootLoader& session);
 
 // Operation 1: reads the information area and decodes the identity of the current target. Always 0; the
 // outcome is in readStatus.
-int readDeviceInformation(BootLoader& session);
+[[nodiscard]] int readDeviceInformation(BootLoader& session);
 
 }  // namespace bootloader

@@ -23,7 +23,8 @@ struct ReadAnswer {
 
 // The answer's data for packet data size packetDataSize; nothing when its count cannot fit the frame
 // (a lying answer) or is 0.
-inline std::optional<ReadAnswer> decodeReadAnswer(const hid::Report& answer, std::uint8_t packetDataSize) {
+[[nodiscard]] inline std::optional<ReadAnswer> decodeReadAnswer(const hid::Report& answer,
+                                                                std::uint8_t packetDataSize) {
     const std::size_t count = answer[6];
     if (count == 0 || count > kMaxFrameData) return std::nullopt;
     const std::size_t first =

@@ -153,7 +153,7 @@ public:
     [[nodiscard]] AccessResult setSecondaryKey(const std::uint8_t* data, std::size_t length);
 
     // False on the thread that runs the event callback; elsewhere whether the worker still runs.
-    bool isBusy();
+    [[nodiscard]] bool isBusy();
     [[nodiscard]] AccessResult selectTarget(std::int32_t t);  // badIndex for a target other than 0 or 1
     [[nodiscard]] AccessResult setOptions(const std::uint8_t* value);
     [[nodiscard]] AccessResult getOptions(std::uint8_t* out);
@@ -166,7 +166,7 @@ public:
     Event lastEvent() const;
 
     // Device path and operations
-    std::uint8_t findDevice();  // the search, posting an error event per missing facility
+    [[nodiscard]] std::uint8_t findDevice();  // the search, posting an error event per missing facility
     bool isDevicePresent();
     [[nodiscard]] ConnectResult connect();
     [[nodiscard]] StartOutcome startOperation(int operation);
@@ -239,7 +239,7 @@ public:
 
 private:
     friend int runOperation(BootLoader* session, int operation);
-    bool inCallbackHere() const;
+    [[nodiscard]] bool inCallbackHere() const;
     int performOperation(int operation);
 
     hid::Discovery discovery_;

@@ -35,7 +35,7 @@ enum class ExchangeOutcome : int {
 class WriteStream {
 public:
     explicit WriteStream(BootLoader& session);
-    bool writeOpened() const { return writer_.isOpen(); }
+    [[nodiscard]] bool writeOpened() const { return writer_.isOpen(); }
     bool readOpened() const { return reader_.isOpen(); }
     [[nodiscard]] bool write(const hid::Report& frame);  // false when the frame was not written
     [[nodiscard]] bool readAnswer(hid::Report& answer, int timeoutMs);  // false on error or after timeoutMs

@@ -22,7 +22,7 @@ inline constexpr int damagedProductIndex = 10;
 extern const std::array<Product, productCount> productTable;
 
 // First entry whose reference equals `reference` byte for byte; none when nothing matches.
-std::optional<int> findProductByReference(const std::string& reference);
+[[nodiscard]] std::optional<int> findProductByReference(const std::string& reference);
 
 // The product list line of an entry: "[" + reference + "] " + name. Empty for an index outside the table.
 std::string productListItem(int index);

@@ -23,7 +23,7 @@ public:
     BackendChoice(const BackendChoice&) = delete;
     BackendChoice& operator=(const BackendChoice&) = delete;
 
-    bool ok() const { return error_.empty(); }
+    [[nodiscard]] bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; }  // a message for stderr when not ok
     // What the sessions talk through (null when not ok).
     const std::shared_ptr<hid::Backend>& backend() const { return backend_; }

@@ -14,7 +14,7 @@ namespace cli {
 class Events {
 public:
     explicit Events(std::FILE* stream = nullptr) : stream_(stream) {}
-    bool json() const { return stream_ != nullptr; }
+    [[nodiscard]] bool json() const { return stream_ != nullptr; }
 
     // Writes the object as one line, whole, even when several workers report at once.
     void emit(const JsonLine& line) const;

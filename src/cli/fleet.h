@@ -53,9 +53,9 @@ public:
     // Box, serial, result and time of every row; rows still running say "interrupted".
     void printSummary();
     // 0 when every row finished with 0; else the first non-zero code in row order (a row still running: 1).
-    int exitCode() const;
+    [[nodiscard]] int exitCode() const;
     std::size_t rowCount() const;
-    std::optional<BoxOutcome> outcome(std::size_t row) const;
+    [[nodiscard]] std::optional<BoxOutcome> outcome(std::size_t row) const;
     std::string serialOf(std::size_t row) const;
 
 private:
@@ -82,7 +82,7 @@ private:
 std::vector<std::string> presentBoxes(hid::Backend& backend);
 
 // Runs the job on every path at once and waits for all of them; returns the board's exit code.
-int runOnAll(const std::vector<std::string>& paths, const BoxJob& job, FleetBoard& board);
+[[nodiscard]] int runOnAll(const std::vector<std::string>& paths, const BoxJob& job, FleetBoard& board);
 
 // How --wait-new tells a box that came back after its own reset from a new one.
 struct WaitNewSettings {
@@ -96,7 +96,8 @@ using SerialReader = std::function<std::string(const std::string& path)>;
 // Runs the job on each box as it is plugged in, until `stop` is set; waits for running jobs and returns the
 // board's exit code. A box that comes back with the serial of a box this run reset, within the
 // reconnection window, is skipped with a note.
-int runOnEachNewBox(hid::Backend& backend, const BoxJob& job, const SerialReader& readSerial,
-                    FleetBoard& board, const std::atomic<bool>& stop, WaitNewSettings settings = {});
+[[nodiscard]] int runOnEachNewBox(hid::Backend& backend, const BoxJob& job, const SerialReader& readSerial,
+                                  FleetBoard& board, const std::atomic<bool>& stop,
+                                  WaitNewSettings settings = {});
 
 }  // namespace cli

@@ -15,11 +15,12 @@ struct FleetChoice {
 };
 
 // The process exit code: 0 when every box was done, else the first non-zero in box order.
-int flashEveryBox(const GlobalOptions& options, const std::string& file, int target, FleetChoice choice);
+[[nodiscard]] int flashEveryBox(const GlobalOptions& options, const std::string& file, int target,
+                                FleetChoice choice);
 
 // The update road on every box, or on each box as it is plugged in; with --simulate and no --server the
 // stand-in server runs in the process and knows every box of the simulated bus.
-int updateEveryBox(const GlobalOptions& options, const std::optional<std::string>& fileId,
-                   FleetChoice choice);
+[[nodiscard]] int updateEveryBox(const GlobalOptions& options, const std::optional<std::string>& fileId,
+                                 FleetChoice choice);
 
 }  // namespace cli

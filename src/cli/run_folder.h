@@ -20,7 +20,7 @@ public:
     RunFolder(const RunFolder&) = delete;
     RunFolder& operator=(const RunFolder&) = delete;
 
-    bool ok() const { return !path_.empty(); }
+    [[nodiscard]] bool ok() const { return !path_.empty(); }
     const std::string& path() const { return path_; }
 
 private:

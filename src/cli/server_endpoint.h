@@ -9,6 +9,6 @@
 namespace cli {
 
 // HOST:PORT with a non-empty host and a port from 1 to 65535; nothing otherwise.
-std::optional<app::ServerEndpoint> parseServerEndpoint(const std::string& text);
+[[nodiscard]] std::optional<app::ServerEndpoint> parseServerEndpoint(const std::string& text);
 
 }  // namespace cli

@@ -19,7 +19,7 @@ using EvpContext = std::unique_ptr<EVP_CIPHER_CTX, EvpContextDeleter>;
 EvpContext makeEcbContext(const EVP_CIPHER* cipher, const std::uint8_t* key, bool encrypt);
 
 // Transforms exactly `size` bytes (a whole number of blocks); input and output may be the same buffer.
-bool transformBlocks(EVP_CIPHER_CTX* context, const std::uint8_t* input, std::uint8_t* output,
-                     std::size_t size);
+[[nodiscard]] bool transformBlocks(EVP_CIPHER_CTX* context, const std::uint8_t* input, std::uint8_t* output,
+                                   std::size_t size);
 
 }  // namespace crypto::detail

@@ -52,15 +52,15 @@ class Backend {
 public:
     virtual ~Backend() = default;
 
-    virtual std::uint32_t facilities() const { return kAllFacilities; }
+    [[nodiscard]] virtual std::uint32_t facilities() const { return kAllFacilities; }
     // The present interfaces, in an order that stays the same while nothing is plugged or unplugged.
     virtual std::vector<DeviceInterface> enumerate() = 0;
     // 0 and a handle, or a non-zero platform error and kNoHandle.
-    virtual int open(const std::string& path, Access access, Handle& handle) = 0;
+    [[nodiscard]] virtual int open(const std::string& path, Access access, Handle& handle) = 0;
     // Blocks until the report is written; 0 or a non-zero error.
-    virtual int write(Handle handle, const Report& report) = 0;
+    [[nodiscard]] virtual int write(Handle handle, const Report& report) = 0;
     // Waits up to timeoutMs (0: only what is already there) for one report.
-    virtual ReadStatus read(Handle handle, Report& report, int timeoutMs) = 0;
+    [[nodiscard]] virtual ReadStatus read(Handle handle, Report& report, int timeoutMs) = 0;
     virtual void close(Handle handle) = 0;
     // The platform library's own text for its last failure ("" when it keeps none).
     [[nodiscard]] virtual std::string lastError() const { return {}; }

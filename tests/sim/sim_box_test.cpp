@@ -198,7 +198,7 @@ TEST_F(SimBox, TraceHasOneLinePerReport) {
     ASSERT_TRUE(box.setTraceFile(file));
     ask(frame(0x01));
     box.write(writer, frame(0x04));
-    box.setTraceFile("");
+    EXPECT_TRUE(box.setTraceFile(""));
     std::ifstream in(file);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);

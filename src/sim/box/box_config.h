@@ -22,7 +22,7 @@ struct TargetLayout {
     std::uint8_t family = 3;  // family 2 stores two image bytes per address unit, every other family one
     std::vector<SimRegion> regions;  // the query answer carries at most four
 
-    std::uint8_t bytesPerAddress() const { return family == 2 ? 2 : 1; }
+    [[nodiscard]] std::uint8_t bytesPerAddress() const { return family == 2 ? 2 : 1; }
 };
 
 struct BoxConfig {
@@ -47,7 +47,7 @@ BoxConfig defaultBoxConfig(std::uint8_t packetSize);
 BoxConfig withInformationAreaRegion(BoxConfig config);
 
 // Image byte j of erased memory: 0xFF, except every fourth byte of 2-byte-unit memory, a filler that reads 0.
-inline std::uint8_t erasedByte(std::size_t j, std::uint8_t bytesPerAddress) {
+[[nodiscard]] inline std::uint8_t erasedByte(std::size_t j, std::uint8_t bytesPerAddress) {
     return (bytesPerAddress == 2 && (j + 1) % 4 == 0) ? 0x00 : 0xFF;
 }
 

@@ -35,7 +35,7 @@ private:
         std::size_t region;
         std::size_t offset;
     };
-    std::optional<Location> locate(std::uint32_t address, std::size_t byte) const;
+    [[nodiscard]] std::optional<Location> locate(std::uint32_t address, std::size_t byte) const;
 
     TargetLayout layout_;
     std::vector<std::vector<std::uint8_t>> images_;  // one per region, size * bytesPerAddress bytes

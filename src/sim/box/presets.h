@@ -26,10 +26,11 @@ std::shared_ptr<SimBackend> makePresetBox(const std::string& names, BoxConfig (*
                                           std::string* unknown = nullptr);
 
 // Adds one more box of the preset to the bus (at the next position); false when no preset has that name.
-bool addPresetBox(SimBackend& bus, const std::string& name, BoxConfig (*layout)(BoxConfig) = nullptr);
+[[nodiscard]] bool addPresetBox(SimBackend& bus, const std::string& name,
+                                BoxConfig (*layout)(BoxConfig) = nullptr);
 
 // The serial a preset's box carries at a position on the bus: the preset's own at position 0, and
 // position * 1000000 more further on, so that several boxes of one preset stay apart.
-std::uint32_t serialAt(std::uint32_t presetSerial, std::size_t index);
+[[nodiscard]] std::uint32_t serialAt(std::uint32_t presetSerial, std::size_t index);
 
 }  // namespace sim

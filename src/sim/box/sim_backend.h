@@ -69,9 +69,9 @@ public:
     // The memory of every box and target, to keep a box's state between runs.
     // Written to a temporary file beside `file` that then replaces it, so the old state stays whole when
     // the save fails or is cut off. False and the cause in *cause when it failed.
-    bool saveMemory(const std::string& file, std::string* cause = nullptr) const;
+    [[nodiscard]] bool saveMemory(const std::string& file, std::string* cause = nullptr) const;
     // False, the cause in *cause and nothing changed when the file cannot be read or does not fit the layout.
-    bool loadMemory(const std::string& file, std::string* cause = nullptr);
+    [[nodiscard]] bool loadMemory(const std::string& file, std::string* cause = nullptr);
 
     // What the host sent
     std::vector<hid::Report> hostFrames(std::size_t box = 0) const;
@@ -79,7 +79,7 @@ public:
     CommandCounts counts(int target, std::size_t box = 0) const;
     int command50Count(std::size_t box = 0) const;
     // Appends ">" or "<", a blank and the report in hex to this file, one line per report; empty: off.
-    bool setTraceFile(const std::string& file);
+    [[nodiscard]] bool setTraceFile(const std::string& file);
 
     // Faults
     void failOpens(hid::Access access, bool fail);
@@ -91,7 +91,7 @@ public:
     void plug(std::size_t box = 0);
     void unplugAfterReports(int n, std::size_t box = 0);  // gone right after the n-th host report from now
     void setAnswerFilter(AnswerFilter filter);
-    bool isPresent(std::size_t box = 0) const;
+    [[nodiscard]] bool isPresent(std::size_t box = 0) const;
 
 private:
     struct Pending {
@@ -117,7 +117,7 @@ private:
         std::deque<Pending> answers;
     };
 
-    bool presentLocked(const Box& box, Clock::time_point now) const;
+    [[nodiscard]] bool presentLocked(const Box& box, Clock::time_point now) const;
     void leaveBus(Box& box);
     // The command interpreter (command_interpreter.cpp); the memory file is in memory_file.cpp.
     void process(std::size_t boxIndex, const hid::Report& frame, Clock::time_point sentAt);
