@@ -9,17 +9,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     server::EnvelopeState keyArea;
     std::vector<std::uint8_t> sealed(data, data + size);
     std::vector<std::uint8_t> plain;
-    const int result = server::unwrapStream(&plain, &sealed, keyArea);
-    if (result != server::kEnvelopeOk) {
+    const server::UnwrapResult result = server::unwrapStream(&plain, &sealed, keyArea);
+    if (result != server::UnwrapResult::ok) {
         if (!plain.empty()) __builtin_trap();
         return 0;
     }
     if (plain.empty()) return 0;
     std::vector<std::uint8_t> input = plain;
     std::vector<std::uint8_t> again;
-    if (server::wrapStream(&again, &input, keyArea) != server::kEnvelopeOk) __builtin_trap();
+    if (server::wrapStream(&again, &input, keyArea) != server::WrapResult::ok) __builtin_trap();
     std::vector<std::uint8_t> back;
-    if (server::unwrapStream(&back, &again, keyArea) != server::kEnvelopeOk || back != plain)
+    if (server::unwrapStream(&back, &again, keyArea) != server::UnwrapResult::ok || back != plain)
         __builtin_trap();
     return 0;
 }

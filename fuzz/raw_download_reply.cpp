@@ -120,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const server::Endpoint endpoint{"127.0.0.1", fixture.server.port(), "get", "127.0.0.1"};
     const server::RawDownloadOutcome outcome =
         server::rawPostToFile(endpoint, fixture.settings, fixture.target, &payload, &sink);
-    if (outcome.code != server::kRawOk) {
+    if (outcome.code != server::RawDownloadResult::ok) {
         if (outcome.cause.empty()) __builtin_trap();  // a failure names its cause
         std::error_code ignored;
         if (fs::exists(fixture.target, ignored)) __builtin_trap();  // a failed download leaves no file
@@ -134,6 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const std::size_t blockEnd = body.find(server::kStatusBlockEnd); blockEnd != std::string::npos)
         (void)server::readStatusBlock(std::string_view(body).substr(0, blockEnd), declared);
     const std::size_t received = body.size();
-    if (server::takeDownloadedFile(body) == server::kRawOk && body.size() > received) __builtin_trap();
+    if (server::takeDownloadedFile(body) == server::RawDownloadResult::ok && body.size() > received)
+        __builtin_trap();
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "server/documents.h"
 #include "server/raw_download.h"
 #include "server/server_client.h"
@@ -124,8 +125,8 @@ int main() {
     client.endpoint.requestPath = std::string(kDefaultRequestPath) + "?nocrypt=1";
     client.device = {"AK02", "00012345", "14-09-2010", "Arvex", ""};
     std::string answer;
-    if (client.requestSimple(kRequestAuth, answer, nullptr, true) != 0 ||
-        client.parseAuthAnswer(answer) != kAuthOk) {
+    if (client.requestSimple(kRequestAuth, answer, nullptr, true) != RequestResult::ok ||
+        client.parseAuthAnswer(answer) != AuthAnswer::ok) {
         std::fprintf(stderr, "login to the stand-in server failed\n");
         stopServer(serverProcess);
         return 1;
@@ -146,16 +147,19 @@ int main() {
     for (int round = 0; round < kRounds && ok; ++round) {
         ProgressSink sink;
         auto start = std::chrono::steady_clock::now();
-        const int code =
+        const RawDownloadResult code =
             rawPostToFile(client.endpoint, client.rawDownload, (work / "raw.bin").string(), &payload, &sink)
                 .code;
         bestRaw = std::min(bestRaw, seconds(std::chrono::steady_clock::now() - start));
         start = std::chrono::steady_clock::now();
         const int curlStatus = std::system(curlCommand.c_str());
         bestCurl = std::min(bestCurl, seconds(std::chrono::steady_clock::now() - start));
-        ok = code == kRawOk && curlStatus == 0 && fs::file_size(work / "raw.bin") == kFileSize &&
+        ok = code == RawDownloadResult::ok && curlStatus == 0 &&
+             fs::file_size(work / "raw.bin") == kFileSize &&
              fs::file_size(work / "curl.bin") == kFileSize + 4 + std::to_string(kFileSize).size() + 3;
-        if (!ok) std::fprintf(stderr, "round %d failed: raw download %d, curl %d\n", round, code, curlStatus);
+        if (!ok)
+            std::fprintf(stderr, "round %d failed: raw download %d, curl %d\n", round, base::code(code),
+                         curlStatus);
     }
     const long peakKiB = statusKiB("VmHWM:");
     stopServer(serverProcess);

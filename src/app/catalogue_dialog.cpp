@@ -10,6 +10,7 @@
 #include "app/log.h"
 #include "app/save_name.h"
 #include "app/window_logic.h"
+#include "base/result.h"
 #include "bootloader/session.h"
 #include "server/documents.h"
 #include "server/progress_sink.h"
@@ -37,9 +38,10 @@ void WindowLogic::onUpdate() {
         return;
     }
     std::string answer;
-    const int code = server_.requestSimple(server::kRequestFileList, answer, nullptr, true);
-    if (code != 0) {
-        log_.line(1, "Error connecting to server", code, 0);
+    const server::RequestResult result =
+        server_.requestSimple(server::kRequestFileList, answer, nullptr, true);
+    if (result != server::RequestResult::ok) {
+        log_.line(1, "Error connecting to server", base::code(result), 0);
         return;
     }
     showFileList(answer);
@@ -47,12 +49,12 @@ void WindowLogic::onUpdate() {
 
 void WindowLogic::showFileList(const std::string& answer) {
     clearFirmwareList();
-    const int result =
+    const server::FileListResult result =
         server_.parseFileList(answer, [this](std::unique_ptr<server::FileInfo> entry, int, void*) {
             return addFileToList(std::move(entry));
         });
     view_.setText(Control::catalogueFolderPath, "/" + server_.session.location);
-    if (result != server::kFileListDone) return;
+    if (result != server::FileListResult::done) return;
     if (rows_.empty()) {
         log_.line(3, "No new updates.", 0, 0);
         return;
@@ -157,17 +159,20 @@ void WindowLogic::onSelectFirmware() {
     }
     const bool container = isContainerName(entry.name);
     std::string downloaded;
+    // The number the download's line is chosen by: a request's code, or the status block's.
     int code = 0;
     if (container) {
         setFirmwareDialogBusy(true);
-        code = server_.requestSimple(server::kRequestGetFile, downloaded, &sink, false);
+        const server::RequestResult result =
+            server_.requestSimple(server::kRequestGetFile, downloaded, &sink, false);
         // The server's status block in front of the bytes: a refusal or a short file is never programmed.
-        if (code == 0) code = server::takeDownloadedFile(downloaded);
+        code = result == server::RequestResult::ok ? base::code(server::takeDownloadedFile(downloaded))
+                                                   : base::code(result);
     } else {
         const auto target = view_.askSaveFile("", savedFileName(entry.name));
         if (!target) return;
         setFirmwareDialogBusy(true);
-        code = server_.requestToFile(server::kRequestGetFile2, *target, &sink, false);
+        code = server_.requestToFile(server::kRequestGetFile2, *target, &sink, false).code();
     }
     setFirmwareDialogBusy(false);
     if (code != 0) {

@@ -2,6 +2,7 @@
 #include "app/dialog_panels.h"
 #include "app/log.h"
 #include "app/window_logic.h"
+#include "base/result.h"
 #include "catalogue/countries.h"
 #include "catalogue/messages.h"
 #include "catalogue/validators.h"
@@ -34,23 +35,24 @@ void WindowLogic::onSendRegistration() {
     server_.user = {name, mail, password, catalogue::countryCodes[static_cast<std::size_t>(country)]};
 
     std::string answer;
-    const int code = server_.requestSimple(server::kRequestRegister, answer, nullptr, true);
-    if (code != 0) {
-        log_.line(1, "Error connecting to server", code, 0);
+    const server::RequestResult result =
+        server_.requestSimple(server::kRequestRegister, answer, nullptr, true);
+    if (result != server::RequestResult::ok) {
+        log_.line(1, "Error connecting to server", base::code(result), 0);
         return;
     }
-    const int status = server_.parseAuthAnswer(answer);
+    const server::AuthAnswer status = server_.parseAuthAnswer(answer);
     panels_.close(Control::registrationDialog);
     switch (status) {
-        case server::kRegisterOk:
+        case server::AuthAnswer::registerOk:
             view_.setText(Control::registrationDoneText, catalogue::getMessage(kMsgRegistered));
             panels_.show(Control::registrationDoneDialog, Control::mainPanel);
             view_.setEnabled(Control::updateButton, true);
             break;
-        case server::kRegisterError:
+        case server::AuthAnswer::registerError:
             showFault(view_, panels_, "");  // the text of the previous refusal stays
             break;
-        case server::kRegisterAlready:
+        case server::AuthAnswer::registerAlready:
             showFault(view_, panels_, catalogue::getMessage(kMsgAlreadyRegistered));
             break;
         default:

@@ -5,6 +5,7 @@
 #include "app/dialog_panels.h"
 #include "app/log.h"
 #include "app/window_logic.h"
+#include "base/result.h"
 #include "server/documents.h"
 #include "server/transport.h"
 
@@ -13,21 +14,21 @@ namespace app {
 void WindowLogic::loginToServer() {
     log_.line(3, "Connecting to server...", 0, 0);
     std::string answer;
-    const int code = server_.requestSimple(server::kRequestAuth, answer, nullptr, true);
-    if (code != 0) {
-        log_.line(1, "Error connecting to server", code, 0);
+    const server::RequestResult result = server_.requestSimple(server::kRequestAuth, answer, nullptr, true);
+    if (result != server::RequestResult::ok) {
+        log_.line(1, "Error connecting to server", base::code(result), 0);
         return;
     }
     switch (server_.parseAuthAnswer(answer)) {
-        case server::kAuthKo:
+        case server::AuthAnswer::ko:
             log_.line(3, "Connected to server\r\n", 0, 0);
             panels_.show(Control::registrationDialog, Control::mainPanel);
             break;
-        case server::kAuthOk:
+        case server::AuthAnswer::ok:
             log_.line(3, "Connected to server\r\nPress the Update button for update the device", 0, 0);
             view_.setEnabled(Control::updateButton, true);
             break;
-        case server::kAuthBlacklist:
+        case server::AuthAnswer::blacklist:
             if (!server_.session.blacklisted) break;
             view_.setEnabled(Control::mainPanel, false);
             view_.setEnabled(Control::reconnectButton, false);

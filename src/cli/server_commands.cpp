@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/download_outcome.h"
 #include "app/identity_check.h"
 #include "arvex/config.h"
+#include "base/result.h"
 #include "bootloader/session.h"
 #include "catalogue/countries.h"
 #include "catalogue/validators.h"
@@ -140,46 +142,46 @@ ExitCode identityFrom(const GlobalOptions& options, const Arguments& arguments, 
     return ExitCode::done;
 }
 
-const char* authOutcome(int status) {
+const char* authOutcome(AuthAnswer status) {
     switch (status) {
-        case kAuthOk:
+        case AuthAnswer::ok:
             return "box accepted by the server (AUTH_OK)";
-        case kAuthKo:
+        case AuthAnswer::ko:
             return "box not registered with the server (AUTH_KO): register it with 'arvex-cli register'";
-        case kAuthBlacklist:
+        case AuthAnswer::blacklist:
             return "box blocked by the server (BLACKLIST): contact the reseller";
-        case kRegisterOk:
+        case AuthAnswer::registerOk:
             return "product registered (REGISTER_OK)";
-        case kRegisterError:
+        case AuthAnswer::registerError:
             return "registration refused by the server (REG_ERROR)";
-        case kRegisterAlready:
+        case AuthAnswer::registerAlready:
             return "e-mail address already registered (REGISTER_ALREADY)";
-        case kAuthSyncError:
+        case AuthAnswer::syncError:
             return "the server's answer does not match the request";
         default:
             return "the server gave no usable answer";
     }
 }
 
-// AUTH for the identity; returns the reader's status, or a negative value below -1 for a transport failure.
-int authenticate(ServerClient& client) {
+// AUTH for the identity; the reader's status, or nothing when the request itself failed (already said).
+std::optional<AuthAnswer> authenticate(ServerClient& client) {
     std::string answer;
-    const int code = client.requestSimple(kRequestAuth, answer, nullptr, true);
-    if (code != kRequestOk) {
-        std::fprintf(stderr, "Error connecting to server [%d]\n", code);
-        return -2;
+    const RequestResult result = client.requestSimple(kRequestAuth, answer, nullptr, true);
+    if (result != RequestResult::ok) {
+        std::fprintf(stderr, "Error connecting to server [%d]\n", base::code(result));
+        return std::nullopt;
     }
     return client.parseAuthAnswer(answer);
 }
 
 // The exit code a login answer gives.
-ExitCode authExitCode(int status) {
+ExitCode authExitCode(AuthAnswer status) {
     switch (status) {
-        case kAuthOk:
+        case AuthAnswer::ok:
             return ExitCode::done;
-        case kAuthKo:
+        case AuthAnswer::ko:
             return ExitCode::notRegistered;
-        case kAuthBlacklist:
+        case AuthAnswer::blacklist:
             return ExitCode::blocked;
         default:
             return ExitCode::failed;
@@ -194,11 +196,11 @@ ExitCode prepare(const char* command, const GlobalOptions& options, const Argume
     if (!configureServer(options, client)) return ExitCode::usage;
     if (const ExitCode identity = identityFrom(options, arguments, client); identity != ExitCode::done)
         return identity;
-    const int status = authenticate(client);
-    if (status < -1) return ExitCode::failed;
-    if (needAccepted && status != kAuthOk) {
-        std::fprintf(stderr, "%s\n", authOutcome(status));
-        return authExitCode(status);
+    const std::optional<AuthAnswer> status = authenticate(client);
+    if (!status) return ExitCode::failed;
+    if (needAccepted && *status != AuthAnswer::ok) {
+        std::fprintf(stderr, "%s\n", authOutcome(*status));
+        return authExitCode(*status);
     }
     return ExitCode::done;
 }
@@ -213,13 +215,13 @@ ExitCode runLogin(const GlobalOptions& options, const std::vector<std::string>& 
     if (const ExitCode identity = identityFrom(options, arguments, client); identity != ExitCode::done)
         return identity;
     std::printf("box %s, serial %s: ", client.device.pid.c_str(), client.device.serial.c_str());
-    const int status = authenticate(client);
-    if (status < -1) {
+    const std::optional<AuthAnswer> status = authenticate(client);
+    if (!status) {
         std::printf("no answer from %s:%d\n", client.endpoint.host.c_str(), client.endpoint.port);
         return ExitCode::failed;
     }
-    std::printf("%s\n", authOutcome(status));
-    return authExitCode(status);
+    std::printf("%s\n", authOutcome(*status));
+    return authExitCode(*status);
 }
 
 const char* kindWord(const FileInfo& entry) {
@@ -246,17 +248,18 @@ ExitCode runList(const GlobalOptions& options, const std::vector<std::string>& w
     const auto folder = arguments.values.find("--folder");
     client.session.currentFolderId = folder != arguments.values.end() ? folder->second : "0";
     std::string answer;
-    const int code = client.requestSimple(kRequestFileList, answer, nullptr, true);
-    if (code != kRequestOk) {
-        std::fprintf(stderr, "Error connecting to server [%d]\n", code);
+    const RequestResult request = client.requestSimple(kRequestFileList, answer, nullptr, true);
+    if (request != RequestResult::ok) {
+        std::fprintf(stderr, "Error connecting to server [%d]\n", base::code(request));
         return ExitCode::failed;
     }
     std::vector<FileInfo> rows;
-    const int result = client.parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
-        rows.push_back(*entry);
-        return 1;
-    });
-    if (result != kFileListDone) return ExitCode::failed;
+    const FileListResult result =
+        client.parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
+            rows.push_back(*entry);
+            return 1;
+        });
+    if (result != FileListResult::done) return ExitCode::failed;
     std::printf("/%s\n", client.session.location.c_str());
     if (rows.empty()) std::printf("No new updates.\n");
     for (const FileInfo& row : rows)
@@ -270,9 +273,9 @@ std::string catalogueName(const std::string& fileId, ServerClient& client) {
     client.session.currentFolderId.assign(1, '0');
     const std::vector<std::string> pattern(1);
     std::string answer, name;
-    if (client.requestText(kRequestSearch, answer, &pattern, nullptr, true) != kRequestOk) return {};
+    if (!client.requestText(kRequestSearch, answer, &pattern, nullptr, true).ok()) return {};
     // Only the name is wanted: a failed walk leaves it empty.
-    [[maybe_unused]] const int walked =
+    [[maybe_unused]] const FileListResult walked =
         client.parseFileList(answer, [&](std::unique_ptr<FileInfo> entry, int, void*) {
             if (entry->fileId != fileId) return 1;
             name = entry->name;
@@ -300,13 +303,13 @@ ExitCode runDownload(const GlobalOptions& options, const std::vector<std::string
     std::int64_t received = 0;
     ProgressSink sink;
     sink.onWork = [&](std::int64_t count) { received = count; };
-    const int code = client.requestToFile(kRequestGetFile2, target, &sink, false);
-    if (code == 0)
-        std::printf("%s: %lld bytes in %s\n", app::downloadOutcome(code), static_cast<long long>(received),
+    const RequestOutcome outcome = client.requestToFile(kRequestGetFile2, target, &sink, false);
+    if (outcome.ok())
+        std::printf("%s: %lld bytes in %s\n", app::downloadOutcome(0), static_cast<long long>(received),
                     target.c_str());
     else
-        std::printf("%s [%d]\n", app::downloadOutcome(code), code);
-    return code == 0 ? ExitCode::done : ExitCode::failed;
+        std::printf("%s [%d]\n", app::downloadOutcome(outcome.code()), outcome.code());
+    return outcome.ok() ? ExitCode::done : ExitCode::failed;
 }
 
 // The first field that the registration form would refuse, as a sentence; empty when all are good.
@@ -350,14 +353,14 @@ ExitCode runRegister(const GlobalOptions& options, const std::vector<std::string
         return ready;
     client.user = {value("--name"), value("--mail"), value("--password"), value("--country")};
     std::string answer;
-    const int code = client.requestSimple(kRequestRegister, answer, nullptr, true);
-    if (code != kRequestOk) {
-        std::fprintf(stderr, "Error connecting to server [%d]\n", code);
+    const RequestResult request = client.requestSimple(kRequestRegister, answer, nullptr, true);
+    if (request != RequestResult::ok) {
+        std::fprintf(stderr, "Error connecting to server [%d]\n", base::code(request));
         return ExitCode::failed;
     }
-    const int status = client.parseAuthAnswer(answer);
+    const AuthAnswer status = client.parseAuthAnswer(answer);
     std::printf("%s\n", authOutcome(status));
-    return status == kRegisterOk ? ExitCode::done : ExitCode::failed;
+    return status == AuthAnswer::registerOk ? ExitCode::done : ExitCode::failed;
 }
 
 constexpr const char* kIdentityOption =

@@ -163,20 +163,20 @@ struct AnswerDocument {
     const tinyxml2::XMLElement* resp = nullptr;
 };
 
-enum class RootCheck { kOk, kNoRoot, kNoResp };
+enum class RootCheck { ok, noRoot, noResp };
 
 RootCheck openAnswer(const std::string& answer, AnswerDocument& out, const ServerClient& client) {
     const tinyxml2::XMLElement* root = readFirstZekCom(answer, out.document);
     if (root == nullptr) {
         client.logError("Error loading data");
-        return RootCheck::kNoRoot;
+        return RootCheck::noRoot;
     }
     out.resp = root->FirstChildElement("resp");
     if (out.resp == nullptr) {
         client.logError("Data error: Root node fault");
-        return RootCheck::kNoResp;
+        return RootCheck::noResp;
     }
-    return RootCheck::kOk;
+    return RootCheck::ok;
 }
 
 std::string statusText(const tinyxml2::XMLElement* resp) {
@@ -188,58 +188,58 @@ std::string statusText(const tinyxml2::XMLElement* resp) {
 
 }  // namespace
 
-int ServerClient::parseAuthAnswer(const std::string& answer) {
+AuthAnswer ServerClient::parseAuthAnswer(const std::string& answer) {
     session.serverKey = "0";
     AnswerDocument doc;
-    if (openAnswer(answer, doc, *this) != RootCheck::kOk) return kAuthUnknown;
+    if (openAnswer(answer, doc, *this) != RootCheck::ok) return AuthAnswer::unknown;
     const char* id = doc.resp->Attribute("id");
     if (id == nullptr) {
         logError("Error: data sync-i null");
-        return kAuthSyncError;
+        return AuthAnswer::syncError;
     }
     if (session.requestId != id) {
         logError("Error: data-i sync");
-        return kAuthSyncError;
+        return AuthAnswer::syncError;
     }
     const char* key = doc.resp->Attribute("serverkey");
     if (key == nullptr) {
         logError("Error: data sync-s null");
-        return kAuthSyncError;
+        return AuthAnswer::syncError;
     }
     session.serverKey = key;
 
     const std::string status = statusText(doc.resp);
     if (status == "AUTH_OK") {
         session.authenticated = true;
-        return kAuthOk;
+        return AuthAnswer::ok;
     }
     if (status == "BLACKLIST") {
         session.blacklisted = true;
-        return kAuthBlacklist;
+        return AuthAnswer::blacklist;
     }
-    if (status == "AUTH_KO") return kAuthKo;
+    if (status == "AUTH_KO") return AuthAnswer::ko;
     if (status == "REGISTER_OK") {
         session.authenticated = true;
-        return kRegisterOk;
+        return AuthAnswer::registerOk;
     }
-    if (status.rfind("REG_ERROR", 0) == 0) return kRegisterError;
-    if (status == "REGISTER_ALREADY") return kRegisterAlready;
-    return kAuthUnknown;
+    if (status.rfind("REG_ERROR", 0) == 0) return AuthAnswer::registerError;
+    if (status == "REGISTER_ALREADY") return AuthAnswer::registerAlready;
+    return AuthAnswer::unknown;
 }
 
-int ServerClient::parseFileList(const std::string& answer, const RowCallback& rowCallback, int mode,
-                                void* listView) {
+FileListResult ServerClient::parseFileList(const std::string& answer, const RowCallback& rowCallback,
+                                           int mode, void* listView) {
     session.location.clear();
     AnswerDocument doc;
-    if (openAnswer(answer, doc, *this) != RootCheck::kOk) return kFileListUnusable;
+    if (openAnswer(answer, doc, *this) != RootCheck::ok) return FileListResult::unusable;
     const char* id = doc.resp->Attribute("id");
     if (id == nullptr) {
         logError("Error: data sync null");
-        return kFileListSyncError;
+        return FileListResult::syncError;
     }
     if (session.requestId != id) {
         logError("Error: data sync");
-        return kFileListSyncError;
+        return FileListResult::syncError;
     }
     if (const char* key = doc.resp->Attribute("serverkey")) session.serverKey = key;
     if (const char* credit = doc.resp->Attribute("cred")) session.credit = credit;
@@ -262,7 +262,7 @@ int ServerClient::parseFileList(const std::string& answer, const RowCallback& ro
             if (const char* value = file->Attribute(name)) *field = value;
         if (rowCallback && rowCallback(std::move(entry), mode, listView) == 0) break;
     }
-    return kFileListDone;
+    return FileListResult::done;
 }
 
 int classifyFileType(const FileInfo* entry, int* subKind) {

@@ -83,21 +83,22 @@ std::string makeRequestId();
 std::string escapeAttribute(const std::string& value);
 
 // Status of an AUTH or REGISTER answer.
-enum AuthAnswer : int {
-    kAuthSyncError = -1,
-    kAuthUnknown = 0,
-    kAuthKo = 1,
-    kAuthOk = 2,
-    kAuthBlacklist = 3,
-    kRegisterOk = 4,
-    kRegisterError = 5,
-    kRegisterAlready = 6,
+enum class AuthAnswer : int {
+    syncError = -1,
+    unknown = 0,
+    ko = 1,
+    ok = 2,
+    blacklist = 3,
+    registerOk = 4,
+    registerError = 5,
+    registerAlready = 6,
 };
 
-enum FileListResult : int {
-    kFileListSyncError = -1,
-    kFileListDone = 7,
-    kFileListUnusable = 8,
+// How the reading of a FILELIST or SEARCH answer ended.
+enum class FileListResult : int {
+    syncError = -1,
+    done = 7,
+    unusable = 8,
 };
 
 // Receives every catalogue entry and owns it from then on, with the mode and list view passed through;

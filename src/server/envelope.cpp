@@ -47,8 +47,8 @@ bool keySchedule(crypto::Des3Context& context, const EnvelopeState& keyArea) {
 
 }  // namespace
 
-int wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, EnvelopeState& keyArea) {
-    if (out == nullptr || in == nullptr) return kEnvelopeMissingStream;
+WrapResult wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, EnvelopeState& keyArea) {
+    if (out == nullptr || in == nullptr) return WrapResult::missingStream;
     crypto::crc32Table();
 
     const std::size_t plainSize = in->size();
@@ -60,10 +60,10 @@ int wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, En
     randomWords(filler, kFillerWords);
     randomWords(keyArea.key.data(), keyArea.key.size());
 
-    if (in->size() % 8 != 0) return kWrapBadPadding;
+    if (in->size() % 8 != 0) return WrapResult::badPadding;
     crypto::Des3Context context;
-    if (!keySchedule(context, keyArea)) return kWrapNoData;
-    if (in->empty()) return kWrapNoData;
+    if (!keySchedule(context, keyArea)) return WrapResult::noData;
+    if (in->empty()) return WrapResult::noData;
 
     for (std::size_t offset = 0; offset < in->size(); offset += 8)
         crypto::des3EncryptBlock(&context, in->data() + offset, in->data() + offset);
@@ -81,15 +81,16 @@ int wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, En
         writeWord(header + kOffsetKey + 4 * i, r ^ kKeyMasks[i] ^ keyArea.key[i]);
     for (std::size_t i = 0; i < kFillerWords; ++i) writeWord(header + kOffsetFiller + 4 * i, filler[i]);
     out->insert(out->end(), in->begin(), in->end());
-    return kEnvelopeOk;
+    return WrapResult::ok;
 }
 
-int unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, EnvelopeState& keyArea) {
-    if (out == nullptr || in == nullptr) return kEnvelopeMissingStream;
+UnwrapResult unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in,
+                          EnvelopeState& keyArea) {
+    if (out == nullptr || in == nullptr) return UnwrapResult::missingStream;
     crypto::crc32Table();
-    if (in->empty()) return kUnwrapEmpty;
+    if (in->empty()) return UnwrapResult::empty;
     out->clear();
-    if (in->size() < kEnvelopeHeaderSize) return kUnwrapShortInput;
+    if (in->size() < kEnvelopeHeaderSize) return UnwrapResult::shortInput;
 
     const std::uint8_t* header = in->data();
     const std::uint32_t r = readWord(header + kOffsetR);
@@ -100,20 +101,20 @@ int unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in, 
 
     std::uint8_t* cipher = in->data() + kEnvelopeHeaderSize;
     const std::size_t cipherSize = in->size() - kEnvelopeHeaderSize;
-    if (crypto::crc32(cipher, cipherSize) != crc) return kUnwrapBadChecksum;
+    if (crypto::crc32(cipher, cipherSize) != crc) return UnwrapResult::badChecksum;
 
     keyArea.key = key;
     crypto::Des3Context context;
     const bool keyed = keySchedule(context, keyArea);
-    if (cipherSize % 8 != 0) return kUnwrapBadBlockLength;
-    if (plainSize > cipherSize) return kUnwrapBadPlainLength;
-    if (!keyed) return kUnwrapBadChecksum;
+    if (cipherSize % 8 != 0) return UnwrapResult::badBlockLength;
+    if (plainSize > cipherSize) return UnwrapResult::badPlainLength;
+    if (!keyed) return UnwrapResult::badChecksum;
 
     const std::size_t blocks = (plainSize + 7) / 8;
     for (std::size_t i = 0; i < blocks; ++i)
         crypto::des3DecryptBlock(&context, cipher + 8 * i, cipher + 8 * i);
     out->assign(cipher, cipher + plainSize);
-    return kEnvelopeOk;
+    return UnwrapResult::ok;
 }
 
 }  // namespace server

@@ -12,16 +12,23 @@ namespace server {
 inline constexpr std::size_t kEnvelopeHeaderSize = 54;
 inline constexpr std::uint8_t kEnvelopePadding = 0x99;
 
-enum EnvelopeResult : int {
-    kEnvelopeOk = 0,
-    kWrapNoData = 1,  // wrapStream: the plain data has no memory block
-    kEnvelopeMissingStream = 2,
-    kUnwrapEmpty = 3,     // unwrapStream: empty input
-    kWrapBadPadding = 5,  // wrapStream: padded length not a multiple of 8
-    kUnwrapBadChecksum = 16,
-    kUnwrapBadBlockLength = 1,  // unwrapStream: ciphertext length not a multiple of 8
-    kUnwrapBadPlainLength = 18,
-    kUnwrapShortInput = 20,  // unwrapStream: shorter than the header, refused before any checksum
+// How sealing ended; the numbers are the codes that "Error (proc-data): " and its kin show.
+enum class WrapResult : int {
+    ok = 0,
+    noData = 1,  // the plain data has no memory block
+    missingStream = 2,
+    badPadding = 5,  // padded length not a multiple of 8
+};
+
+// How opening ended; the numbers are the codes that "Error (proc-data 2): " shows.
+enum class UnwrapResult : int {
+    ok = 0,
+    badBlockLength = 1,  // ciphertext length not a multiple of 8
+    missingStream = 2,
+    empty = 3,
+    badChecksum = 16,
+    badPlainLength = 18,
+    shortInput = 20,  // shorter than the header, refused before any checksum
 };
 
 // The key of the last message sealed or opened, as six little-endian words. Each server client keeps its
@@ -32,12 +39,12 @@ struct EnvelopeState {
 
 // Seals in into out under a fresh key, kept in keyArea. in is changed: padded and encrypted in place, so
 // afterwards it holds the ciphertext.
-[[nodiscard]] int wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in,
-                             EnvelopeState& keyArea);
+[[nodiscard]] WrapResult wrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in,
+                                    EnvelopeState& keyArea);
 
 // Opens the envelope in into out (exactly the plain bytes); the key found in it goes to keyArea. in is
 // changed: decrypted in place. After a failure out is empty.
-[[nodiscard]] int unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in,
-                               EnvelopeState& keyArea);
+[[nodiscard]] UnwrapResult unwrapStream(std::vector<std::uint8_t>* out, std::vector<std::uint8_t>* in,
+                                        EnvelopeState& keyArea);
 
 }  // namespace server

@@ -78,7 +78,7 @@ RawDownloadOutcome exchange(const Endpoint& endpoint, const RawDownloadSettings&
     SocketStream connection;
     if (!connection.connect(endpoint.host, static_cast<std::uint16_t>(endpoint.port),
                             settings.connectTimeoutMs))
-        return {kRawConnectFailed, connection.failure()};
+        return {RawDownloadResult::connectFailed, connection.failure()};
 
     const std::string head =
         rawRequestHead(endpoint.requestPath, static_cast<std::int64_t>(payload.size()), endpoint.hostHeader);
@@ -89,45 +89,47 @@ RawDownloadOutcome exchange(const Endpoint& endpoint, const RawDownloadSettings&
         !connection.writeAll(bodyHead.data(), bodyHead.size(), writeTimeout) ||
         !connection.writeAll(payload.data(), payload.size(), writeTimeout) ||
         !connection.writeAll(bodyTail.data(), bodyTail.size(), writeTimeout))
-        return {kRawProtocol, "cannot send the request to " + where};
+        return {RawDownloadResult::protocol, "cannot send the request to " + where};
 
     std::string replyHead;
     if (!connection.readUntil("\r\n\r\n", settings.lineLimit, settings.headTimeoutMs, replyHead))
-        return {kRawProtocol, "no complete reply head from " + where + " within " +
-                                  std::to_string(settings.headTimeoutMs) + " ms"};
+        return {RawDownloadResult::protocol, "no complete reply head from " + where + " within " +
+                                                 std::to_string(settings.headTimeoutMs) + " ms"};
     if (replyHead.find("HTTP/1.1 200 OK") == std::string::npos)
-        return {kRawProtocol, where + " answered '" + replyHead.substr(0, replyHead.find("\r\n")) +
-                                  "', not 'HTTP/1.1 200 OK'"};
+        return {
+            RawDownloadResult::protocol,
+            where + " answered '" + replyHead.substr(0, replyHead.find("\r\n")) + "', not 'HTTP/1.1 200 OK'"};
 
     std::string block;
     if (!connection.readUntil(std::string(kStatusBlockEnd), settings.lineLimit, settings.bodyTimeoutMs,
                               block))
-        return {kRawProtocol, "no status block from " + where};
+        return {RawDownloadResult::protocol, "no status block from " + where};
     std::int32_t expected = 0;
-    if (const int code = readStatusBlock(block, expected); code != kRawOk)
-        return {code,
-                code == kRawRefused ? where + " refused the file: " + block : "bad status block: " + block};
+    if (const RawDownloadResult code = readStatusBlock(block, expected); code != RawDownloadResult::ok)
+        return {code, code == RawDownloadResult::refused ? where + " refused the file: " + block
+                                                         : "bad status block: " + block};
 
     TemporaryFile file(targetFile);
     if (!file.isOpen())
-        return {kRawCannotCreate, "cannot create a file beside " + targetFile + ": " + std::strerror(errno)};
+        return {RawDownloadResult::cannotCreate,
+                "cannot create a file beside " + targetFile + ": " + std::strerror(errno)};
 
     sink.begin(expected > 0 ? expected : 0);
     std::int64_t received = 0;
     std::vector<std::uint8_t> chunk;
     for (;;) {
         const SocketStream::ReadStatus status = connection.readSome(chunk, settings.bodyTimeoutMs);
-        if (status == SocketStream::ReadStatus::kClosed) break;
-        if (status == SocketStream::ReadStatus::kFailed) {
+        if (status == SocketStream::ReadStatus::closed) break;
+        if (status == SocketStream::ReadStatus::failed) {
             sink.end();
-            return {kRawReadFailed, "the file from " + where + " stopped after " + std::to_string(received) +
-                                        " bytes (nothing for " + std::to_string(settings.bodyTimeoutMs) +
-                                        " ms)"};
+            return {RawDownloadResult::readFailed, "the file from " + where + " stopped after " +
+                                                       std::to_string(received) + " bytes (nothing for " +
+                                                       std::to_string(settings.bodyTimeoutMs) + " ms)"};
         }
         if (!file.write(chunk.data(), chunk.size())) {
             const std::string error = std::strerror(errno);
             sink.end();
-            return {kRawReadFailed, "cannot write " + targetFile + ": " + error};
+            return {RawDownloadResult::readFailed, "cannot write " + targetFile + ": " + error};
         }
         received += static_cast<std::int64_t>(chunk.size());
         sink.work(received);
@@ -136,9 +138,11 @@ RawDownloadOutcome exchange(const Endpoint& endpoint, const RawDownloadSettings&
     connection.close();
 
     if (expected == 0 || received != expected)
-        return {kRawSizeMismatch, "received " + std::to_string(received) + " bytes, the server announced " +
-                                      std::to_string(expected)};
-    if (!file.commit()) return {kRawCannotCreate, "cannot save " + targetFile + ": " + std::strerror(errno)};
+        return {RawDownloadResult::sizeMismatch, "received " + std::to_string(received) +
+                                                     " bytes, the server announced " +
+                                                     std::to_string(expected)};
+    if (!file.commit())
+        return {RawDownloadResult::cannotCreate, "cannot save " + targetFile + ": " + std::strerror(errno)};
     return {};
 }
 
@@ -170,13 +174,14 @@ std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, co
 RawDownloadOutcome rawPostToFile(const Endpoint& endpoint, const RawDownloadSettings& settings,
                                  const std::string& targetFile, const std::vector<std::uint8_t>* payload,
                                  const ProgressSink* sink) {
-    if (payload == nullptr || sink == nullptr) return {kRawNoPayload, "no payload or no progress sink"};
+    if (payload == nullptr || sink == nullptr)
+        return {RawDownloadResult::noPayload, "no payload or no progress sink"};
     try {
         return exchange(endpoint, settings, targetFile, *payload, *sink);
     } catch (const std::exception& error) {
-        return {kRawConnectFailed, std::string("download failed: ") + error.what()};
+        return {RawDownloadResult::connectFailed, std::string("download failed: ") + error.what()};
     } catch (...) {
-        return {kRawConnectFailed, "download failed"};
+        return {RawDownloadResult::connectFailed, "download failed"};
     }
 }
 

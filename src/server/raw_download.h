@@ -11,15 +11,16 @@
 
 namespace server {
 
-enum RawDownloadResult : int {
-    kRawOk = 0,
-    kRawNoPayload = 1,      // no payload or no progress sink
-    kRawReadFailed = 3,     // time-out, connection or disk error while reading the body
-    kRawRefused = 4,        // the status block begins with "0"
-    kRawCannotCreate = 5,   // the target file cannot be created
-    kRawConnectFailed = 6,  // no TCP connection (or any unexpected failure)
-    kRawProtocol = 7,       // write failed, no "HTTP/1.1 200 OK", bad status block
-    kRawSizeMismatch = 8,   // received size differs from the declared one, or 0 was declared
+// How a download into a file ended; the numbers are the codes that the download's line shows.
+enum class RawDownloadResult : int {
+    ok = 0,
+    noPayload = 1,      // no payload or no progress sink
+    readFailed = 3,     // time-out, connection or disk error while reading the body
+    refused = 4,        // the status block begins with "0"
+    cannotCreate = 5,   // the target file cannot be created
+    connectFailed = 6,  // no TCP connection (or any unexpected failure)
+    protocol = 7,       // write failed, no "HTTP/1.1 200 OK", bad status block
+    sizeMismatch = 8,   // received size differs from the declared one, or 0 was declared
 };
 
 struct RawDownloadSettings {
@@ -41,9 +42,9 @@ std::string rawRequestHead(const std::string& path, std::int64_t payloadSize, co
 // POSTs payload to the endpoint's host, port and request path, with its Host header. The target file is
 // written through a temporary file beside it and replaced only on success; on any failure an existing
 // target is left untouched.
-// How a download ended: its RawDownloadResult code and, for a failure, the cause as a sentence.
+// How a download ended: its result and, for a failure, the cause as a sentence.
 struct [[nodiscard]] RawDownloadOutcome {
-    int code = kRawOk;
+    RawDownloadResult code = RawDownloadResult::ok;
     std::string cause;
 };
 

@@ -51,35 +51,43 @@ public:
     std::string buildSearchCommand(const std::string& pattern);
     std::string buildRegisterCommand();
 
-    // Status of an AUTH or REGISTER answer (AuthAnswer); the server key is taken from it.
-    [[nodiscard]] int parseAuthAnswer(const std::string& answer);
-    // A FILELIST or SEARCH answer (FileListResult). An empty rowCallback is allowed: entries are then parsed
-    // and dropped.
-    [[nodiscard]] int parseFileList(const std::string& answer, const RowCallback& rowCallback, int mode = 0,
-                                    void* listView = nullptr);
+    // Status of an AUTH or REGISTER answer; the server key is taken from it.
+    [[nodiscard]] AuthAnswer parseAuthAnswer(const std::string& answer);
+    // A FILELIST or SEARCH answer. An empty rowCallback is allowed: entries are then parsed and dropped.
+    [[nodiscard]] FileListResult parseFileList(const std::string& answer, const RowCallback& rowCallback,
+                                               int mode = 0, void* listView = nullptr);
 
-    // --- requests (RequestResult, or a RawDownloadResult for a download to a file)
+    // --- requests
     // "http://" + host + ":" + port + "/" + requestPath.
     [[nodiscard]] std::string serverUrl() const;
 
     // Only the first line of parameters is read: the target file (kinds 4 and 6) or the search pattern (7).
-    [[nodiscard]] int runRequest(int kind, std::vector<std::uint8_t>* answerStream,
-                                 const std::vector<std::string>* parameters, const ProgressSink* sink,
-                                 bool decryptAnswer, HttpClient* client = nullptr);
-    [[nodiscard]] int requestText(int kind, std::string& answer, const std::vector<std::string>* parameters,
-                                  const ProgressSink* sink, bool decryptAnswer, HttpClient* client = nullptr);
-    [[nodiscard]] int requestSimple(int kind, std::string& answer, const ProgressSink* sink,
-                                    bool decryptAnswer, HttpClient* client = nullptr);
+    // A download kind with a target file takes the raw path; everything else the library path.
+    [[nodiscard]] RequestOutcome runRequest(int kind, std::vector<std::uint8_t>* answerStream,
+                                            const std::vector<std::string>* parameters,
+                                            const ProgressSink* sink, bool decryptAnswer,
+                                            HttpClient* client = nullptr);
+    [[nodiscard]] RequestOutcome requestText(int kind, std::string& answer,
+                                             const std::vector<std::string>* parameters,
+                                             const ProgressSink* sink, bool decryptAnswer,
+                                             HttpClient* client = nullptr);
+    // Without parameters there is no target file, so the request always takes the library path.
+    [[nodiscard]] RequestResult requestSimple(int kind, std::string& answer, const ProgressSink* sink,
+                                              bool decryptAnswer, HttpClient* client = nullptr);
     // parameterText is split into lines; the first names the target file.
-    [[nodiscard]] int requestToFile(int kind, const std::string& parameterText, const ProgressSink* sink,
-                                    bool decryptAnswer, HttpClient* client = nullptr);
+    [[nodiscard]] RequestOutcome requestToFile(int kind, const std::string& parameterText,
+                                               const ProgressSink* sink, bool decryptAnswer,
+                                               HttpClient* client = nullptr);
 
 private:
     std::vector<std::uint8_t> seal(const std::string& document, const char* failureText);
-    int rawPath(const std::string& document, const std::string& targetFile, const ProgressSink* sink);
-    int libraryPath(const std::string& document, std::vector<std::uint8_t>* answerStream,
-                    const ProgressSink* sink, bool decryptAnswer, HttpClient* callerClient);
-    int postFailed(const std::string& cause, std::vector<std::uint8_t>& answerStream) const;
+    [[nodiscard]] RawDownloadResult rawPath(const std::string& document, const std::string& targetFile,
+                                            const ProgressSink* sink);
+    [[nodiscard]] RequestResult libraryPath(const std::string& document,
+                                            std::vector<std::uint8_t>* answerStream, const ProgressSink* sink,
+                                            bool decryptAnswer, HttpClient* callerClient);
+    [[nodiscard]] RequestResult postFailed(const std::string& cause,
+                                           std::vector<std::uint8_t>& answerStream) const;
 
     EnvelopeState keyArea_;  // the key of the last message this client sealed or opened
     LogSink log_;

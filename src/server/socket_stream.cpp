@@ -143,7 +143,7 @@ SocketStream::ReadStatus SocketStream::fill(std::chrono::steady_clock::time_poin
         buffer_.clear();
         start_ = 0;
     }
-    if (!waitUntil(fd_, POLLIN, deadline)) return ReadStatus::kFailed;
+    if (!waitUntil(fd_, POLLIN, deadline)) return ReadStatus::failed;
     const std::size_t old = buffer_.size();
     buffer_.resize(old + kChunk);
     ssize_t got;
@@ -151,8 +151,8 @@ SocketStream::ReadStatus SocketStream::fill(std::chrono::steady_clock::time_poin
         got = ::recv(fd_, buffer_.data() + old, kChunk, 0);
     } while (got < 0 && errno == EINTR);
     buffer_.resize(old + (got > 0 ? static_cast<std::size_t>(got) : 0));
-    if (got > 0) return ReadStatus::kData;
-    return got == 0 ? ReadStatus::kClosed : ReadStatus::kFailed;
+    if (got > 0) return ReadStatus::data;
+    return got == 0 ? ReadStatus::closed : ReadStatus::failed;
 }
 
 bool SocketStream::readUntil(const std::string& terminator, std::size_t limit, int timeoutMs,
@@ -178,7 +178,7 @@ bool SocketStream::readUntil(const std::string& terminator, std::size_t limit, i
             searched -= start_;
             start_ = 0;
         }
-        if (fill(deadline) != ReadStatus::kData) return false;
+        if (fill(deadline) != ReadStatus::data) return false;
     }
 }
 
@@ -186,12 +186,12 @@ SocketStream::ReadStatus SocketStream::readSome(std::vector<std::uint8_t>& out, 
     out.clear();
     if (start_ == buffer_.size()) {
         const ReadStatus status = fill(Clock::now() + std::chrono::milliseconds(timeoutMs));
-        if (status != ReadStatus::kData) return status;
+        if (status != ReadStatus::data) return status;
     }
     out.assign(buffer_.begin() + static_cast<std::ptrdiff_t>(start_), buffer_.end());
     buffer_.clear();
     start_ = 0;
-    return ReadStatus::kData;
+    return ReadStatus::data;
 }
 
 }  // namespace server

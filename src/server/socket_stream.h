@@ -27,11 +27,13 @@ using ConnectAttempt =
 
 // Tries the addresses in order under one shared deadline, so a dead first route cannot add its own
 // full time-out to the next one's. Returns the first connected descriptor, or -1.
-int connectWithinBudget(const std::vector<ResolvedAddress>& addresses,
-                        std::chrono::steady_clock::time_point deadline, const ConnectAttempt& attempt);
+[[nodiscard]] int connectWithinBudget(const std::vector<ResolvedAddress>& addresses,
+                                      std::chrono::steady_clock::time_point deadline,
+                                      const ConnectAttempt& attempt);
 
 // A non-blocking connect to one address, waited for until the deadline; after a failure errno says why.
-int connectAddress(const ResolvedAddress& address, std::chrono::steady_clock::time_point deadline);
+[[nodiscard]] int connectAddress(const ResolvedAddress& address,
+                                 std::chrono::steady_clock::time_point deadline);
 
 class SocketStream {
 public:
@@ -44,20 +46,21 @@ public:
     // failure, failure() says why ("cannot connect to 127.0.0.1:1: connection refused").
     [[nodiscard]] bool connect(const std::string& host, std::uint16_t port, int timeoutMs);
     [[nodiscard]] const std::string& failure() const { return failure_; }
-    bool writeAll(const void* data, std::size_t size, int timeoutMs);
+    [[nodiscard]] bool writeAll(const void* data, std::size_t size, int timeoutMs);
 
     // Reads up to and including the first terminator; out gets the text before it. Fails on time-out,
     // error, end of stream, or more than limit characters without the terminator.
-    bool readUntil(const std::string& terminator, std::size_t limit, int timeoutMs, std::string& out);
+    [[nodiscard]] bool readUntil(const std::string& terminator, std::size_t limit, int timeoutMs,
+                                 std::string& out);
 
-    enum class ReadStatus { kData, kClosed, kFailed };
+    enum class ReadStatus { data, closed, failed };
     // Hands out what is buffered or the next bytes that arrive within timeoutMs.
-    ReadStatus readSome(std::vector<std::uint8_t>& out, int timeoutMs);
+    [[nodiscard]] ReadStatus readSome(std::vector<std::uint8_t>& out, int timeoutMs);
 
     void close();
 
 private:
-    ReadStatus fill(std::chrono::steady_clock::time_point deadline);
+    [[nodiscard]] ReadStatus fill(std::chrono::steady_clock::time_point deadline);
 
     int fd_ = -1;
     std::string failure_;

@@ -86,35 +86,37 @@ std::string multipartBody(const std::string& boundary, const std::string& conten
 std::vector<std::uint8_t> ServerClient::seal(const std::string& document, const char* failureText) {
     std::vector<std::uint8_t> plain(document.begin(), document.end());
     std::vector<std::uint8_t> sealed;
-    const int code = wrapStream(&sealed, &plain, keyArea_);
-    if (code != kEnvelopeOk) logError(failureText + std::to_string(code));
+    const WrapResult result = wrapStream(&sealed, &plain, keyArea_);
+    if (result != WrapResult::ok) logError(failureText + std::to_string(base::code(result)));
     return sealed;
 }
 
-int ServerClient::postFailed(const std::string& cause, std::vector<std::uint8_t>& answerStream) const {
+RequestResult ServerClient::postFailed(const std::string& cause,
+                                       std::vector<std::uint8_t>& answerStream) const {
     answerStream.clear();
     logError("Error (data-post)");
     logDebug(cause);
-    return kRequestPostFailed;
+    return RequestResult::postFailed;
 }
 
-int ServerClient::rawPath(const std::string& document, const std::string& targetFile,
-                          const ProgressSink* sink) {
+RawDownloadResult ServerClient::rawPath(const std::string& document, const std::string& targetFile,
+                                        const ProgressSink* sink) {
     std::vector<std::uint8_t> payload;
     if (session.cryptEnabled)
         payload = seal(document, "Error (proc-data-1): ");
     else
         payload.assign(document.begin(), document.end());
     const RawDownloadOutcome outcome = rawPostToFile(endpoint, rawDownload, targetFile, &payload, sink);
-    if (outcome.code != kRawOk) logDebug(outcome.cause);
+    if (outcome.code != RawDownloadResult::ok) logDebug(outcome.cause);
     return outcome.code;
 }
 
-int ServerClient::libraryPath(const std::string& document, std::vector<std::uint8_t>* answerStream,
-                              const ProgressSink* sink, bool decryptAnswer, HttpClient* callerClient) {
+RequestResult ServerClient::libraryPath(const std::string& document, std::vector<std::uint8_t>* answerStream,
+                                        const ProgressSink* sink, bool decryptAnswer,
+                                        HttpClient* callerClient) {
     if (answerStream == nullptr) {
         logError("Error connecting (2)");
-        return kRequestNoAnswerStream;
+        return RequestResult::noAnswerStream;
     }
     answerStream->clear();
     const std::string boundary = makeBoundary();
@@ -128,7 +130,7 @@ int ServerClient::libraryPath(const std::string& document, std::vector<std::uint
     }
     if (client == nullptr) {
         logError("Error connecting (4)");
-        return kRequestNoHttpClient;
+        return RequestResult::noHttpClient;
     }
 
     std::vector<std::uint8_t> requestBody;
@@ -136,7 +138,7 @@ int ServerClient::libraryPath(const std::string& document, std::vector<std::uint
         requestBody = seal(document, "Error (proc-data): ");
     else
         requestBody.assign(document.begin(), document.end());
-    if (requestBody.empty()) return kRequestEmptyBody;
+    if (requestBody.empty()) return RequestResult::emptyBody;
 
     const std::string body = multipartBody(boundary, contentType, requestBody);
     const std::string url = serverUrl();
@@ -146,7 +148,7 @@ int ServerClient::libraryPath(const std::string& document, std::vector<std::uint
         // The answer is taken as it comes.
         const PostResult posted = client->post(url, contentType, body, *answerStream, sink, transport);
         if (!posted.ok) return postFailed(posted.cause, *answerStream);
-        return kRequestOk;
+        return RequestResult::ok;
     }
 
     std::vector<std::uint8_t> answerCopy;
@@ -154,27 +156,27 @@ int ServerClient::libraryPath(const std::string& document, std::vector<std::uint
     if (!posted.ok) return postFailed(posted.cause, *answerStream);
     if (answerCopy.size() < 6 || isServerErrorText(answerCopy)) {
         logError("Error (data-resp)");
-        return kRequestBadAnswer;
+        return RequestResult::badAnswer;
     }
-    const int code = unwrapStream(answerStream, &answerCopy, keyArea_);
-    if (code != kEnvelopeOk) {
-        logError("Error (proc-data 2): " + std::to_string(code));
+    const UnwrapResult opened = unwrapStream(answerStream, &answerCopy, keyArea_);
+    if (opened != UnwrapResult::ok) {
+        logError("Error (proc-data 2): " + std::to_string(base::code(opened)));
         answerStream->clear();
     }
-    return kRequestOk;
+    return RequestResult::ok;
 }
 
 std::string ServerClient::serverUrl() const {
     return "http://" + endpoint.host + ":" + std::to_string(endpoint.port) + "/" + endpoint.requestPath;
 }
 
-int ServerClient::runRequest(int kind, std::vector<std::uint8_t>* answerStream,
-                             const std::vector<std::string>* parameters, const ProgressSink* sink,
-                             bool decryptAnswer, HttpClient* client) {
+RequestOutcome ServerClient::runRequest(int kind, std::vector<std::uint8_t>* answerStream,
+                                        const std::vector<std::string>* parameters, const ProgressSink* sink,
+                                        bool decryptAnswer, HttpClient* client) {
     try {
         const std::string parameter = firstLine(parameters);
         std::string document;
-        if (!composeDocument(*this, kind, parameter, document)) return kRequestUnknownKind;
+        if (!composeDocument(*this, kind, parameter, document)) return RequestResult::unknownKind;
         if (isDownload(kind) && !parameter.empty()) return rawPath(document, parameter, sink);
         return libraryPath(document, answerStream, sink, decryptAnswer, client);
     } catch (const std::exception& error) {
@@ -182,35 +184,37 @@ int ServerClient::runRequest(int kind, std::vector<std::uint8_t>* answerStream,
         if (answerStream != nullptr) answerStream->clear();
         logError("Error (data-post)");
         logDebug(std::string("request failed: ") + error.what());
-        return kRequestPostFailed;
+        return RequestResult::postFailed;
     } catch (...) {
         if (answerStream != nullptr) answerStream->clear();
         logError("Error (data-post)");
-        return kRequestPostFailed;
+        return RequestResult::postFailed;
     }
 }
 
-int ServerClient::requestText(int kind, std::string& answer, const std::vector<std::string>* parameters,
-                              const ProgressSink* sink, bool decryptAnswer, HttpClient* client) {
+RequestOutcome ServerClient::requestText(int kind, std::string& answer,
+                                         const std::vector<std::string>* parameters, const ProgressSink* sink,
+                                         bool decryptAnswer, HttpClient* client) {
     answer.clear();
     std::vector<std::uint8_t> stream;
-    const int code = runRequest(kind, &stream, parameters, sink, decryptAnswer, client);
-    if (code != kRequestOk) return code;
+    const RequestOutcome outcome = runRequest(kind, &stream, parameters, sink, decryptAnswer, client);
+    if (!outcome.ok()) return outcome;
     try {
         answer.assign(stream.begin(), stream.end());
     } catch (...) {
-        return kRequestTextCopyFailed;
+        return RequestResult::textCopyFailed;
     }
-    return kRequestOk;
+    return outcome;
 }
 
-int ServerClient::requestSimple(int kind, std::string& answer, const ProgressSink* sink, bool decryptAnswer,
-                                HttpClient* client) {
-    return requestText(kind, answer, nullptr, sink, decryptAnswer, client);
+RequestResult ServerClient::requestSimple(int kind, std::string& answer, const ProgressSink* sink,
+                                          bool decryptAnswer, HttpClient* client) {
+    // No parameters, no target file: runRequest never takes the raw path here.
+    return requestText(kind, answer, nullptr, sink, decryptAnswer, client).request;
 }
 
-int ServerClient::requestToFile(int kind, const std::string& parameterText, const ProgressSink* sink,
-                                bool decryptAnswer, HttpClient* client) {
+RequestOutcome ServerClient::requestToFile(int kind, const std::string& parameterText,
+                                           const ProgressSink* sink, bool decryptAnswer, HttpClient* client) {
     std::vector<std::string> lines;
     std::vector<std::uint8_t> throwAway;
     try {
@@ -224,7 +228,7 @@ int ServerClient::requestToFile(int kind, const std::string& parameterText, cons
             start = end + 1;
         }
     } catch (...) {
-        return kRequestNoAnswerStream;
+        return RequestResult::noAnswerStream;
     }
     return runRequest(kind, &throwAway, &lines, sink, decryptAnswer, client);
 }

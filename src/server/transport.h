@@ -8,25 +8,54 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "server/progress_sink.h"
+#include "server/raw_download.h"
 
 namespace server {
 
-enum RequestResult : int {
-    kRequestOk = 0,
-    kRequestNoAnswerStream = 1,
-    kRequestNoMultipart = 2,
-    kRequestNoHttpClient = 3,
-    kRequestEmptyBody = 16,
-    kRequestNoBodyStream = 17,
-    kRequestNoPlainCopy = 33,
-    kRequestNoAnswerCopy = 34,
-    kRequestPostFailed = 42,
-    kRequestBadAnswer = 48,
-    kRequestNoPayloadStream = 97,
-    kRequestNoPayloadCopy = 100,
-    kRequestUnknownKind = 256,
-    kRequestTextCopyFailed = 0xF1000,
+// How a request on the library path ended; the numbers are the codes that the log lines show.
+enum class RequestResult : int {
+    ok = 0,
+    noAnswerStream = 1,
+    noMultipart = 2,
+    noHttpClient = 3,
+    emptyBody = 16,
+    noBodyStream = 17,
+    noPlainCopy = 33,
+    noAnswerCopy = 34,
+    postFailed = 42,
+    badAnswer = 48,
+    noPayloadStream = 97,
+    noPayloadCopy = 100,
+    unknownKind = 256,
+    textCopyFailed = 0xF1000,
+};
+
+// How a request ended. A download into a named file takes the raw path and ends in a RawDownloadResult;
+// every other request ends in a RequestResult. The two share numbers (1 and 3 to 8 mean different things),
+// so the outcome keeps which path it took.
+struct [[nodiscard]] RequestOutcome {
+    RequestOutcome(RequestResult result) : request(result) {}  // NOLINT(google-explicit-constructor)
+    RequestOutcome(RawDownloadResult result)                   // NOLINT(google-explicit-constructor)
+        : rawPath(true), download(result) {}
+
+    bool rawPath = false;
+    RequestResult request = RequestResult::ok;           // library path
+    RawDownloadResult download = RawDownloadResult::ok;  // raw path
+
+    [[nodiscard]] bool ok() const {
+        return rawPath ? download == RawDownloadResult::ok : request == RequestResult::ok;
+    }
+    // The number that a log line or arvex-cli shows.
+    [[nodiscard]] int code() const { return rawPath ? base::code(download) : base::code(request); }
+
+    friend bool operator==(const RequestOutcome& outcome, RequestResult result) {
+        return !outcome.rawPath && outcome.request == result;
+    }
+    friend bool operator==(const RequestOutcome& outcome, RawDownloadResult result) {
+        return outcome.rawPath && outcome.download == result;
+    }
 };
 
 // No limit on the total time: a slow server that keeps sending is waited for.

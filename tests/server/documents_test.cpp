@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "server/server_client.h"
+#include "support/server_results.h"
 
 namespace {
 
@@ -91,35 +92,41 @@ TEST_F(DocumentsTest, EveryBuilderDrawsAFreshIdInRange) {
 
 struct AuthCase {
     const char* answer;
-    int result;
+    AuthAnswer result;
     const char* key;
     const char* logLine;  // nullptr: nothing logged
 };
 
 TEST_F(DocumentsTest, AuthAnswers) {
     const AuthCase cases[] = {
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp></zekCom>", kAuthOk, "K", nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\"> AUTH_OK </resp></zekCom>", kAuthOk, "K", nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\">auth_ok</resp></zekCom>", kAuthUnknown, "K", nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_KO</resp></zekCom>", kAuthKo, "K", nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\">BLACKLIST</resp></zekCom>", kAuthBlacklist, "K", nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\">REGISTER_OK</resp></zekCom>", kRegisterOk, "K", nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\">REG_ERROR: taken</resp></zekCom>", kRegisterError, "K",
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp></zekCom>", AuthAnswer::ok, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\"> AUTH_OK </resp></zekCom>", AuthAnswer::ok, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">auth_ok</resp></zekCom>", AuthAnswer::unknown, "K",
          nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\">XREG_ERROR</resp></zekCom>", kAuthUnknown, "K", nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\">REGISTER_ALREADY</resp></zekCom>", kRegisterAlready, "K",
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_KO</resp></zekCom>", AuthAnswer::ko, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">BLACKLIST</resp></zekCom>", AuthAnswer::blacklist, "K",
          nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\"><b/>AUTH_OK</resp></zekCom>", kAuthUnknown, "K", nullptr},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\"></resp></zekCom>", kAuthUnknown, "K", nullptr},
-        {"", kAuthUnknown, "0", "Error loading data"},
-        {"<zekCom><resp id=\"4821\"", kAuthUnknown, "0", "Error loading data"},
-        {"<other/>", kAuthUnknown, "0", "Error loading data"},
-        {"<zekCom><rsp/></zekCom>", kAuthUnknown, "0", "Data error: Root node fault"},
-        {"<zekCom><resp serverkey=\"K\">AUTH_OK</resp></zekCom>", kAuthSyncError, "0",
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">REGISTER_OK</resp></zekCom>", AuthAnswer::registerOk, "K",
+         nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">REG_ERROR: taken</resp></zekCom>",
+         AuthAnswer::registerError, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">XREG_ERROR</resp></zekCom>", AuthAnswer::unknown, "K",
+         nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">REGISTER_ALREADY</resp></zekCom>",
+         AuthAnswer::registerAlready, "K", nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\"><b/>AUTH_OK</resp></zekCom>", AuthAnswer::unknown, "K",
+         nullptr},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\"></resp></zekCom>", AuthAnswer::unknown, "K", nullptr},
+        {"", AuthAnswer::unknown, "0", "Error loading data"},
+        {"<zekCom><resp id=\"4821\"", AuthAnswer::unknown, "0", "Error loading data"},
+        {"<other/>", AuthAnswer::unknown, "0", "Error loading data"},
+        {"<zekCom><rsp/></zekCom>", AuthAnswer::unknown, "0", "Data error: Root node fault"},
+        {"<zekCom><resp serverkey=\"K\">AUTH_OK</resp></zekCom>", AuthAnswer::syncError, "0",
          "Error: data sync-i null"},
-        {"<zekCom><resp id=\"4820\" serverkey=\"K\">AUTH_OK</resp></zekCom>", kAuthSyncError, "0",
+        {"<zekCom><resp id=\"4820\" serverkey=\"K\">AUTH_OK</resp></zekCom>", AuthAnswer::syncError, "0",
          "Error: data-i sync"},
-        {"<zekCom><resp id=\"4821\">AUTH_OK</resp></zekCom>", kAuthSyncError, "0", "Error: data sync-s null"},
+        {"<zekCom><resp id=\"4821\">AUTH_OK</resp></zekCom>", AuthAnswer::syncError, "0",
+         "Error: data sync-s null"},
     };
     for (const AuthCase& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -129,8 +136,9 @@ TEST_F(DocumentsTest, AuthAnswers) {
         loggedLines.clear();
         EXPECT_EQ(client.parseAuthAnswer(c.answer), c.result);
         EXPECT_EQ(client.session.serverKey, c.key);
-        EXPECT_EQ(client.session.authenticated, c.result == kAuthOk || c.result == kRegisterOk);
-        EXPECT_EQ(client.session.blacklisted, c.result == kAuthBlacklist);
+        EXPECT_EQ(client.session.authenticated,
+                  c.result == AuthAnswer::ok || c.result == AuthAnswer::registerOk);
+        EXPECT_EQ(client.session.blacklisted, c.result == AuthAnswer::blacklist);
         if (c.logLine == nullptr)
             EXPECT_TRUE(loggedLines.empty());
         else
@@ -143,31 +151,33 @@ TEST_F(DocumentsTest, AnswersAroundDebugOutputAreRead) {
     const std::string good = "<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp></zekCom>";
     struct Case {
         std::string answer;
-        int result;
+        AuthAnswer result;
     };
     const Case cases[] = {
-        {good + "\n<!-- 0.012 s -->", kAuthOk},
-        {good + "debug: request done", kAuthOk},
-        {good + "<zekCom><resp id=\"1\" serverkey=\"X\">AUTH_KO</resp></zekCom>", kAuthOk},
-        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + good, kAuthOk},
-        {"\xEF\xBB\xBF" + good, kAuthOk},
-        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>" + good + "\n\n", kAuthOk},
-        {"<br />\n<b>Notice</b>: Undefined index in api_support.php on line 12<br />\n" + good, kAuthOk},
+        {good + "\n<!-- 0.012 s -->", AuthAnswer::ok},
+        {good + "debug: request done", AuthAnswer::ok},
+        {good + "<zekCom><resp id=\"1\" serverkey=\"X\">AUTH_KO</resp></zekCom>", AuthAnswer::ok},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + good, AuthAnswer::ok},
+        {"\xEF\xBB\xBF" + good, AuthAnswer::ok},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>" + good + "\n\n", AuthAnswer::ok},
+        {"<br />\n<b>Notice</b>: Undefined index in api_support.php on line 12<br />\n" + good,
+         AuthAnswer::ok},
         {"Warning: reading <zekCom> failed once\n<?xml version=\"1.0\"?>" + good + "trailing <zekCom",
-         kAuthOk},
-        {"<zekCom >\n<resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp>\n</zekCom >junk", kAuthOk},
-        {"<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_OK<!-- </zekCom> --></resp></zekCom>x", kAuthOk},
-        {"<zekCom><zekCom/><resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp></zekCom>x", kAuthOk},
-        {"<zekComX/>" + good + "x", kAuthOk},
-        {"x<zekCom/>" + good, kAuthUnknown},  // the first element is empty: no resp
-        {"junk <zekCom><resp id=\"4821\"", kAuthUnknown},
+         AuthAnswer::ok},
+        {"<zekCom >\n<resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp>\n</zekCom >junk", AuthAnswer::ok},
+        {"<zekCom><resp id=\"4821\" serverkey=\"K\">AUTH_OK<!-- </zekCom> --></resp></zekCom>x",
+         AuthAnswer::ok},
+        {"<zekCom><zekCom/><resp id=\"4821\" serverkey=\"K\">AUTH_OK</resp></zekCom>x", AuthAnswer::ok},
+        {"<zekComX/>" + good + "x", AuthAnswer::ok},
+        {"x<zekCom/>" + good, AuthAnswer::unknown},  // the first element is empty: no resp
+        {"junk <zekCom><resp id=\"4821\"", AuthAnswer::unknown},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
         client.session.requestId = "4821";
         loggedLines.clear();
         EXPECT_EQ(client.parseAuthAnswer(c.answer), c.result);
-        EXPECT_EQ(client.session.serverKey, c.result == kAuthOk ? "K" : "0");
+        EXPECT_EQ(client.session.serverKey, c.result == AuthAnswer::ok ? "K" : "0");
     }
     client.session.requestId = "7000";
     int rows = 0;
@@ -175,7 +185,7 @@ TEST_F(DocumentsTest, AnswersAroundDebugOutputAreRead) {
         client.parseFileList("<?xml version=\"1.0\"?><zekCom><resp id=\"7000\"><file fileid=\"5\"/></resp>"
                              "</zekCom>\nPHP Notice: done",
                              [&](std::unique_ptr<FileInfo>, int, void*) { return ++rows; }),
-        kFileListDone);
+        FileListResult::done);
     EXPECT_EQ(rows, 1);
 }
 
@@ -186,7 +196,7 @@ TEST_F(DocumentsTest, AnAnswerToAnOlderRequestIsRejected) {
     ASSERT_NE(client.session.requestId, oldId);
     EXPECT_EQ(
         client.parseAuthAnswer("<zekCom><resp id=\"" + oldId + "\" serverkey=\"K\">AUTH_OK</resp></zekCom>"),
-        kAuthSyncError);
+        AuthAnswer::syncError);
     EXPECT_FALSE(client.session.authenticated);
 }
 
@@ -208,14 +218,14 @@ TEST_F(DocumentsTest, FileListDeliversEveryEntryWithDefaults) {
         "</resp></zekCom>";
     std::vector<Row> rows;
     int marker = 0;
-    const int result = client.parseFileList(
+    const FileListResult result = client.parseFileList(
         answer,
         [&](std::unique_ptr<FileInfo> entry, int mode, void* view) {
             rows.push_back({*entry, mode, view});
             return 1;
         },
         3, &marker);
-    EXPECT_EQ(result, kFileListDone);
+    EXPECT_EQ(result, FileListResult::done);
     EXPECT_EQ(client.session.serverKey, "K2");
     EXPECT_EQ(client.session.credit, "12");
     EXPECT_EQ(client.session.location, "AK02/Older");
@@ -239,17 +249,18 @@ TEST_F(DocumentsTest, FileListStopsWhenTheCallbackSaysSo) {
     int calls = 0;
     EXPECT_EQ(client.parseFileList(
                   answer, [&](std::unique_ptr<FileInfo>, int, void*) { return ++calls == 2 ? 0 : 1; }),
-              kFileListDone);
+              FileListResult::done);
     EXPECT_EQ(calls, 2);
-    EXPECT_EQ(client.parseFileList(answer, nullptr), kFileListDone);  // no callback: parsed and dropped
+    EXPECT_EQ(client.parseFileList(answer, nullptr),
+              FileListResult::done);  // no callback: parsed and dropped
 }
 
 TEST_F(DocumentsTest, FileListFailures) {
-    const std::pair<const char*, int> cases[] = {
-        {"", kFileListUnusable},
-        {"<zekCom/>", kFileListUnusable},
-        {"<zekCom><resp/></zekCom>", kFileListSyncError},
-        {"<zekCom><resp id=\"1\"/></zekCom>", kFileListSyncError},
+    const std::pair<const char*, FileListResult> cases[] = {
+        {"", FileListResult::unusable},
+        {"<zekCom/>", FileListResult::unusable},
+        {"<zekCom><resp/></zekCom>", FileListResult::syncError},
+        {"<zekCom><resp id=\"1\"/></zekCom>", FileListResult::syncError},
     };
     const char* lines[] = {"Error loading data", "Data error: Root node fault", "Error: data sync null",
                            "Error: data sync"};
@@ -269,7 +280,7 @@ TEST_F(DocumentsTest, FileListFailures) {
     }
     client.session.requestId = "7000";
     EXPECT_EQ(client.parseFileList("<zekCom><resp id=\"7000\"/></zekCom>", nullptr),
-              kFileListDone);  // no entries
+              FileListResult::done);  // no entries
 }
 
 TEST_F(DocumentsTest, ClassifiesTypeCodes) {

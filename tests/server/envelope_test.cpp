@@ -8,6 +8,7 @@
 
 #include "arvex/config.h"
 #include "crypto/crc32.h"
+#include "support/server_results.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ Bytes bytesOf(const std::string& text) {
 // Seals under a fresh key that is kept in keyArea.
 Bytes seal(const Bytes& plain, EnvelopeState& keyArea) {
     Bytes in = plain, out;
-    EXPECT_EQ(wrapStream(&out, &in, keyArea), kEnvelopeOk);
+    EXPECT_EQ(wrapStream(&out, &in, keyArea), WrapResult::ok);
     return out;
 }
 
@@ -47,11 +48,11 @@ void setHeader(Bytes& envelope, std::uint32_t plainLength) {
     putWord(envelope, 10, r ^ arvex::config::kCrcMask ^ crc);
 }
 
-int open(Bytes envelope, Bytes& out, EnvelopeState& keyArea) {
+UnwrapResult open(Bytes envelope, Bytes& out, EnvelopeState& keyArea) {
     return unwrapStream(&out, &envelope, keyArea);
 }
 
-int open(Bytes envelope, Bytes& out) {
+UnwrapResult open(Bytes envelope, Bytes& out) {
     EnvelopeState keyArea;
     return open(std::move(envelope), out, keyArea);
 }
@@ -62,7 +63,7 @@ TEST(EnvelopeTest, SizesFollowThePadding) {
     for (const auto& [plain, sealed] : cases) {
         Bytes in(plain, 'x'), out;
         EnvelopeState keyArea;
-        ASSERT_EQ(wrapStream(&out, &in, keyArea), kEnvelopeOk);
+        ASSERT_EQ(wrapStream(&out, &in, keyArea), WrapResult::ok);
         EXPECT_EQ(out.size(), sealed) << plain;
         EXPECT_EQ(in.size(), sealed - 54) << "the input holds the ciphertext afterwards";
         EXPECT_EQ(word(out, 6) ^ word(out, 2) ^ arvex::config::kSizeMask, plain);
@@ -106,7 +107,7 @@ TEST(EnvelopeTest, RoundTripsAnyDocument) {
     for (int i = 0; i < 300; ++i) binary += static_cast<char>(i * 7);
     for (const std::string& text : {std::string(), std::string("a"), std::string(151, 'q'), binary}) {
         Bytes out;
-        ASSERT_EQ(open(seal(bytesOf(text)), out), kEnvelopeOk);
+        ASSERT_EQ(open(seal(bytesOf(text)), out), UnwrapResult::ok);
         EXPECT_EQ(out, bytesOf(text));
     }
 }
@@ -121,7 +122,7 @@ TEST(EnvelopeTest, EveryMessageGetsItsOwnKey) {
     EXPECT_NE(Bytes(first.begin() + 38, first.begin() + 54), Bytes(second.begin() + 38, second.begin() + 54));
     EXPECT_NE(Bytes(first.begin() + 54, first.end()), Bytes(second.begin() + 54, second.end()));
     Bytes out;
-    ASSERT_EQ(open(first, out, envelopeState), kEnvelopeOk);
+    ASSERT_EQ(open(first, out, envelopeState), UnwrapResult::ok);
     EXPECT_EQ(envelopeState.key, firstKey) << "opening leaves the message's key in the key area";
 }
 
@@ -131,7 +132,7 @@ TEST(EnvelopeTest, BitFlipsInTheCiphertextFailTheChecksum) {
         for (int bit = 0; bit < 8; bit += 3) {
             Bytes damaged = sealed, out{1, 2, 3};
             damaged[offset] ^= static_cast<std::uint8_t>(1 << bit);
-            ASSERT_EQ(open(damaged, out), kUnwrapBadChecksum) << offset;
+            ASSERT_EQ(open(damaged, out), UnwrapResult::badChecksum) << offset;
             EXPECT_TRUE(out.empty());
         }
     }
@@ -139,7 +140,7 @@ TEST(EnvelopeTest, BitFlipsInTheCiphertextFailTheChecksum) {
     for (std::size_t offset : {0u, 1u, 38u, 45u, 53u}) {
         Bytes damaged = sealed, out;
         damaged[offset] ^= 0x10;
-        EXPECT_EQ(open(damaged, out), kEnvelopeOk) << offset;
+        EXPECT_EQ(open(damaged, out), UnwrapResult::ok) << offset;
     }
 }
 
@@ -147,33 +148,33 @@ TEST(EnvelopeTest, DeclaredLengthsAreChecked) {
     Bytes out{9};
     Bytes zero = seal(bytesOf("some text here"));
     setHeader(zero, 0);
-    EXPECT_EQ(open(zero, out), kEnvelopeOk);
+    EXPECT_EQ(open(zero, out), UnwrapResult::ok);
     EXPECT_TRUE(out.empty());
 
     Bytes tooLong = seal(bytesOf("1234567"));
     setHeader(tooLong, 9);
-    EXPECT_EQ(open(tooLong, out), kUnwrapBadPlainLength);
+    EXPECT_EQ(open(tooLong, out), UnwrapResult::badPlainLength);
 
     Bytes ragged = seal(bytesOf("0123456789"));  // 16 bytes of ciphertext, cut to 12
     ragged.resize(54 + 12);
     setHeader(ragged, 4);
-    EXPECT_EQ(open(ragged, out), kUnwrapBadBlockLength);
+    EXPECT_EQ(open(ragged, out), UnwrapResult::badBlockLength);
     EXPECT_TRUE(out.empty());
 }
 
 TEST(EnvelopeTest, MissingShortAndEmptyInputs) {
     Bytes in, out;
     EnvelopeState keyArea;
-    EXPECT_EQ(wrapStream(nullptr, &in, keyArea), kEnvelopeMissingStream);
-    EXPECT_EQ(unwrapStream(&out, nullptr, keyArea), kEnvelopeMissingStream);
-    EXPECT_EQ(unwrapStream(&out, &in, keyArea), kUnwrapEmpty);
+    EXPECT_EQ(wrapStream(nullptr, &in, keyArea), WrapResult::missingStream);
+    EXPECT_EQ(unwrapStream(&out, nullptr, keyArea), UnwrapResult::missingStream);
+    EXPECT_EQ(unwrapStream(&out, &in, keyArea), UnwrapResult::empty);
     for (std::size_t size : {1u, 6u, 53u}) {
         Bytes shortInput(size, 0);
-        EXPECT_EQ(unwrapStream(&out, &shortInput, keyArea), kUnwrapShortInput) << size;
+        EXPECT_EQ(unwrapStream(&out, &shortInput, keyArea), UnwrapResult::shortInput) << size;
     }
     Bytes headerOnly = seal(bytesOf("x"));
     headerOnly.resize(54);
-    EXPECT_NE(unwrapStream(&out, &headerOnly, keyArea), kEnvelopeOk);
+    EXPECT_NE(unwrapStream(&out, &headerOnly, keyArea), UnwrapResult::ok);
 }
 
 }  // namespace

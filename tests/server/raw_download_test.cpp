@@ -21,7 +21,7 @@ protected:
         expected = readFile(std::filesystem::path(standIn->catalogueFolder()) / sim::kSampleAk02Current);
     }
 
-    int download(const std::filesystem::path& target) {
+    RawDownloadResult download(const std::filesystem::path& target) {
         const std::string document = documentHead() + client.buildGetFileCommand() + documentTail();
         const std::vector<std::uint8_t> payload(document.begin(), document.end());
         return rawPostToFile(client.endpoint, client.rawDownload, target.string(), &payload, &sink).code;
@@ -55,7 +55,7 @@ TEST_F(RawDownloadTest, WhatReachesTheServer) {
     const std::vector<std::uint8_t> payload(200, 'p');
     EXPECT_EQ(
         rawPostToFile(client.endpoint, client.rawDownload, (folder / "x").string(), &payload, &sink).code,
-        kRawProtocol);
+        RawDownloadResult::protocol);
     const sim::HttpRequest request = standIn->lastRequest();
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.target, "//support/api_support.php?nocrypt=1");
@@ -71,7 +71,7 @@ TEST_F(RawDownloadTest, StoresTheFileAndReportsProgress) {
     sink = {[&](std::int64_t value) { total = value; }, [&](std::int64_t value) { last = value; },
             [&] { ++ends; }};
     const std::filesystem::path target = folder / "fw.hex";
-    ASSERT_EQ(download(target), kRawOk);
+    ASSERT_EQ(download(target), RawDownloadResult::ok);
     EXPECT_EQ(readFile(target), expected);
     EXPECT_EQ(total, static_cast<std::int64_t>(expected.size()));
     EXPECT_EQ(last, static_cast<std::int64_t>(expected.size()));
@@ -85,16 +85,17 @@ TEST_F(RawDownloadTest, SealedRequestThroughTheDriver) {
     client.endpoint.hostHeader = "127.0.0.1";
     client.endpoint.port = standIn->port();
     const std::vector<std::string> parameters = {(folder / "sealed.hex").string()};
-    EXPECT_EQ(client.runRequest(kRequestGetFile2, nullptr, &parameters, &sink, false), kRawOk);
+    EXPECT_EQ(client.runRequest(kRequestGetFile2, nullptr, &parameters, &sink, false), RawDownloadResult::ok);
     EXPECT_EQ(readFile(folder / "sealed.hex"), expected);
-    EXPECT_EQ(client.runRequest(kRequestGetFile2, nullptr, &parameters, nullptr, false), kRawNoPayload);
+    EXPECT_EQ(client.runRequest(kRequestGetFile2, nullptr, &parameters, nullptr, false),
+              RawDownloadResult::noPayload);
 }
 
 TEST_F(RawDownloadTest, RepliesThatAreRefused) {
     struct Case {
         const char* name;
         sim::ServerFaults faults;
-        int result;
+        RawDownloadResult result;
     };
     auto reply = [](const char* body) {
         sim::ServerFaults faults;
@@ -108,21 +109,21 @@ TEST_F(RawDownloadTest, RepliesThatAreRefused) {
     keepOpen.keepOpen = true;
     refuse.refuseConnections = true;
     const Case cases[] = {
-        {"status 0", reply("0||\r\n"), kRawRefused},
-        {"status 0 and text", reply("0\r\nFile not found||\r\n"), kRawRefused},
-        {"status 2", reply("2\r\n5||\r\nhello"), kRawProtocol},
-        {"size not a number", reply("1\r\nfive||\r\nhello"), kRawProtocol},
-        {"size with junk", reply("1\r\n5x||\r\nhello"), kRawProtocol},
-        {"no CR LF", reply("1||\r\nhello"), kRawProtocol},
-        {"empty block", reply("||\r\nhello"), kRawProtocol},
-        {"no terminator", reply("1\r\n5\r\nhello"), kRawProtocol},
-        {"declared size 0", reply("1\r\n0||\r\n"), kRawSizeMismatch},
-        {"more than declared", reply("1\r\n3||\r\nhello"), kRawSizeMismatch},
-        {"HTTP/1.0 reply", http10, kRawProtocol},
-        {"long reply head", longHead, kRawProtocol},
-        {"short body", shortBody, kRawSizeMismatch},
-        {"connection kept open", keepOpen, kRawReadFailed},
-        {"connection refused", refuse, kRawConnectFailed},
+        {"status 0", reply("0||\r\n"), RawDownloadResult::refused},
+        {"status 0 and text", reply("0\r\nFile not found||\r\n"), RawDownloadResult::refused},
+        {"status 2", reply("2\r\n5||\r\nhello"), RawDownloadResult::protocol},
+        {"size not a number", reply("1\r\nfive||\r\nhello"), RawDownloadResult::protocol},
+        {"size with junk", reply("1\r\n5x||\r\nhello"), RawDownloadResult::protocol},
+        {"no CR LF", reply("1||\r\nhello"), RawDownloadResult::protocol},
+        {"empty block", reply("||\r\nhello"), RawDownloadResult::protocol},
+        {"no terminator", reply("1\r\n5\r\nhello"), RawDownloadResult::protocol},
+        {"declared size 0", reply("1\r\n0||\r\n"), RawDownloadResult::sizeMismatch},
+        {"more than declared", reply("1\r\n3||\r\nhello"), RawDownloadResult::sizeMismatch},
+        {"HTTP/1.0 reply", http10, RawDownloadResult::protocol},
+        {"long reply head", longHead, RawDownloadResult::protocol},
+        {"short body", shortBody, RawDownloadResult::sizeMismatch},
+        {"connection kept open", keepOpen, RawDownloadResult::readFailed},
+        {"connection refused", refuse, RawDownloadResult::connectFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -137,7 +138,7 @@ TEST_F(RawDownloadTest, KeptOpenConnectionWaitsForTheBodyTimeOut) {
     faults.keepOpen = true;
     standIn->setFaults(faults);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(download(folder / "out.bin"), kRawReadFailed);
+    EXPECT_EQ(download(folder / "out.bin"), RawDownloadResult::readFailed);
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(client.rawDownload.bodyTimeoutMs));
     EXPECT_LT(waited, std::chrono::milliseconds(2500));
@@ -149,8 +150,9 @@ TEST_F(RawDownloadTest, HeadLimitIsTwoThousandFortyEightCharacters) {
         "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
         std::to_string(expected.size() + sim::fileStatusBlock(expected.size()).size()) +
         "\r\nConnection: close\r\nX-Padding: \r\n";
-    for (const auto& [padding, result] : {std::pair{2048 + 2 - fixedHead.size(), kRawOk},
-                                          std::pair{2049 + 2 - fixedHead.size(), kRawProtocol}}) {
+    for (const auto& [padding, result] :
+         {std::pair{2048 + 2 - fixedHead.size(), RawDownloadResult::ok},
+          std::pair{2049 + 2 - fixedHead.size(), RawDownloadResult::protocol}}) {
         sim::ServerFaults faults;
         faults.longHeadBytes = padding;
         standIn->setFaults(faults);
@@ -164,24 +166,24 @@ TEST_F(RawDownloadTest, FailuresLeaveAnExistingTargetUntouched) {
     sim::ServerFaults faults;
     faults.shortBodyBytes = 1;
     standIn->setFaults(faults);
-    EXPECT_EQ(download(target), kRawSizeMismatch);
+    EXPECT_EQ(download(target), RawDownloadResult::sizeMismatch);
     EXPECT_EQ(readFile(target), "the user's own file");
     EXPECT_EQ(filesInFolder(), 1u);
 
     standIn->setFaults({});
-    EXPECT_EQ(download(target), kRawOk);
+    EXPECT_EQ(download(target), RawDownloadResult::ok);
     EXPECT_EQ(readFile(target), expected);
 }
 
 TEST_F(RawDownloadTest, LocalAndConnectionFailures) {
-    EXPECT_EQ(download(folder / "missing-folder" / "out.bin"), kRawCannotCreate);
+    EXPECT_EQ(download(folder / "missing-folder" / "out.bin"), RawDownloadResult::cannotCreate);
     const std::vector<std::uint8_t> payload(10, 'x');
     Endpoint at = client.endpoint;
     at.requestPath = "/p";
     EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), nullptr, &sink).code,
-              kRawNoPayload);
+              RawDownloadResult::noPayload);
     EXPECT_EQ(rawPostToFile(at, client.rawDownload, (folder / "a").string(), &payload, nullptr).code,
-              kRawNoPayload);
+              RawDownloadResult::noPayload);
     sim::SupportServer closed;
     ASSERT_TRUE(closed.start(0));
     const int deadPort = closed.port();
@@ -189,7 +191,7 @@ TEST_F(RawDownloadTest, LocalAndConnectionFailures) {
     at.port = deadPort;
     const RawDownloadOutcome refused =
         rawPostToFile(at, client.rawDownload, (folder / "a").string(), &payload, &sink);
-    EXPECT_EQ(refused.code, kRawConnectFailed);
+    EXPECT_EQ(refused.code, RawDownloadResult::connectFailed);
     EXPECT_EQ(refused.cause,
               "cannot connect to 127.0.0.1:" + std::to_string(deadPort) + ": connection refused");
     EXPECT_EQ(filesInFolder(), 0u);

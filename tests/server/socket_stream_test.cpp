@@ -65,7 +65,7 @@ TEST(SocketStreamTest, ReadTimeOutsNeverEndEarly) {
             << "readUntil, round " << round;
         std::vector<std::uint8_t> chunk;
         start = Clock::now();
-        EXPECT_EQ(stream.readSome(chunk, kTimeoutMs), SocketStream::ReadStatus::kFailed);
+        EXPECT_EQ(stream.readSome(chunk, kTimeoutMs), SocketStream::ReadStatus::failed);
         EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(kTimeoutMs)) << "readSome, round " << round;
     }
 }

@@ -14,20 +14,22 @@
 #include "server/server_client.h"
 #include "server/transport.h"
 #include "sim/server/support_server.h"
+#include "support/server_results.h"
 #include "support/temp_dir.h"
 
 namespace testing_support {
 
 inline const server::ProgressSink noProgress;
 
-// The names of a catalogue answer's entries, in order; the parse must end with kFileListDone.
+// The names of a catalogue answer's entries, in order; the parse must end with FileListResult::done.
 inline std::vector<std::string> listedNames(server::ServerClient& client, const std::string& answer) {
     std::vector<std::string> names;
-    const int result = client.parseFileList(answer, [&](std::unique_ptr<server::FileInfo> entry, int, void*) {
-        names.push_back(entry->name);
-        return 1;
-    });
-    EXPECT_EQ(result, server::kFileListDone);
+    const server::FileListResult result =
+        client.parseFileList(answer, [&](std::unique_ptr<server::FileInfo> entry, int, void*) {
+            names.push_back(entry->name);
+            return 1;
+        });
+    EXPECT_EQ(result, server::FileListResult::done);
     return names;
 }
 
@@ -61,8 +63,9 @@ protected:
     // Logs in (AUTH) so that later requests carry a key the stand-in issued.
     void login() {
         std::string answer;
-        ASSERT_EQ(client.requestSimple(server::kRequestAuth, answer, nullptr, true), 0);
-        ASSERT_EQ(client.parseAuthAnswer(answer), server::kAuthOk);
+        ASSERT_EQ(client.requestSimple(server::kRequestAuth, answer, nullptr, true),
+                  server::RequestResult::ok);
+        ASSERT_EQ(client.parseAuthAnswer(answer), server::AuthAnswer::ok);
     }
 
     static std::string readFile(const std::filesystem::path& path) { return testsupport::readBytes(path); }

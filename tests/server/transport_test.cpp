@@ -31,8 +31,8 @@ TEST_F(TransportTest, LoginSealedAndPlain) {
         client.session.cryptEnabled = sealed;
         client.endpoint.requestPath = path;
         std::string answer;
-        ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
-        EXPECT_EQ(client.parseAuthAnswer(answer), kAuthOk);
+        ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
+        EXPECT_EQ(client.parseAuthAnswer(answer), AuthAnswer::ok);
         EXPECT_NE(client.session.serverKey, "0");
         // The stand-in read exactly the document that was built.
         EXPECT_EQ(standIn->lastDocument(), documentHead() + "<cmd type=\"AUTH\" id=\"" +
@@ -47,7 +47,7 @@ TEST_F(TransportTest, LoginSealedAndPlain) {
 TEST_F(TransportTest, BodyIsOneDataPartTypedLikeTheBody) {
     client.device = {"AK01", "1234567", "14-09-2010", "Arvex", ""};  // a 151-byte AUTH document
     std::string answer;
-    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
     const sim::HttpRequest request = standIn->lastRequest();
     EXPECT_EQ(request.target, "//support/api_support.php");
     const std::string contentType = request.header("Content-Type");
@@ -77,7 +77,7 @@ TEST_F(TransportTest, ServerErrorTextsAndShortAnswersAreRefused) {
         standIn->setFaults(faults);
         loggedLines.clear();
         std::string answer = "stale";
-        EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestBadAnswer);
+        EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::badAnswer);
         EXPECT_EQ(answer, "");
         EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-resp)"});
     }
@@ -88,7 +88,7 @@ TEST_F(TransportTest, DamagedEnvelopeGivesAnEmptyAnswer) {
     faults.corruptEnvelope = true;
     standIn->setFaults(faults);
     std::string answer;
-    EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
     EXPECT_EQ(answer, "");
     EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (proc-data 2): 16"});
 }
@@ -98,15 +98,15 @@ TEST_F(TransportTest, WrongRequestIdIsCaughtByTheReader) {
     faults.wrongRequestId = true;
     standIn->setFaults(faults);
     std::string answer;
-    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
-    EXPECT_EQ(client.parseAuthAnswer(answer), kAuthSyncError);
+    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
+    EXPECT_EQ(client.parseAuthAnswer(answer), AuthAnswer::syncError);
 }
 
 TEST_F(TransportTest, UnknownKindsSendNothing) {
     for (int kind : {0, 8, -1}) {
         client.session.requestId = "1234";
         std::string answer;
-        EXPECT_EQ(client.requestSimple(kind, answer, nullptr, true), kRequestUnknownKind);
+        EXPECT_EQ(client.requestSimple(kind, answer, nullptr, true), RequestResult::unknownKind);
         EXPECT_EQ(client.session.requestId, "1234") << "no request id drawn";
     }
     EXPECT_EQ(standIn->requestCount(), 0u);
@@ -116,13 +116,13 @@ TEST_F(TransportTest, FailedPostsBySealingMode) {
     struct Case {
         const char* name;
         bool sealed;
-        int result;
+        RequestResult result;
         std::vector<std::string> lines;
     };
     // Plain requests once swallowed a failed POST and came back "OK" with an empty answer.
     const Case cases[] = {
-        {"sealed", true, kRequestPostFailed, {"Error (data-post)"}},
-        {"plain", false, kRequestPostFailed, {"Error (data-post)"}},
+        {"sealed", true, RequestResult::postFailed, {"Error (data-post)"}},
+        {"plain", false, RequestResult::postFailed, {"Error (data-post)"}},
     };
     sim::SupportServer closed;  // its port is free again once it stops
     ASSERT_TRUE(closed.start(0));
@@ -151,9 +151,9 @@ TEST_F(TransportTest, FailedPostsBySealingMode) {
 TEST_F(TransportTest, CatalogueRequestsNeedAnIssuedKey) {
     client.session.serverKey = "NOT-ISSUED";
     std::string answer;
-    EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestBadAnswer);
+    EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), RequestResult::badAnswer);
     login();
-    ASSERT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
+    ASSERT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), RequestResult::ok);
     const std::vector<std::string> names = testing_support::listedNames(client, answer);
     EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
 }
@@ -162,7 +162,7 @@ TEST_F(TransportTest, SearchSendsThePatternFromTheFirstLine) {
     login();
     const std::vector<std::string> parameters = {"fw_1.", "ignored"};
     std::string answer;
-    ASSERT_EQ(client.requestText(kRequestSearch, answer, &parameters, nullptr, true), kRequestOk);
+    ASSERT_EQ(client.requestText(kRequestSearch, answer, &parameters, nullptr, true), RequestResult::ok);
     const std::vector<std::string> names = testing_support::listedNames(client, answer);
     EXPECT_EQ(names, (std::vector<std::string>{"ak02_fw_1.3.hex", "ak02_fw_1.2.hex"}));
     EXPECT_NE(standIn->lastDocument().find("pattern=\"fw_1.\""), std::string::npos);
@@ -180,16 +180,16 @@ TEST_F(TransportTest, DebugModeAnswersAreRead) {
         client.session.cryptEnabled = sealed;
         client.endpoint.requestPath = path;
         std::string answer;
-        ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+        ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
         EXPECT_NE(answer.find("<b>Notice</b>"), std::string::npos) << "the stand-in printed its notice";
-        EXPECT_EQ(client.parseAuthAnswer(answer), kAuthOk);
+        EXPECT_EQ(client.parseAuthAnswer(answer), AuthAnswer::ok);
 
-        ASSERT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
+        ASSERT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), RequestResult::ok);
         const std::vector<std::string> names = testing_support::listedNames(client, answer);
         EXPECT_EQ(names, (std::vector<std::string>{"AK02", "AK03", "release_notes.txt"}));
 
         client.session.selectedFileId = standIn->idOf(sim::kSampleAk03Dual);
-        ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), kRequestOk);
+        ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), RequestResult::ok);
         const std::string file =
             readFile(std::filesystem::path(standIn->catalogueFolder()) / sim::kSampleAk03Dual);
         EXPECT_EQ(answer, sim::fileStatusBlock(file.size()) + file);
@@ -240,7 +240,8 @@ TEST_F(TransportTest, NonSuccessAnswersFailEveryRequest) {
             debugLines.clear();
             const std::size_t before = standIn->requestCount();
             std::string answer = "stale";
-            EXPECT_EQ(client.requestSimple(mode.kind, answer, nullptr, mode.decrypt), kRequestPostFailed);
+            EXPECT_EQ(client.requestSimple(mode.kind, answer, nullptr, mode.decrypt),
+                      RequestResult::postFailed);
             EXPECT_EQ(answer, "");
             EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});
             ASSERT_EQ(debugLines.size(), 1u);
@@ -257,14 +258,15 @@ TEST_F(TransportTest, AnswersAreCappedAtSixtyFourMebibytes) {
     faults.replyBody = std::string((std::size_t{64} << 20) + 1, 'x');
     standIn->setFaults(faults);
     std::string answer;
-    EXPECT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), kRequestPostFailed);
+    EXPECT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), RequestResult::postFailed);
     EXPECT_EQ(answer, "");
     ASSERT_EQ(debugLines.size(), 1u);
     EXPECT_NE(debugLines[0].find("larger than 67108864 bytes"), std::string::npos) << debugLines[0];
 
     // The limit itself is still an answer.
     client.transport.maxAnswerBytes = 1000;
-    for (const auto& [size, result] : {std::pair{1000u, kRequestOk}, std::pair{1001u, kRequestPostFailed}}) {
+    for (const auto& [size, result] :
+         {std::pair{1000u, RequestResult::ok}, std::pair{1001u, RequestResult::postFailed}}) {
         faults.replyBody = std::string(size, 'y');
         standIn->setFaults(faults);
         EXPECT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), result) << size;
@@ -282,7 +284,7 @@ TEST_F(TransportTest, FailuresInsideTheDriverAreNeverOk) {
             throwing.onWorkBegin = [](std::int64_t) { throw std::runtime_error("progress handler failed"); };
         loggedLines.clear();
         std::string answer = "stale";
-        EXPECT_EQ(client.requestSimple(kRequestAuth, answer, &throwing, true), kRequestPostFailed);
+        EXPECT_EQ(client.requestSimple(kRequestAuth, answer, &throwing, true), RequestResult::postFailed);
         EXPECT_EQ(answer, "");
         EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});
     }
@@ -290,7 +292,7 @@ TEST_F(TransportTest, FailuresInsideTheDriverAreNeverOk) {
 
 TEST_F(TransportTest, LibraryPathSendsTheUserAgentOfTheRawPath) {
     std::string answer;
-    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
+    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
     EXPECT_EQ(standIn->lastRequest().header("User-Agent"), "Mozilla/3.0 (compatible; qOS 1.0)");
     EXPECT_NE(rawRequestHead("/p", 0, "h").find("\r\nUser-Agent: Mozilla/3.0 (compatible; qOS 1.0)\r\n"),
               std::string::npos);
@@ -305,8 +307,8 @@ TEST_F(TransportTest, SlowButSteadyAnswersAreWaitedFor) {
     standIn->setFaults(faults);
     const auto start = std::chrono::steady_clock::now();
     std::string answer;
-    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
-    EXPECT_EQ(client.parseAuthAnswer(answer), kAuthOk);
+    ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
+    EXPECT_EQ(client.parseAuthAnswer(answer), AuthAnswer::ok);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1250))
         << "longer than the stall detector's time";
 }
@@ -319,7 +321,7 @@ TEST_F(TransportTest, GetFileIntoMemoryIsTakenAsItComes) {
     ProgressSink sink{[&](std::int64_t) { ++begins; }, [&](std::int64_t count) { lastCount = count; },
                       [&] { ++ends; }};
     std::string answer;
-    ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, &sink, false), kRequestOk);
+    ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, &sink, false), RequestResult::ok);
     const std::string file =
         readFile(std::filesystem::path(standIn->catalogueFolder()) / sim::kSampleAk03Dual);
     EXPECT_EQ(answer, sim::fileStatusBlock(file.size()) + file);
@@ -335,7 +337,7 @@ TEST_F(TransportTest, RequestToFileUsesTheFirstLineOnly) {
     const std::filesystem::path target = folder / "notes.txt";
     const std::string parameters = target.string() + "\r\n" + (folder / "second.txt").string() + "\nthird";
     ProgressSink sink;
-    EXPECT_EQ(client.requestToFile(kRequestGetFile2, parameters, &sink, false), kRawOk);
+    EXPECT_EQ(client.requestToFile(kRequestGetFile2, parameters, &sink, false), RawDownloadResult::ok);
     EXPECT_EQ(readFile(target),
               readFile(std::filesystem::path(standIn->catalogueFolder()) / sim::kSampleReleaseNotes));
     EXPECT_FALSE(std::filesystem::exists(folder / "second.txt"));
@@ -347,18 +349,18 @@ TEST_F(TransportTest, RegistrationOutcomes) {
     struct Case {
         UserInfo user;
         const char* serial;
-        int result;
+        AuthAnswer result;
     };
     const Case cases[] = {
-        {{"Ana", "ana@example.com", "pw", "ES"}, "00077777", kRegisterOk},
-        {{"Ana", "ANA@example.com", "pw", "ES"}, "00077778", kRegisterAlready},
-        {{"", "bob@example.com", "pw", "ES"}, "00077779", kRegisterError},
+        {{"Ana", "ana@example.com", "pw", "ES"}, "00077777", AuthAnswer::registerOk},
+        {{"Ana", "ANA@example.com", "pw", "ES"}, "00077778", AuthAnswer::registerAlready},
+        {{"", "bob@example.com", "pw", "ES"}, "00077779", AuthAnswer::registerError},
     };
     for (const Case& c : cases) {
         client.user = c.user;
         client.device.serial = c.serial;
         std::string answer;
-        ASSERT_EQ(client.requestSimple(kRequestRegister, answer, nullptr, true), kRequestOk);
+        ASSERT_EQ(client.requestSimple(kRequestRegister, answer, nullptr, true), RequestResult::ok);
         EXPECT_EQ(client.parseAuthAnswer(answer), c.result) << c.serial;
     }
     EXPECT_TRUE(standIn->isRegistered("00077777"));
@@ -373,12 +375,12 @@ TEST_F(TransportTest, SlowServersRunIntoTheTimeOuts) {
     standIn->setFaults(faults);
     client.transport.stallTimeoutMs = 300;  // a server that sends nothing for this long has stalled
     std::string answer;
-    EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestPostFailed);
+    EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::postFailed);
     EXPECT_EQ(loggedLines, std::vector<std::string>{"Error (data-post)"});
 
     client.rawDownload.headTimeoutMs = 150;
     client.session.selectedFileId = "3";
     const std::vector<std::string> parameters = {(folder / "slow.bin").string()};
     EXPECT_EQ(client.runRequest(kRequestGetFile2, nullptr, &parameters, &testing_support::noProgress, false),
-              kRawProtocol);
+              RawDownloadResult::protocol);
 }

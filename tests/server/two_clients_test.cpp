@@ -60,13 +60,14 @@ TEST_F(TwoClientsTest, InterleavedSessionsStayApart) {
         for (int round = 0; round < kRounds; ++round) {
             step.arrive_and_wait();
             std::string answer;
-            EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), kRequestOk);
-            EXPECT_EQ(client.parseAuthAnswer(answer), kAuthOk) << "a sync error means a foreign request id";
+            EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
+            EXPECT_EQ(client.parseAuthAnswer(answer), AuthAnswer::ok)
+                << "a sync error means a foreign request id";
             party.keys.push_back(client.session.serverKey);
 
             step.arrive_and_wait();
             client.session.currentFolderId = folderId;
-            EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), kRequestOk);
+            EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), RequestResult::ok);
             const std::vector<std::string> names = testing_support::listedNames(client, answer);
             EXPECT_EQ(client.session.location, party.folderPath);
             EXPECT_NE(std::find(names.begin(), names.end(),
@@ -77,7 +78,7 @@ TEST_F(TwoClientsTest, InterleavedSessionsStayApart) {
             client.session.selectedFileId = fileId;
             const std::string target = (folder / ("client" + std::to_string(index) + ".hex")).string();
             EXPECT_EQ(client.requestToFile(kRequestGetFile2, target, &testing_support::noProgress, false),
-                      kRawOk);
+                      RawDownloadResult::ok);
             EXPECT_EQ(readFile(target),
                       readFile(std::filesystem::path(standIn->catalogueFolder()) / party.filePath));
             EXPECT_EQ(client.session.currentFolderId, folderId);

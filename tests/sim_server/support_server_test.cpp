@@ -123,31 +123,31 @@ protected:
         StandInTest::SetUp();
         setPlain();
     }
-    int auth(const std::string& serial) {
+    AuthAnswer auth(const std::string& serial) {
         client.device.serial = serial;
         std::string answer;
-        EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), 0);
+        EXPECT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
         return client.parseAuthAnswer(answer);
     }
     std::vector<FileInfo> list(const std::string& folderId) {
         client.session.currentFolderId = folderId;
         std::string answer;
-        EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), 0);
+        EXPECT_EQ(client.requestSimple(kRequestFileList, answer, nullptr, true), RequestResult::ok);
         std::vector<FileInfo> rows;
         EXPECT_EQ(client.parseFileList(answer,
                                        [&](std::unique_ptr<FileInfo> entry, int, void*) {
                                            rows.push_back(*entry);
                                            return 1;
                                        }),
-                  kFileListDone);
+                  FileListResult::done);
         return rows;
     }
 };
 
 TEST_F(SupportServerTest, AuthAnswersFromTheRegistryWithFreshKeys) {
-    const std::pair<const char*, int> cases[] = {
-        {"00012345", kAuthOk}, {"00023456", kAuthOk},        {"00034567", kAuthOk},
-        {"00045678", kAuthOk}, {"00066666", kAuthBlacklist}, {"00077777", kAuthKo},
+    const std::pair<const char*, AuthAnswer> cases[] = {
+        {"00012345", AuthAnswer::ok}, {"00023456", AuthAnswer::ok},        {"00034567", AuthAnswer::ok},
+        {"00045678", AuthAnswer::ok}, {"00066666", AuthAnswer::blacklist}, {"00077777", AuthAnswer::ko},
     };
     std::set<std::string> keys;
     for (const auto& [serial, result] : cases) {
@@ -191,7 +191,7 @@ TEST_F(SupportServerTest, GetFileRefusals) {
     for (const std::string id : {"999", "1", ""}) {  // unknown, a folder, none
         client.session.selectedFileId = id;
         std::string answer;
-        ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), 0);
+        ASSERT_EQ(client.requestSimple(kRequestGetFile, answer, nullptr, false), RequestResult::ok);
         EXPECT_EQ(answer.substr(0, 1), "0") << id;
     }
 }
@@ -211,10 +211,11 @@ TEST(SupportServerStateTest, RegistrationsOutliveTheServer) {
         ASSERT_TRUE(standIn.start(0));
         client.endpoint.port = standIn.port();
         std::string answer;
-        ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), 0);
-        EXPECT_EQ(client.parseAuthAnswer(answer), round == 0 ? kAuthKo : kAuthOk);
-        ASSERT_EQ(client.requestSimple(kRequestRegister, answer, nullptr, true), 0);
-        EXPECT_EQ(client.parseAuthAnswer(answer), round == 0 ? kRegisterOk : kRegisterAlready);
+        ASSERT_EQ(client.requestSimple(kRequestAuth, answer, nullptr, true), RequestResult::ok);
+        EXPECT_EQ(client.parseAuthAnswer(answer), round == 0 ? AuthAnswer::ko : AuthAnswer::ok);
+        ASSERT_EQ(client.requestSimple(kRequestRegister, answer, nullptr, true), RequestResult::ok);
+        EXPECT_EQ(client.parseAuthAnswer(answer),
+                  round == 0 ? AuthAnswer::registerOk : AuthAnswer::registerAlready);
     }
 }
 

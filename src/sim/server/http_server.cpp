@@ -270,7 +270,8 @@ void HttpServer::serve(int fd) {
     if (readRequest(fd, wakePipe_[0], limits_, request)) {
         handler_(request, response);
     } else {
-        response.write("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        // The connection is closed right after: a failed write leaves nothing to undo.
+        (void)response.write("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     }
     ::shutdown(fd, SHUT_WR);
     ::close(fd);

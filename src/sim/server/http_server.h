@@ -28,8 +28,8 @@ struct HttpRequest {
 class ResponseWriter {
 public:
     ResponseWriter(int fd, int wakeFd, int timeoutMs) : fd_(fd), wakeFd_(wakeFd), timeoutMs_(timeoutMs) {}
-    bool write(const void* data, std::size_t size);
-    bool write(const std::string& text) { return write(text.data(), text.size()); }
+    [[nodiscard]] bool write(const void* data, std::size_t size);
+    [[nodiscard]] bool write(const std::string& text) { return write(text.data(), text.size()); }
     // Blocks until the peer closes, the server stops or timeoutMs passes (the "kept open" fault).
     void holdOpen(int timeoutMs);
     // Sleeps up to delayMs, returning early when the server stops.
@@ -58,7 +58,7 @@ public:
     HttpServer& operator=(const HttpServer&) = delete;
 
     // Listens on 127.0.0.1:port (0 picks a free port). False when the port cannot be bound.
-    bool start(std::uint16_t port);
+    [[nodiscard]] bool start(std::uint16_t port);
     void stop();
     std::uint16_t port() const { return port_; }
 

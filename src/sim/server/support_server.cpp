@@ -151,7 +151,8 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
     const std::string path = request.target.substr(0, queryAt);
     const std::string query = queryAt == std::string::npos ? "" : request.target.substr(queryAt + 1);
     if (request.method != "POST" || (path != kScriptPath && path != std::string("/") + kScriptPath)) {
-        response.write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        // The connection ends after this answer either way: a failed write leaves nothing to undo.
+        (void)response.write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         return;
     }
     const bool plain = ("&" + query + "&").find("&nocrypt=1&") != std::string::npos;
@@ -167,7 +168,7 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
         std::vector<std::uint8_t> sealed(part->begin(), part->end());
         std::vector<std::uint8_t> opened;
         server::EnvelopeState keyArea;
-        if (server::unwrapStream(&opened, &sealed, keyArea) != server::kEnvelopeOk) {
+        if (server::unwrapStream(&opened, &sealed, keyArea) != server::UnwrapResult::ok) {
             answer.text = "EC02::Bad envelope";
         } else {
             answer = answerDocument(std::string(opened.begin(), opened.end()));
@@ -182,7 +183,7 @@ void SupportServer::handle(const HttpRequest& request, ResponseWriter& response)
         std::vector<std::uint8_t> document(answer.text.begin(), answer.text.end());
         std::vector<std::uint8_t> sealed;
         server::EnvelopeState keyArea;
-        if (server::wrapStream(&sealed, &document, keyArea) != server::kEnvelopeOk) {
+        if (server::wrapStream(&sealed, &document, keyArea) != server::WrapResult::ok) {
             answer.text = "EC06::Cannot seal the answer";
         } else {
             if (faults.corruptEnvelope && sealed.size() > server::kEnvelopeHeaderSize)

@@ -60,7 +60,7 @@ public:
     SupportServer& operator=(const SupportServer&) = delete;
 
     // Loads the catalogue and the state file, then listens on 127.0.0.1:port (0 picks a free port).
-    bool start(std::uint16_t port = 0);
+    [[nodiscard]] bool start(std::uint16_t port = 0);
     void stop();
     std::uint16_t port() const;
 
