@@ -14,6 +14,7 @@
 #include "cli/fleet.h"
 #include "sim/box/hex_writer.h"
 #include "sim/box/presets.h"
+#include "support/box_results.h"
 #include "support/temp_dir.h"
 #include "unplug_mid_programming.h"
 

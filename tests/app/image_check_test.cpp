@@ -8,6 +8,7 @@
 
 #include "road_fixture.h"
 #include "sim/server/sample_catalogue.h"
+#include "support/box_results.h"
 #include "support/temp_dir.h"
 
 namespace app::testing {

@@ -9,6 +9,7 @@
 #include "bootloader/settings.h"
 #include "road_fixture.h"
 #include "sim/server/sample_catalogue.h"
+#include "support/box_results.h"
 #include "support/temp_dir.h"
 
 namespace app::testing {

@@ -10,6 +10,7 @@
 #include "bootloader/session.h"
 #include "bootloader/settings.h"
 #include "sim/box/sim_backend.h"
+#include "support/box_results.h"
 
 namespace testsupport {
 

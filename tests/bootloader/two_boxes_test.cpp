@@ -20,6 +20,7 @@
 #include "sim/box/hex_writer.h"
 #include "sim/box/information_area.h"
 #include "sim/box/sim_backend.h"
+#include "support/box_results.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "crypto/aes.h"
 #include "crypto/crc32.h"
 #include "crypto/des3.h"
+#include "support/box_results.h"
 
 namespace {
 

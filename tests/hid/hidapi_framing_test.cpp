@@ -4,6 +4,7 @@
 
 #include "fake_hidapi.h"
 #include "hid/hidapi_backend.h"
+#include "support/box_results.h"
 
 namespace {
 

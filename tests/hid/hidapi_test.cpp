@@ -5,6 +5,7 @@
 
 #include "hid/discovery.h"
 #include "hid/hidapi_backend.h"
+#include "support/box_results.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "hid/tracing_backend.h"
+#include "support/box_results.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "sim/box/presets.h"
 #include "sim/box/sim_backend.h"
+#include "support/box_results.h"
 #include "support/temp_dir.h"
 
 namespace {
