@@ -26,9 +26,10 @@ struct DemoOptions {
 };
 
 // The options of arvex-updater-demo; an error text when they cannot be read.
-std::optional<std::string> parseDemoOptions(const std::vector<std::string>& arguments, DemoOptions& options);
-std::string demoUsage();
-std::string demoPresetList();
+[[nodiscard]] std::optional<std::string> parseDemoOptions(const std::vector<std::string>& arguments,
+                                                          DemoOptions& options);
+[[nodiscard]] std::string demoUsage();
+[[nodiscard]] std::string demoPresetList();
 
 class DemoRoad {
 public:
@@ -39,7 +40,7 @@ public:
 
     // Plugs the preset's box in (paced like the real link, so that progress shows) and starts the server.
     // An error text when either cannot be done.
-    std::optional<std::string> start(const DemoOptions& options);
+    [[nodiscard]] std::optional<std::string> start(const DemoOptions& options);
 
     // What the window logic needs: the simulated box as backend, the stand-in server as endpoint, and the
     // pauses as on the real box.

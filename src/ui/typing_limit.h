@@ -9,6 +9,6 @@ namespace ui {
 void limitTyping(QLineEdit* edit, int maxLength);
 
 // The limit set by limitTyping, or -1 when there is none.
-int typingLimit(const QLineEdit* edit);
+[[nodiscard]] int typingLimit(const QLineEdit* edit);
 
 }  // namespace ui
