@@ -59,7 +59,7 @@ int main() {
         bootloader::FileLineReader reader(hexPath);
         const bootloader::HexResult result = bootloader::loadHexRecords(reader, map, nullptr);
         best = std::min(best, seconds(Clock::now() - began));
-        correct = correct && result == bootloader::HexResult::kLoaded &&
+        correct = correct && result == bootloader::HexResult::loaded &&
                   std::equal(bytes.begin(), bytes.end(), map.images[0].begin());
     }
 

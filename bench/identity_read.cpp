@@ -54,7 +54,7 @@ int measure(const char* preset) {
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
         bootloader::BootLoaderField field;
         if (session.getField(0x100, &field) != bootloader::AccessResult::ok ||
-            session.readStatus != bootloader::kReadDone || field.serial != "00012345") {
+            session.readStatus != bootloader::IdentityReadStatus::done || field.serial != "00012345") {
             std::fprintf(stderr, "identity_read: the identity was not read\n");
             return 1;
         }

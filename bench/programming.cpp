@@ -50,7 +50,7 @@ Outcome program(bootloader::BootLoader& session, const std::vector<std::uint8_t>
         session.connect();  // a fresh session is never busy; `connected` below tells whether it found the box
     const std::string text = sim::toIntelHex({{kFlash, bytes}});
     bootloader::StringLineReader reader(text);
-    if (session.connected == 0 || bootloader::loadHexImage(session, reader) != bootloader::HexResult::kLoaded)
+    if (session.connected == 0 || bootloader::loadHexImage(session, reader) != bootloader::HexResult::loaded)
         return outcome;
     const auto began = Clock::now();
     if (!session.startOperation(bootloader::kOpProgram).ok()) return outcome;
@@ -58,7 +58,7 @@ Outcome program(bootloader::BootLoader& session, const std::vector<std::uint8_t>
     outcome.milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
     const int result = session.lastResult;
     outcome.counts = session.lastProgramCounts(0);
-    outcome.ok = result == 0 && session.programStatus == bootloader::kProgramDone;
+    outcome.ok = result == 0 && session.programStatus == bootloader::ProgramStatus::done;
     return outcome;
 }
 

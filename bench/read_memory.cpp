@@ -66,7 +66,7 @@ int measure(std::uint8_t packetSize) {
     for (int round = 0; round < kRounds; ++round) {
         auto began = Clock::now();
         if (bootloader::readMemory(session, regions, kInformationArea, {}) !=
-            bootloader::ReadMemoryOutcome::kDone) {
+            bootloader::ReadMemoryOutcome::done) {
             std::fprintf(stderr, "read_memory: the pipelined read failed\n");
             return 1;
         }

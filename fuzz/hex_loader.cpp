@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bootloader::StringLineReader reader(text);
         const bootloader::HexLoadReport report =
             bootloader::loadHexRecordsWithReport(reader, map, [](int, const std::string&) {});
-        if (report.code != bootloader::HexResult::kLoaded && report.cause.empty()) __builtin_trap();
+        if (report.code != bootloader::HexResult::loaded && report.cause.empty()) __builtin_trap();
         (void)bootloader::imageRefusal(report, true);
     }
     return 0;

@@ -38,7 +38,7 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 // Reader errors keep the specified "Error reading firmware", with the reader's result as code when asked.
 bool refuseImage(Log& log, const bootloader::HexLoadReport& report, bool localFile, bool withCode) {
     const auto cause = bootloader::imageRefusal(report, localFile);
-    if (report.code != bootloader::HexResult::kLoaded) {
+    if (report.code != bootloader::HexResult::loaded) {
         log.line(1, catalogue::getMessage(kMsgErrorReadingFirmware), withCode ? base::code(report.code) : 0,
                  0);
     } else if (const auto line = imageRefusalLine(report, localFile)) {
@@ -130,8 +130,8 @@ ProgramImageResult WindowLogic::programImageFile(int index, const std::string& p
         loaded = bootloader::loadHexImageWithReport(boot_, reader);
     }
     if (refuseImage(log_, loaded, false, true))
-        return loaded.code != bootloader::HexResult::kLoaded ? ProgramImageResult::hexFailed
-                                                             : ProgramImageResult::refused;
+        return loaded.code != bootloader::HexResult::loaded ? ProgramImageResult::hexFailed
+                                                            : ProgramImageResult::refused;
     eventsEnabled_ = true;
     if (boot_.selectTarget(index) != bootloader::AccessResult::ok) {
         log_.line(1, "Error: Firmware u[]", 0, 0);

@@ -74,7 +74,7 @@ ConnectResult BootLoader::connect() {
         noteFailure(writer.isOpen() ? reader.openStatus() : writer.openStatus());
         if (writer.isOpen() && reader.isOpen()) {
             connected = 1;
-            queryStatus = kQueryCleared;
+            queryStatus = QueryStatus::cleared;
             writer.close();
             reader.close();
             (void)openSession();  // its outcome is in queryStatus and the memory map
@@ -90,7 +90,7 @@ ConnectResult BootLoader::connect() {
 int BootLoader::openSession() {
     if (progress > 100) progress = 100;
     (void)queryDevice();  // a failed query leaves no regions, so nothing is allocated below
-    queryStatus = kQueryAnswered;
+    queryStatus = QueryStatus::answered;
     releaseImages();
     MemoryMap& map = memoryMap();
     const std::uint8_t perUnit = map.bytesPerAddress;
@@ -110,7 +110,7 @@ int BootLoader::openSession() {
         if (!allocated) {
             diagnostic(1, "??? malloc failed ??? " + hex8(map.regions[r].size) + " " + hex8(perUnit));
             releaseImages();
-            queryStatus = kQuerySessionOpened;
+            queryStatus = QueryStatus::sessionOpened;
             return 1;
         }
         // The erased pattern; the spare unit at the end stays as allocated.
@@ -118,7 +118,7 @@ int BootLoader::openSession() {
         const std::size_t filled = static_cast<std::size_t>(map.regions[r].size) * perUnit;
         for (std::size_t j = 0; j < filled; ++j) image[j] = (perUnit == 2 && (j + 1) % 4 == 0) ? 0x00 : 0xFF;
     }
-    queryStatus = kQuerySessionOpened;
+    queryStatus = QueryStatus::sessionOpened;
     return 0;
 }
 
@@ -129,24 +129,24 @@ CommandResult BootLoader::queryDevice() {
     const ExchangeOutcome outcome = exchange(*this, commandFrame(kCmdQuery, target), answer);
     CommandResult result = CommandResult::ok;
     switch (outcome) {
-        case ExchangeOutcome::kWriteOpenFailed:
-            queryStatus = kQueryWriteFailed;
+        case ExchangeOutcome::writeOpenFailed:
+            queryStatus = QueryStatus::writeFailed;
             result = CommandResult::noWriteHandle;
             break;
-        case ExchangeOutcome::kReadOpenFailed:
-            queryStatus = kQueryReadFailed;
+        case ExchangeOutcome::readOpenFailed:
+            queryStatus = QueryStatus::readFailed;
             result = CommandResult::noReadHandle;
             break;
-        case ExchangeOutcome::kWriteFailed:
-            queryStatus = kQueryWriteFailed;
+        case ExchangeOutcome::writeFailed:
+            queryStatus = QueryStatus::writeFailed;
             break;
-        case ExchangeOutcome::kReadFailed:
-            queryStatus = kQueryReadFailed;
+        case ExchangeOutcome::readFailed:
+            queryStatus = QueryStatus::readFailed;
             break;
-        case ExchangeOutcome::kDone:
+        case ExchangeOutcome::done:
             progress = 90;
             readQueryAnswer(answer, memoryMap());
-            queryStatus = kQueryAnswered;
+            queryStatus = QueryStatus::answered;
             break;
     }
     progress = 100;
@@ -155,11 +155,11 @@ CommandResult BootLoader::queryDevice() {
 
 CommandResult BootLoader::eraseDevice() {
     const SendOutcome outcome = sendCommand(*this, commandFrame(kCmdErase, target));
-    if (outcome == SendOutcome::kOpenFailed) {
-        eraseStatus = kCommandFailed;
+    if (outcome == SendOutcome::openFailed) {
+        eraseStatus = CommandStatus::failed;
         return CommandResult::noWriteHandle;
     }
-    eraseStatus = outcome == SendOutcome::kDone ? kCommandDone : kCommandFailed;
+    eraseStatus = outcome == SendOutcome::done ? CommandStatus::done : CommandStatus::failed;
     return CommandResult::ok;
 }
 
@@ -169,12 +169,12 @@ CommandResult BootLoader::eraseUserData(bool onlyIfRequested) {
         frames = framesForEachTarget(*this, kCmdEraseUserData);
     bool lastFailed = false;
     const SendOutcome outcome = sendCommand(*this, frames, &lastFailed);
-    if (outcome == SendOutcome::kOpenFailed) {
-        eraseStatus = kCommandFailed;
+    if (outcome == SendOutcome::openFailed) {
+        eraseStatus = CommandStatus::failed;
         return CommandResult::noWriteHandle;
     }
     eraseUserDataRequested = 0;
-    eraseStatus = lastFailed ? kCommandFailed : kCommandDone;
+    eraseStatus = lastFailed ? CommandStatus::failed : CommandStatus::done;
     return CommandResult::ok;
 }
 
@@ -184,27 +184,27 @@ CommandResult BootLoader::resetDevice(bool onlyIfRequested) {
     if (!onlyIfRequested || resetRequested != 0) frames = framesForEachTarget(*this, kCmdReset);
     progress = 10;
     const SendOutcome outcome = sendCommand(*this, frames);
-    if (outcome == SendOutcome::kOpenFailed) {
+    if (outcome == SendOutcome::openFailed) {
         progress = 100;
         return CommandResult::resetNoWriteHandle;
     }
     resetRequested = 0;
     progress = 100;
-    return outcome == SendOutcome::kWriteFailed ? CommandResult::resetWriteFailed : CommandResult::ok;
+    return outcome == SendOutcome::writeFailed ? CommandResult::resetWriteFailed : CommandResult::ok;
 }
 
 namespace {
 
-CommandResult sendStatusCommand(BootLoader& session, Command command, std::atomic<std::uint8_t>& status) {
+CommandResult sendStatusCommand(BootLoader& session, Command command, std::atomic<CommandStatus>& status) {
     session.progress = 0;
     session.progress = 10;
     const SendOutcome outcome = sendCommand(session, commandFrame(command, session.target));
     session.progress = 100;
-    if (outcome == SendOutcome::kOpenFailed) {
-        status = kCommandFailed;
+    if (outcome == SendOutcome::openFailed) {
+        status = CommandStatus::failed;
         return CommandResult::noWriteHandle;
     }
-    status = outcome == SendOutcome::kDone ? kCommandDone : kCommandFailed;
+    status = outcome == SendOutcome::done ? CommandStatus::done : CommandStatus::failed;
     return CommandResult::ok;
 }
 

@@ -119,7 +119,7 @@ HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const
         if (line.empty()) continue;
         if (line.front() != ':') {
             report(diagnostic, 1, "ERROR: no leading ':' in row");
-            result.code = HexResult::kNoColon;
+            result.code = HexResult::noColon;
             result.line = number;
             std::snprintf(text, sizeof text, "line %zu: does not start with ':'", number);
             result.cause = text;
@@ -128,7 +128,7 @@ HexLoadReport loadHexRecordsWithReport(LineReader& reader, MemoryMap& map, const
         const Record record(line.substr(1));
         if (!record.checksumMatches()) {
             report(diagnostic, 1, "Error de checksum en el fichero .hex");
-            result.code = HexResult::kChecksum;
+            result.code = HexResult::checksum;
             if (result.lineCut) return result;  // the cut explains the bad checksum
             result.line = number;
             result.cause = "line " + std::to_string(number) + ": checksum " +

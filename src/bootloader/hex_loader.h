@@ -14,9 +14,9 @@ namespace bootloader {
 class BootLoader;
 
 enum class HexResult : int {
-    kLoaded = 0,
-    kNoColon = 16,   // a line does not start with ':'
-    kChecksum = 32,  // a record's checksum does not match
+    loaded = 0,
+    noColon = 16,   // a line does not start with ':'
+    checksum = 32,  // a record's checksum does not match
 };
 
 // Receives the loader's messages (level 1 errors, level 3 information); may be null.
@@ -30,13 +30,13 @@ using HexDiagnostic = std::function<void(int level, const std::string& text)>;
 
 // What a load did, for deciding whether its image may be programmed.
 struct HexLoadReport {
-    HexResult code = HexResult::kLoaded;  // as loadHexRecords returns it
-    std::size_t bytesPlaced = 0;          // data bytes stored into some region's image
-    bool endOfFileSeen = false;           // an end-of-file record was read
-    bool stoppedAtEmptyLine = false;      // an empty line ended the load and more records followed it
-    bool lineCut = false;                 // a line longer than the reader keeps
-    std::size_t line = 0;                 // the line that ended the load (bad, cut or empty), 1 = first
-    std::string cause;                    // e.g. "line 214: checksum 3A, expected 7F"; empty when none
+    HexResult code = HexResult::loaded;  // as loadHexRecords returns it
+    std::size_t bytesPlaced = 0;         // data bytes stored into some region's image
+    bool endOfFileSeen = false;          // an end-of-file record was read
+    bool stoppedAtEmptyLine = false;     // an empty line ended the load and more records followed it
+    bool lineCut = false;                // a line longer than the reader keeps
+    std::size_t line = 0;                // the line that ended the load (bad, cut or empty), 1 = first
+    std::string cause;                   // e.g. "line 214: checksum 3A, expected 7F"; empty when none
 };
 
 // loadHexRecords with its report. After an empty line it looks at the rest of the text (without loading

@@ -55,14 +55,14 @@ int readDeviceInformation(BootLoader& session) {
         readMemory(session, regions, kFirmwareBlockAddress,
                    [&collector](const hid::Report& answer) { collector.consume(answer); });
     switch (outcome) {
-        case ReadMemoryOutcome::kDone:
-            session.readStatus = kReadDone;
+        case ReadMemoryOutcome::done:
+            session.readStatus = IdentityReadStatus::done;
             break;
-        case ReadMemoryOutcome::kWriteOpenFailed:
-            session.readStatus = kReadWriteOpenFailed;
+        case ReadMemoryOutcome::writeOpenFailed:
+            session.readStatus = IdentityReadStatus::writeOpenFailed;
             break;
         default:
-            session.readStatus = kReadFailed;
+            session.readStatus = IdentityReadStatus::failed;
             break;
     }
     session.progress = 100;

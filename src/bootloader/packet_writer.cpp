@@ -71,11 +71,11 @@ public:
                 if (gap) {
                     Frame complete{};
                     complete[1] = commandCode(kCmdProgramComplete, target_);
-                    if (!writer_.write(complete)) return PacketWriteResult::kGapFrameFailed;
+                    if (!writer_.write(complete)) return PacketWriteResult::gapFrameFailed;
                     ++counts_.completeFrames;
                     gap = false;
                 }
-                if (!writer_.write(frame_)) return PacketWriteResult::kDataFrameFailed;
+                if (!writer_.write(frame_)) return PacketWriteResult::dataFrameFailed;
                 ++counts_.dataFrames;
             } else {
                 gap = true;
@@ -84,9 +84,9 @@ public:
         }
         // The region's last frame goes out again as its program-complete frame.
         frame_[1] = commandCode(kCmdProgramComplete, target_);
-        if (!writer_.write(frame_)) return PacketWriteResult::kRegionEndFailed;
+        if (!writer_.write(frame_)) return PacketWriteResult::regionEndFailed;
         ++counts_.completeFrames;
-        return PacketWriteResult::kWritten;
+        return PacketWriteResult::written;
     }
 
 private:
@@ -118,7 +118,7 @@ bool layoutIsProgrammable(const MemoryMap& map) {
 
 PacketWriteResult writeProgramPackets(const MemoryMap& map, int target, std::uint8_t options,
                                       const PacketWriter& writer, PacketCounts* counts) {
-    if (!layoutIsProgrammable(map) || !writer.write) return PacketWriteResult::kLayoutUnusable;
+    if (!layoutIsProgrammable(map) || !writer.write) return PacketWriteResult::layoutUnusable;
     const std::size_t regionCount = std::min<std::size_t>(map.regionCount, kMaxRegions);
     const auto programmed = [&](std::size_t i) {
         const Region& region = map.regions[i];
@@ -128,16 +128,16 @@ PacketWriteResult writeProgramPackets(const MemoryMap& map, int target, std::uin
     // An image smaller than its region (a released or foreign map) would program erased bytes over the box.
     for (std::size_t i = 0; i < regionCount; ++i)
         if (programmed(i) && map.images[i].size() < std::uint64_t{map.regions[i].size} * map.bytesPerAddress)
-            return PacketWriteResult::kLayoutUnusable;
+            return PacketWriteResult::layoutUnusable;
     PacketCounts local;
     PacketCounts& tally = counts != nullptr ? *counts : local;
     for (std::size_t i = 0; i < regionCount; ++i) {
         if (!programmed(i)) continue;
         if (const PacketWriteResult result = RegionWriter(map, i, target, options, writer, tally).run();
-            result != PacketWriteResult::kWritten)
+            result != PacketWriteResult::written)
             return result;
     }
-    return PacketWriteResult::kWritten;
+    return PacketWriteResult::written;
 }
 
 }  // namespace bootloader

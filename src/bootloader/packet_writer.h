@@ -18,12 +18,12 @@ inline constexpr std::uint8_t kOptionWriteProtectedArea = 4;
 inline constexpr std::size_t kMaxPacketData = 58;  // bytes 7..64 of a frame
 
 enum class PacketWriteResult : int {
-    kWritten = 0,
-    kGapFrameFailed = 3,   // the program-complete frame before a data packet
-    kDataFrameFailed = 4,  // a data frame
-    kRegionEndFailed = 5,  // the program-complete frame after a region
-    kLayoutUnusable = 7,   // packet size 0 or above 58, bytes per address not 1 or 2, or an image
-                           // smaller than its region: nothing written
+    written = 0,
+    gapFrameFailed = 3,   // the program-complete frame before a data packet
+    dataFrameFailed = 4,  // a data frame
+    regionEndFailed = 5,  // the program-complete frame after a region
+    layoutUnusable = 7,   // packet size 0 or above 58, bytes per address not 1 or 2, or an image
+                          // smaller than its region: nothing written
 };
 
 struct PacketCounts {

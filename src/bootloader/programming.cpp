@@ -13,14 +13,14 @@ namespace {
 
 // The programming result shares its numbers with the packet writer's (3, 4, 5, 7).
 enum class ProgramResult : int {
-    kOk = 0,
-    kQueryWriteAfterEraseFailed = 1,
-    kEraseAnswerReadFailed = 2,
-    kEraseWriteFailed = 6,
+    ok = 0,
+    queryWriteAfterEraseFailed = 1,
+    eraseAnswerReadFailed = 2,
+    eraseWriteFailed = 6,
 };
 
 template <class Result>
-int fail(BootLoader& session, std::uint8_t status, Result result) {
+int fail(BootLoader& session, ProgramStatus status, Result result) {
     session.programStatus = status;
     return base::code(result);
 }
@@ -32,22 +32,22 @@ int programDevice(BootLoader& session) {
     const MemoryMap& map = session.memoryMap();
     session.storeProgramCounts(target, {});
     WriteStream stream(session);  // a failed open shows up as a failed first write
-    session.programStatus = kProgramErasing;
+    session.programStatus = ProgramStatus::erasing;
     session.progress = 0;
     // A layout the packets cannot be cut for is refused before the box is touched.
     if (!layoutIsProgrammable(map))
-        return fail(session, kProgramWriteFailed, PacketWriteResult::kLayoutUnusable);
+        return fail(session, ProgramStatus::writeFailed, PacketWriteResult::layoutUnusable);
 
     if (!stream.write(commandFrame(kCmdErase, target)))
-        return fail(session, kProgramWriteFailed, ProgramResult::kEraseWriteFailed);
+        return fail(session, ProgramStatus::writeFailed, ProgramResult::eraseWriteFailed);
     if (!stream.write(commandFrame(kCmdQuery, target)))
-        return fail(session, kProgramWriteFailed, ProgramResult::kQueryWriteAfterEraseFailed);
+        return fail(session, ProgramStatus::writeFailed, ProgramResult::queryWriteAfterEraseFailed);
     session.progress = 50;
     // The box answers the query once its erase has finished; the data must not come sooner.
     hid::Report answer{};
     if (!stream.readAnswer(answer, session.transferSettings().eraseAnswerTimeoutMs))
-        return fail(session, kProgramEraseAnswerFailed, ProgramResult::kEraseAnswerReadFailed);
-    session.programStatus = kProgramWriting;
+        return fail(session, ProgramStatus::eraseAnswerFailed, ProgramResult::eraseAnswerReadFailed);
+    session.programStatus = ProgramStatus::writing;
 
     PacketWriter writer;
     writer.write = [&stream](const Frame& frame) { return stream.write(frame); };
@@ -55,10 +55,10 @@ int programDevice(BootLoader& session) {
     PacketCounts counts;
     const PacketWriteResult result = writeProgramPackets(map, target, session.options, writer, &counts);
     session.storeProgramCounts(target, counts);
-    if (result != PacketWriteResult::kWritten) return fail(session, kProgramWriteFailed, result);
+    if (result != PacketWriteResult::written) return fail(session, ProgramStatus::writeFailed, result);
     session.progress = 100;
-    session.programStatus = kProgramDone;
-    return base::code(ProgramResult::kOk);
+    session.programStatus = ProgramStatus::done;
+    return base::code(ProgramResult::ok);
 }
 
 }  // namespace bootloader

@@ -26,11 +26,11 @@ BootLoader::~BootLoader() {
 }
 
 int BootLoader::initialise() {
-    queryStatus = 0;
-    eraseStatus = 0;
-    readStatus = 0;
-    finishStatus = 0;
-    command50Status = 0;
+    queryStatus = QueryStatus::cleared;
+    eraseStatus = CommandStatus::none;
+    readStatus = IdentityReadStatus::none;
+    finishStatus = CommandStatus::none;
+    command50Status = CommandStatus::none;
     identityKey.fill(0xFF);
     secondaryKey.fill(0xFF);
     connected = 0;
@@ -53,7 +53,7 @@ int BootLoader::initialise() {
     if (!discovery_.state().systemLibrariesBound)
         (void)bindSystemLibraries();  // a failure stays in the state
     progress = 0;
-    programStatus = kProgramIdle;
+    programStatus = ProgramStatus::idle;
     options = kOptionWorkerThread;
     return 0;
 }

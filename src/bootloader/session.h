@@ -106,24 +106,26 @@ struct StartOutcome {
 
 enum class ConnectResult : int { done = 0, busy = -1 };  // whether a box was found shows in `connected`
 
-// Status byte values.
-enum QueryStatus : std::uint8_t {
-    kQueryCleared = 0,
-    kQueryAnswered = 1,
-    kQueryWriteFailed = 2,
-    kQueryReadFailed = 3,
-    kQuerySessionOpened = 255,
+// Status byte values: what the last command of each kind left, for the window to read.
+enum class QueryStatus : std::uint8_t {
+    cleared = 0,
+    answered = 1,
+    writeFailed = 2,
+    readFailed = 3,
+    sessionOpened = 255,
 };
-enum ProgramStatus : std::uint8_t {
-    kProgramDone = 1,
-    kProgramWriteFailed = 2,
-    kProgramEraseAnswerFailed = 3,
-    kProgramErasing = 5,
-    kProgramWriting = 6,
-    kProgramIdle = 255,
+enum class ProgramStatus : std::uint8_t {
+    none = 0,  // not initialised yet
+    done = 1,
+    writeFailed = 2,
+    eraseAnswerFailed = 3,
+    erasing = 5,
+    writing = 6,
+    idle = 255,
 };
-enum CommandStatus : std::uint8_t { kCommandDone = 1, kCommandFailed = 2 };  // erase, 0x06, 0x50
-enum ReadStatusValue : std::uint8_t { kReadDone = 1, kReadFailed = 2, kReadWriteOpenFailed = 3 };
+// erase, erase user data, 0x06, 0x50
+enum class CommandStatus : std::uint8_t { none = 0, done = 1, failed = 2 };
+enum class IdentityReadStatus : std::uint8_t { none = 0, done = 1, failed = 2, writeOpenFailed = 3 };
 
 // Results of the single commands.
 enum class CommandResult : int {
@@ -214,12 +216,12 @@ public:
     [[nodiscard]] CommandResult sendCommand50();
 
     // Fields. Those the worker writes while another thread may read them are atomic.
-    std::atomic<std::uint8_t> queryStatus{0};
-    std::atomic<std::uint8_t> programStatus{0};
-    std::atomic<std::uint8_t> eraseStatus{0};
-    std::atomic<std::uint8_t> readStatus{0};
-    std::atomic<std::uint8_t> finishStatus{0};
-    std::atomic<std::uint8_t> command50Status{0};
+    std::atomic<QueryStatus> queryStatus{QueryStatus::cleared};
+    std::atomic<ProgramStatus> programStatus{ProgramStatus::none};
+    std::atomic<CommandStatus> eraseStatus{CommandStatus::none};
+    std::atomic<IdentityReadStatus> readStatus{IdentityReadStatus::none};
+    std::atomic<CommandStatus> finishStatus{CommandStatus::none};
+    std::atomic<CommandStatus> command50Status{CommandStatus::none};
     std::array<std::uint8_t, 16> identityKey{};
     std::array<std::uint8_t, 16> secondaryKey{};
     std::atomic<std::uint32_t> connected{0};

@@ -25,7 +25,7 @@ SendOutcome sendCommand(BootLoader& session, std::span<const hid::Report> frames
     session.writeOpenError = static_cast<std::uint32_t>(writer.openError());
     if (!writer.isOpen()) {
         session.noteFailure(writer.openStatus());
-        return SendOutcome::kOpenFailed;
+        return SendOutcome::openFailed;
     }
     bool anyFailed = false;
     for (const hid::Report& frame : frames) {
@@ -33,7 +33,7 @@ SendOutcome sendCommand(BootLoader& session, std::span<const hid::Report> frames
         anyFailed = anyFailed || failed;
         if (lastWriteFailed != nullptr) *lastWriteFailed = failed;
     }
-    return anyFailed ? SendOutcome::kWriteFailed : SendOutcome::kDone;
+    return anyFailed ? SendOutcome::writeFailed : SendOutcome::done;
 }
 
 SendOutcome sendCommand(BootLoader& session, const hid::Report& frame) {
@@ -46,18 +46,18 @@ ExchangeOutcome exchange(BootLoader& session, const hid::Report& request, hid::R
     session.writeOpenError = static_cast<std::uint32_t>(writer.openError());
     if (!writer.isOpen()) {
         session.noteFailure(writer.openStatus());
-        return ExchangeOutcome::kWriteOpenFailed;
+        return ExchangeOutcome::writeOpenFailed;
     }
     hid::Device reader(session.backend(), path, hid::Access::read);
     session.readOpenError = static_cast<std::uint32_t>(reader.openError());
     if (!reader.isOpen()) {
         session.noteFailure(reader.openStatus());
-        return ExchangeOutcome::kReadOpenFailed;
+        return ExchangeOutcome::readOpenFailed;
     }
-    if (writer.write(request) != 0) return ExchangeOutcome::kWriteFailed;
+    if (writer.write(request) != 0) return ExchangeOutcome::writeFailed;
     if (readOne(reader, answer, session.transferSettings().answerTimeoutMs) != hid::ReadStatus::ok)
-        return ExchangeOutcome::kReadFailed;
-    return ExchangeOutcome::kDone;
+        return ExchangeOutcome::readFailed;
+    return ExchangeOutcome::done;
 }
 
 WriteStream::WriteStream(BootLoader& session)
@@ -108,13 +108,13 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
     session.writeOpenError = static_cast<std::uint32_t>(writer.openError());
     if (!writer.isOpen()) {
         session.noteFailure(writer.openStatus());
-        return ReadMemoryOutcome::kWriteOpenFailed;
+        return ReadMemoryOutcome::writeOpenFailed;
     }
     hid::Device reader(session.backend(), path, hid::Access::read);
     session.readOpenError = static_cast<std::uint32_t>(reader.openError());
     if (!reader.isOpen()) {
         session.noteFailure(reader.openStatus());
-        return ReadMemoryOutcome::kFailed;
+        return ReadMemoryOutcome::failed;
     }
 
     MemoryMap& map = session.memoryMap();
@@ -122,7 +122,7 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
     const std::uint8_t perUnit = map.bytesPerAddress;
     // A geometry that cannot advance or does not fit a frame would never end or overrun the frame.
     if (packetSize == 0 || perUnit == 0 || packetSize / perUnit == 0 || packetSize > kMaxFrameData)
-        return ReadMemoryOutcome::kFailed;
+        return ReadMemoryOutcome::failed;
     const std::uint64_t step = packetSize / perUnit;
     const auto window = std::chrono::milliseconds(std::max(session.transferSettings().inactivityWindowMs, 1));
 
@@ -134,7 +134,7 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
         if (index >= map.regionCount) continue;
         const Region& region = map.regions[index];
         const std::uint64_t end = static_cast<std::uint64_t>(region.start) + region.size;
-        if (end > 0x100000000ull) return ReadMemoryOutcome::kFailed;  // frame addresses would wrap
+        if (end > 0x100000000ull) return ReadMemoryOutcome::failed;  // frame addresses would wrap
         std::uint64_t next = std::max<std::uint64_t>(firstAddress, region.start);
         const std::uint64_t span = region.size == 0 ? 1 : region.size;
         while (inFlight > 0 || next < end) {
@@ -143,7 +143,7 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
 
             const auto now = Clock::now();
             if (now - reference > window) {
-                if (strike) return ReadMemoryOutcome::kFailed;
+                if (strike) return ReadMemoryOutcome::failed;
                 strike = true;
                 reference = now;
             }
@@ -152,7 +152,7 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
                 hid::Report request = commandFrame(kCmdReadMemory, session.target);
                 putAddress(request, static_cast<std::uint32_t>(next));
                 request[6] = requestByteCount(next, end, packetSize, perUnit);
-                if (writer.write(request) != 0) return ReadMemoryOutcome::kFailed;
+                if (writer.write(request) != 0) return ReadMemoryOutcome::failed;
                 ++inFlight;
                 next += step;
                 strike = false;
@@ -167,7 +167,7 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
                 waitMs = static_cast<int>(std::max<std::int64_t>(left.count(), 1));
             }
             const hid::ReadStatus status = readOne(reader, answer, waitMs);
-            if (status == hid::ReadStatus::error) return ReadMemoryOutcome::kFailed;
+            if (status == hid::ReadStatus::error) return ReadMemoryOutcome::failed;
             if (status == hid::ReadStatus::timeout) continue;
             strike = false;
             --inFlight;
@@ -178,7 +178,7 @@ ReadMemoryOutcome readMemory(BootLoader& session, std::span<const std::size_t> r
             if (consumeReply) consumeReply(answer);
         }
     }
-    return ReadMemoryOutcome::kDone;
+    return ReadMemoryOutcome::done;
 }
 
 }  // namespace bootloader

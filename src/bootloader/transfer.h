@@ -12,20 +12,20 @@
 
 namespace bootloader {
 
-enum class SendOutcome : int { kDone = 0, kOpenFailed = 1, kWriteFailed = 2 };
+enum class SendOutcome : int { done = 0, openFailed = 1, writeFailed = 2 };
 
-// Writes the frames in order on one write handle; SendOutcome::kWriteFailed when any write failed.
+// Writes the frames in order on one write handle; SendOutcome::writeFailed when any write failed.
 // lastWriteFailed, when given, tells whether the last frame failed (false when there were none).
 [[nodiscard]] SendOutcome sendCommand(BootLoader& session, std::span<const hid::Report> frames,
                                       bool* lastWriteFailed = nullptr);
 [[nodiscard]] SendOutcome sendCommand(BootLoader& session, const hid::Report& frame);
 
 enum class ExchangeOutcome : int {
-    kDone = 0,
-    kWriteOpenFailed = 1,
-    kReadOpenFailed = 2,
-    kWriteFailed = 3,
-    kReadFailed = 4,  // also when no answer came within answerTimeoutMs
+    done = 0,
+    writeOpenFailed = 1,
+    readOpenFailed = 2,
+    writeFailed = 3,
+    readFailed = 4,  // also when no answer came within answerTimeoutMs
 };
 
 [[nodiscard]] ExchangeOutcome exchange(BootLoader& session, const hid::Report& request, hid::Report& answer);
@@ -45,7 +45,7 @@ private:
     hid::Device reader_;
 };
 
-enum class ReadMemoryOutcome : int { kDone = 0, kWriteOpenFailed = 1, kFailed = 2 };
+enum class ReadMemoryOutcome : int { done = 0, writeOpenFailed = 1, failed = 2 };
 
 using ReplyConsumer = std::function<void(const hid::Report& answer)>;
 

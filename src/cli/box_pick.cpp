@@ -35,7 +35,7 @@ std::optional<std::string> readSerial(const std::shared_ptr<hid::Backend>& backe
     if (session.connected == 0) return std::nullopt;
     const bootloader::StartOutcome read = session.startOperation(bootloader::kOpReadIdentity);
     bootloader::BootLoaderField field;
-    if (!read.ok() || session.readStatus != bootloader::kReadDone ||
+    if (!read.ok() || session.readStatus != bootloader::IdentityReadStatus::done ||
         session.getField(0x100, &field) != bootloader::AccessResult::ok)
         return std::nullopt;
     return field.serial;

@@ -41,7 +41,8 @@ bool connectTo(BootLoader& session, int waitSeconds) {
 }
 
 std::string serialOf(BootLoader& session) {
-    if (runOperation(session, kOpReadIdentity, "identity", nullptr) != 0 || session.readStatus != kReadDone)
+    if (runOperation(session, kOpReadIdentity, "identity", nullptr) != 0 ||
+        session.readStatus != IdentityReadStatus::done)
         return {};
     BootLoaderField field;
     if (session.getField(0x100, &field) != AccessResult::ok) return {};
@@ -80,15 +81,15 @@ BoxOutcome flashBox(const std::shared_ptr<hid::Backend>& backend, const std::str
     FileLineReader reader(request.file);
     if (!reader.isOpen()) return failed("cannot open " + request.file);
     const HexLoadReport loaded = loadHexImageWithReport(session, reader);
-    if (loaded.lineCut || loaded.code == HexResult::kNoColon || loaded.code == HexResult::kChecksum)
+    if (loaded.lineCut || loaded.code == HexResult::noColon || loaded.code == HexResult::checksum)
         return failed(request.file + ": " + loaded.cause + "; the box was not touched");
     if (const auto refusal = imageRefusal(loaded, true))
         return failed(request.file + ": " + *refusal + "; the box was not touched");
 
     const int result = runOperation(session, kOpProgram, "Programming", &reporter);
-    if (result != 0 || session.programStatus != kProgramDone)
+    if (result != 0 || session.programStatus != ProgramStatus::done)
         return failed("programming failed [" + std::to_string(result) + "], status " +
-                      std::to_string(session.programStatus));
+                      std::to_string(base::code(session.programStatus.load())));
     const PacketCounts counts = session.lastProgramCounts(request.target);
     reporter.line(std::to_string(counts.dataFrames) + " packets written, " +
                   std::to_string(counts.skippedPackets) + " blank packets skipped");

@@ -204,8 +204,9 @@ ExitCode identify(const GlobalOptions& options, const std::vector<std::string>& 
     BoxSession box(options, 0, parsed.dual);
     if (!box.ok()) return box.fail();
     box.run(kOpReadIdentity, nullptr);
-    if (box.session().readStatus != kReadDone)
-        return fail("reading the identity failed (status " + std::to_string(box.session().readStatus) + ")");
+    if (box.session().readStatus != IdentityReadStatus::done)
+        return fail("reading the identity failed (status " +
+                    std::to_string(base::code(box.session().readStatus.load())) + ")");
     for (int target = 0; target < (parsed.dual ? 2 : 1); ++target) {
         BootLoaderField field;
         if (box.session().getField(0x100 + target, &field) != AccessResult::ok)
@@ -266,7 +267,7 @@ ExitCode verify(BootLoader& session, const MemoryMap& expected, int target) {
             return;
         }
     });
-    if (outcome != ReadMemoryOutcome::kDone) return fail("verify: reading the box back failed");
+    if (outcome != ReadMemoryOutcome::done) return fail("verify: reading the box back failed");
     std::size_t mismatches = 0, checked = 0;
     for (const Span& span : spans) {
         const auto& image = expected.images[span.region];
@@ -305,9 +306,9 @@ ExitCode flash(const GlobalOptions& options, const std::vector<std::string>& arg
     box.session().setDiagnosticHook(nullptr);
     // Everything is checked before the box is erased.
     if (loaded.lineCut) return fail(file + ": " + loaded.cause + "; the box was not touched");
-    if (loaded.code == HexResult::kNoColon)
+    if (loaded.code == HexResult::noColon)
         return fail(file + ": " + loaded.cause + ": a line does not start with ':'; the box was not touched");
-    if (loaded.code == HexResult::kChecksum)
+    if (loaded.code == HexResult::checksum)
         return fail(file + ": " + loaded.cause +
                     ": a record's checksum does not match; the box was not touched");
     if (const auto refusal = imageRefusal(loaded, true))
@@ -318,9 +319,9 @@ ExitCode flash(const GlobalOptions& options, const std::vector<std::string>& arg
     const PacketCounts counts = box.session().lastProgramCounts(parsed.target);
     std::printf("target %d: %d packets written, %d blank packets skipped, %d program-complete frames\n",
                 parsed.target, counts.dataFrames, counts.skippedPackets, counts.completeFrames);
-    if (result != 0 || box.session().programStatus != kProgramDone)
+    if (result != 0 || box.session().programStatus != ProgramStatus::done)
         return fail("programming failed [" + std::to_string(result) + "], status " +
-                    std::to_string(box.session().programStatus));
+                    std::to_string(base::code(box.session().programStatus.load())));
     if (parsed.verify) return verify(box.session(), image, parsed.target);
     return ExitCode::done;
 }
@@ -337,7 +338,7 @@ ExitCode read(const GlobalOptions& options, const std::vector<std::string>& argu
         if (map.regions[r].type != 3) first = r;
     if (!first) return fail("the box reports no programmable region");
     const std::size_t regions[] = {*first};
-    if (readMemory(box.session(), regions, 0, [](const hid::Report&) {}) != ReadMemoryOutcome::kDone)
+    if (readMemory(box.session(), regions, 0, [](const hid::Report&) {}) != ReadMemoryOutcome::done)
         return fail("reading the box failed");
     const Region& region = map.regions[*first];
     const std::vector<std::uint8_t>& image = map.images[*first];

@@ -111,7 +111,7 @@ ExitCode identityFromBox(const GlobalOptions& options, ServerClient& client) {
     }
     const bootloader::StartOutcome read = session.startOperation(bootloader::kOpReadIdentity);
     bootloader::BootLoaderField field;
-    if (!read.ok() || session.readStatus != bootloader::kReadDone ||
+    if (!read.ok() || session.readStatus != bootloader::IdentityReadStatus::done ||
         session.getField(0x100, &field) != bootloader::AccessResult::ok) {
         std::fputs("arvex-cli: reading the box's identity failed\n", stderr);
         return ExitCode::failed;

@@ -127,11 +127,11 @@ TEST(CliUpdate, FileIdOfAFileOrAFolder) {
 // limit; its bad second image is found before the first one is started.
 TEST(CliUpdate, AFailedProgrammingEndsAtOnceWithItsCause) {
     testsupport::TempDir catalogue;
-    std::string badB = sim::sampleImage(sim::SampleImageId::kAk03Target1).hexText;
+    std::string badB = sim::sampleImage(sim::SampleImageId::ak03Target1).hexText;
     badB[badB.find('\n') - 1] ^= 0x01;  // the first record's checksum no longer matches
     std::filesystem::create_directories(catalogue.file("AK02"));
     std::ofstream(catalogue.file("AK02/dual.hex"), std::ios::binary)
-        << sim::firmwareContainer(sim::sampleImage(sim::SampleImageId::kAk03Target0).hexText, badB);
+        << sim::firmwareContainer(sim::sampleImage(sim::SampleImageId::ak03Target0).hexText, badB);
     sim::SupportServerOptions options;
     options.catalogueFolder = catalogue.path();
     sim::SupportServer server(options);

@@ -159,9 +159,9 @@ protected:
     }
 
     bool programmed() const {
-        for (auto id : {SampleImageId::kAk03Target0, SampleImageId::kAk03Target1}) {
+        for (auto id : {SampleImageId::ak03Target0, SampleImageId::ak03Target1}) {
             const auto image = sim::sampleImage(id);
-            const int target = id == SampleImageId::kAk03Target0 ? 0 : 1;
+            const int target = id == SampleImageId::ak03Target0 ? 0 : 1;
             if (box->memory(target, image.address, image.bytes.size()) != image.bytes) return false;
         }
         return true;

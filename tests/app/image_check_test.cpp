@@ -46,7 +46,7 @@ protected:
         logic().log().setThreshold(kDebugLogThreshold);
     }
 
-    const sim::SampleImage image = sim::sampleImage(SampleImageId::kAk03Target0);
+    const sim::SampleImage image = sim::sampleImage(SampleImageId::ak03Target0);
     std::vector<std::uint8_t> memoryNow() { return box->memory(0, image.address, image.bytes.size()); }
 };
 
@@ -59,7 +59,7 @@ struct Case {
 };
 
 std::vector<Case> cases() {
-    const std::string good = sim::sampleImage(SampleImageId::kAk03Target0).hexText;
+    const std::string good = sim::sampleImage(SampleImageId::ak03Target0).hexText;
     const std::string noEof = good.substr(0, good.rfind(":00000001FF"));
     // a data record at 0xFFFF0000, outside every region of the box
     const std::string elsewhere = ":02000004FFFFFC\n:0100000000FF\n:00000001FF\n";
@@ -121,7 +121,7 @@ TEST_F(ImageCheck, AFolderIsNotAFirmwareFile) {
 // A bad image B refuses the whole container: image A is not programmed either.
 TEST_F(ImageCheck, ABadSecondImageStopsTheContainerBeforeTheFirst) {
     const auto before = memoryNow();
-    const std::string imageB = sim::sampleImage(SampleImageId::kAk03Target1).hexText;
+    const std::string imageB = sim::sampleImage(SampleImageId::ak03Target1).hexText;
     const std::string badB = withLine(imageB, 0, [](std::string& l) { l += "\n"; });
     EXPECT_EQ(logic().programContainer("1\n:0000000aff\n" + image.hexText + ":0000000bff\n" + badB),
               app::ContainerResult::split);

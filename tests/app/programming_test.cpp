@@ -43,8 +43,8 @@ protected:
         return std::filesystem::exists(logic().tempImagePaths()[static_cast<std::size_t>(index)]);
     }
 
-    const std::string imageA = sim::sampleImage(SampleImageId::kAk03Target0).hexText;
-    const std::string imageB = sim::sampleImage(SampleImageId::kAk03Target1).hexText;
+    const std::string imageA = sim::sampleImage(SampleImageId::ak03Target0).hexText;
+    const std::string imageB = sim::sampleImage(SampleImageId::ak03Target1).hexText;
 };
 
 TEST_F(Programming, BothImagesTheSecondNested) {
@@ -56,8 +56,8 @@ TEST_F(Programming, BothImagesTheSecondNested) {
     EXPECT_EQ(logic().pendingImages(), 0);
     EXPECT_EQ(testsupport::readBytes(logic().tempImagePaths()[0]), imageA);
     EXPECT_EQ(testsupport::readBytes(logic().tempImagePaths()[1]), imageB);
-    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
-    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target1, 1));
+    EXPECT_TRUE(memoryHolds(SampleImageId::ak03Target0, 0));
+    EXPECT_TRUE(memoryHolds(SampleImageId::ak03Target1, 1));
     const auto commands = commandsSent();
     EXPECT_EQ(countOf(commands, 0x29), 1);  // dual: both targets' user data, target 1 first
     EXPECT_EQ(countOf(commands, 0x09), 1);
@@ -72,7 +72,7 @@ TEST_F(Programming, OnlyImageBGoesToTarget1) {
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
     EXPECT_EQ(logic().containerKind(), 2);
     EXPECT_FALSE(fileExists(0));
-    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target1, 1));
+    EXPECT_TRUE(memoryHolds(SampleImageId::ak03Target1, 1));
     const auto commands = commandsSent();
     EXPECT_EQ(countOf(commands, 0x32), 1);  // reset of target 1 only: dual cleared, target 1 selected
     EXPECT_EQ(countOf(commands, 0x12), 0);
@@ -82,7 +82,7 @@ TEST_F(Programming, OnlyImageBGoesToTarget1) {
 TEST_F(Programming, WithoutTheWordsNoCommandIsSent) {
     ASSERT_EQ(logic().programContainer("1\n:0000000aff\n" + imageA), app::ContainerResult::split);
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
-    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
+    EXPECT_TRUE(memoryHolds(SampleImageId::ak03Target0, 0));
     const auto commands = commandsSent();
     for (int command : {0x09, 0x29, 0x12, 0x32}) EXPECT_EQ(countOf(commands, command), 0) << command;
     EXPECT_TRUE(logged("Reseting..."));
@@ -172,8 +172,8 @@ TEST_F(Programming, FailedProgrammingEndsCleanlyAndCanBeRepeated) {
         ASSERT_TRUE(reconnect());
         ASSERT_EQ(logic().programContainer(container), app::ContainerResult::split);
         ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
-        EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
-        EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target1, 1));
+        EXPECT_TRUE(memoryHolds(SampleImageId::ak03Target0, 0));
+        EXPECT_TRUE(memoryHolds(SampleImageId::ak03Target1, 1));
         EXPECT_TRUE(logged("Completed"));
         ASSERT_TRUE(reconnect());
     }
@@ -192,8 +192,8 @@ TEST_F(Programming, AFailedImageTakesTheRestOfItsContainer) {
     view.queueOpenAnswer(dir.file("fw.hex"));
     logic().onLoadFirmware();
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
-    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
-    EXPECT_FALSE(memoryHolds(SampleImageId::kAk03Target1, 1));
+    EXPECT_TRUE(memoryHolds(SampleImageId::ak03Target0, 0));
+    EXPECT_FALSE(memoryHolds(SampleImageId::ak03Target1, 1));
     EXPECT_FALSE(logged("Error programming [Dual] "));
 }
 
@@ -234,7 +234,7 @@ TEST_F(Programming, LoadFirmwareFromAFile) {
     logic().onLoadFirmware();
     EXPECT_TRUE(called("askOpenFile(Hex files (*.hex)|*.hex|All files (*.*)|*.*)"));
     ASSERT_TRUE(waitIdle(std::chrono::seconds(60)));
-    EXPECT_TRUE(memoryHolds(SampleImageId::kAk03Target0, 0));
+    EXPECT_TRUE(memoryHolds(SampleImageId::ak03Target0, 0));
     EXPECT_TRUE(logged("Firmware has been updated successfully"));
 }
 

@@ -40,9 +40,9 @@ TEST_F(RoadTest, WholeRoadWithBothTargetsAndTheSecondLogin) {
     EXPECT_TRUE(logged("Reseting..."));
     EXPECT_TRUE(logged("Completed"));
     EXPECT_FALSE(enabled(Control::updateButton));
-    for (auto id : {sim::SampleImageId::kAk03Target0, sim::SampleImageId::kAk03Target1}) {
+    for (auto id : {sim::SampleImageId::ak03Target0, sim::SampleImageId::ak03Target1}) {
         const auto image = sim::sampleImage(id);
-        const int target = id == sim::SampleImageId::kAk03Target0 ? 0 : 1;
+        const int target = id == sim::SampleImageId::ak03Target0 ? 0 : 1;
         EXPECT_EQ(box->memory(target, image.address, image.bytes.size()), image.bytes) << "target " << target;
     }
     // the container asked for both commands: with the dual bit, target 1's command goes first

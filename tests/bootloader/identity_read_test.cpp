@@ -83,7 +83,7 @@ TEST_F(IdentityRead, PresetsDecodeToTheirIdentities) {
         SCOPED_TRACE(std::string(c.preset) + " M=" + std::to_string(c.packetSize));
         startWith(c.preset, c.packetSize);
         EXPECT_EQ(read(), c.expected);
-        EXPECT_EQ(session->readStatus, kReadDone);
+        EXPECT_EQ(session->readStatus, IdentityReadStatus::done);
         EXPECT_EQ(session->progress, 100);
     }
 }
@@ -126,7 +126,7 @@ TEST_F(IdentityRead, BlocksThatSayNothingKeepTheOldValues) {
     // A box that stops answering leaves every field as it was and reports the failed read.
     box->stopAnswering(true);
     const Texts before = read();
-    EXPECT_EQ(session->readStatus, kReadFailed);
+    EXPECT_EQ(session->readStatus, IdentityReadStatus::failed);
     EXPECT_EQ(before.serial, "00012345");
 }
 

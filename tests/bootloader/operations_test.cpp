@@ -20,7 +20,7 @@ TEST_F(Operations, ConnectLearnsTheLayoutAndLaysDownTheErasedPattern) {
     EXPECT_EQ(session->connect(), ConnectResult::done);
     EXPECT_EQ(session->connected, 1u);
     EXPECT_EQ(session->discoveryResult, 1u);
-    EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
+    EXPECT_EQ(session->queryStatus, QueryStatus::sessionOpened);
     const MemoryMap& map = session->memoryMap();
     ASSERT_EQ(map.regionCount, 2);
     EXPECT_EQ(map.packetDataSize, 48);
@@ -39,7 +39,7 @@ TEST_F(Operations, ConnectWithoutABoxLeavesNothingBehind) {
     EXPECT_EQ(session->connect(), ConnectResult::done);
     EXPECT_EQ(session->connected, 0u);
     EXPECT_EQ(session->discoveryResult, 0u);
-    EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
+    EXPECT_EQ(session->queryStatus, QueryStatus::sessionOpened);
     EXPECT_EQ(session->memoryMap().regionCount, 0);
     EXPECT_TRUE(session->memoryMap().images[0].empty());
     EXPECT_FALSE(session->isDevicePresent());
@@ -105,7 +105,7 @@ TEST_F(Operations, RequestedOnlyCommandsWriteNothingUnlessAsked) {
     box->clearHostFrames();
     EXPECT_EQ(session->resetDevice(true), CommandResult::ok);
     EXPECT_EQ(session->eraseUserData(true), CommandResult::ok);
-    EXPECT_EQ(session->eraseStatus, kCommandDone);
+    EXPECT_EQ(session->eraseStatus, CommandStatus::done);
     EXPECT_TRUE(box->hostFrames().empty());
     session->resetRequested = 1;
     session->eraseUserDataRequested = 1;
@@ -120,27 +120,27 @@ TEST_F(Operations, CommandFailuresShowInResultsAndStatusBytes) {
     ASSERT_EQ(session->connect(), ConnectResult::done);
     box->failOpens(hid::Access::write, true);
     EXPECT_EQ(session->eraseDevice(), CommandResult::noWriteHandle);
-    EXPECT_EQ(session->eraseStatus, kCommandFailed);
+    EXPECT_EQ(session->eraseStatus, CommandStatus::failed);
     EXPECT_EQ(session->resetDevice(false), CommandResult::resetNoWriteHandle);
     EXPECT_EQ(session->sendCommand06(), CommandResult::noWriteHandle);
-    EXPECT_EQ(session->finishStatus, kCommandFailed);
+    EXPECT_EQ(session->finishStatus, CommandStatus::failed);
     EXPECT_EQ(session->queryDevice(), CommandResult::noWriteHandle);
-    EXPECT_EQ(session->queryStatus, kQueryWriteFailed);
+    EXPECT_EQ(session->queryStatus, QueryStatus::writeFailed);
     EXPECT_NE(session->writeOpenError, 0u);
     box->failOpens(hid::Access::write, false);
     box->failOpens(hid::Access::read, true);
     EXPECT_EQ(session->queryDevice(), CommandResult::noReadHandle);
-    EXPECT_EQ(session->queryStatus, kQueryReadFailed);
+    EXPECT_EQ(session->queryStatus, QueryStatus::readFailed);
     box->failOpens(hid::Access::read, false);
     box->failWrites(true);
     EXPECT_EQ(session->sendCommand50(), CommandResult::ok);
-    EXPECT_EQ(session->command50Status, kCommandFailed);
+    EXPECT_EQ(session->command50Status, CommandStatus::failed);
     EXPECT_EQ(session->resetDevice(false), CommandResult::resetWriteFailed);
     box->failWrites(false);
     box->stopAnswering(true);
     EXPECT_EQ(session->queryDevice(), CommandResult::ok)
         << "an unanswered query ends after the answer time-out";
-    EXPECT_EQ(session->queryStatus, kQueryReadFailed);
+    EXPECT_EQ(session->queryStatus, QueryStatus::readFailed);
     EXPECT_EQ(session->memoryMap().regionCount, 0);
 }
 
@@ -252,7 +252,7 @@ TEST_F(Operations, OversizedRegionIsRefused) {
         });
         ASSERT_EQ(session->connect(), ConnectResult::done);
         EXPECT_EQ(session->openSession(), c.result) << std::hex << c.size;
-        EXPECT_EQ(session->queryStatus, kQuerySessionOpened);
+        EXPECT_EQ(session->queryStatus, QueryStatus::sessionOpened);
         EXPECT_EQ(session->memoryMap().images[0].empty(), c.result != 0);
     }
 }

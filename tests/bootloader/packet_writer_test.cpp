@@ -212,11 +212,11 @@ TEST(PacketWriter, FailedWritesStopWithTheirCodes) {
     MemoryMap map = makeMap({{0, 0x100, 224}});
     put(map, 0, 0x100, {1});
     put(map, 0, 0x170, {2});  // frames: D C D C
-    EXPECT_EQ(program(map, 0, 0, 1).result, base::code(bootloader::PacketWriteResult::kDataFrameFailed));
-    EXPECT_EQ(program(map, 0, 0, 2).result, base::code(bootloader::PacketWriteResult::kGapFrameFailed));
-    EXPECT_EQ(program(map, 0, 0, 3).result, base::code(bootloader::PacketWriteResult::kDataFrameFailed));
+    EXPECT_EQ(program(map, 0, 0, 1).result, base::code(bootloader::PacketWriteResult::dataFrameFailed));
+    EXPECT_EQ(program(map, 0, 0, 2).result, base::code(bootloader::PacketWriteResult::gapFrameFailed));
+    EXPECT_EQ(program(map, 0, 0, 3).result, base::code(bootloader::PacketWriteResult::dataFrameFailed));
     const Programming last = program(map, 0, 0, 4);
-    EXPECT_EQ(last.result, base::code(bootloader::PacketWriteResult::kRegionEndFailed));
+    EXPECT_EQ(last.result, base::code(bootloader::PacketWriteResult::regionEndFailed));
     EXPECT_EQ(last.frames.size(), 4u);
 }
 
@@ -232,7 +232,7 @@ TEST(PacketWriter, UnusableLayoutsWriteNothing) {
         map.bytesPerAddress = c.bytesPerAddress;
         if (c.shrinkImage) map.images[0].resize(10);
         const Programming run = program(map);
-        EXPECT_EQ(run.result, base::code(bootloader::PacketWriteResult::kLayoutUnusable));
+        EXPECT_EQ(run.result, base::code(bootloader::PacketWriteResult::layoutUnusable));
         EXPECT_TRUE(run.frames.empty());
     }
 }

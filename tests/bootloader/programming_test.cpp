@@ -53,7 +53,7 @@ TEST_F(Programming, ProgrammedSpanEqualsTheImage) {
         const Bytes image = halfEmptyImage(kTarget0ProgramSpan, 1);
         ASSERT_EQ(load(image), 0);
         ASSERT_EQ(session->startOperation(kOpProgram).code(), 0);
-        EXPECT_EQ(session->programStatus, kProgramDone);
+        EXPECT_EQ(session->programStatus, ProgramStatus::done);
         EXPECT_EQ(session->progress, 100);
         EXPECT_EQ(box->memory(0, kFlash, image.size()), image);
 
@@ -87,18 +87,18 @@ TEST_F(Programming, FailuresStopWithTheirCodesAndStatus) {
         int failWrite;   // n-th write of programDevice fails
         int dropAnswer;  // n-th answer is lost
         int result;
-        std::uint8_t status;
+        ProgramStatus status;
     };
     // Writes: erase, query, data, gap frame, data, region end.
     const Case cases[] = {
-        {"erase frame", 1, 0, 6, kProgramWriteFailed},
-        {"query after the erase", 2, 0, 1, kProgramWriteFailed},
-        {"answer to that query", 0, 1, 2, kProgramEraseAnswerFailed},
-        {"first data frame", 3, 0, 4, kProgramWriteFailed},
-        {"gap frame", 4, 0, 3, kProgramWriteFailed},
-        {"second data frame", 5, 0, 4, kProgramWriteFailed},
-        {"region end", 6, 0, 5, kProgramWriteFailed},
-        {"none", 0, 0, 0, kProgramDone},
+        {"erase frame", 1, 0, 6, ProgramStatus::writeFailed},
+        {"query after the erase", 2, 0, 1, ProgramStatus::writeFailed},
+        {"answer to that query", 0, 1, 2, ProgramStatus::eraseAnswerFailed},
+        {"first data frame", 3, 0, 4, ProgramStatus::writeFailed},
+        {"gap frame", 4, 0, 3, ProgramStatus::writeFailed},
+        {"second data frame", 5, 0, 4, ProgramStatus::writeFailed},
+        {"region end", 6, 0, 5, ProgramStatus::writeFailed},
+        {"none", 0, 0, 0, ProgramStatus::done},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -121,8 +121,8 @@ TEST_F(Programming, UnusableLayoutLeavesTheBoxAlone) {
     start({config});
     connectInline();
     box->clearHostFrames();
-    EXPECT_EQ(programDevice(*session), base::code(PacketWriteResult::kLayoutUnusable));
-    EXPECT_EQ(session->programStatus, kProgramWriteFailed);
+    EXPECT_EQ(programDevice(*session), base::code(PacketWriteResult::layoutUnusable));
+    EXPECT_EQ(session->programStatus, ProgramStatus::writeFailed);
     EXPECT_TRUE(box->hostFrames().empty());
 }
 

@@ -14,7 +14,7 @@ class Session : public testsupport::SimSession {};
 TEST_F(Session, FreshSessionDefaults) {
     EXPECT_EQ(session->options, kOptionWorkerThread);
     EXPECT_EQ(session->target, 0);
-    EXPECT_EQ(session->programStatus, kProgramIdle);
+    EXPECT_EQ(session->programStatus, ProgramStatus::idle);
     EXPECT_EQ(session->identityKey,
               (std::array<std::uint8_t, 16>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                             0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));

@@ -53,7 +53,7 @@ TEST_F(Transfer, RequestCountsAtTheRegionEnd) {
     for (const Case& c : cases) {
         startWith(56, c.family, 0x1000, 0x1000);
         const std::uint32_t first = 0x1000 + 0x1000 - c.unitsToRead;
-        EXPECT_EQ(readRegion0(first), ReadMemoryOutcome::kDone);
+        EXPECT_EQ(readRegion0(first), ReadMemoryOutcome::done);
         EXPECT_EQ(requestCounts(), c.counts) << "family " << int(c.family) << " units " << c.unitsToRead;
         const auto frames = box->hostFrames();
         const std::uint32_t step = c.family == 2 ? 28 : 56;
@@ -68,15 +68,15 @@ TEST_F(Transfer, TargetOneRequestsCarryTheOffset) {
     startWith(56, 3, 0x1000, 0x100);
     session->target = 1;
     session->memoryMap().regions[0] = {1, 0x1D07C000, 0x100};
-    EXPECT_EQ(readRegion0(0), ReadMemoryOutcome::kDone);
+    EXPECT_EQ(readRegion0(0), ReadMemoryOutcome::done);
     ASSERT_FALSE(box->hostFrames().empty());
     EXPECT_EQ(box->hostFrames()[0][1], 0x25);
 }
 
 TEST_F(Transfer, FirstAddressAtOrPastTheEndSendsNothing) {
     startWith(56, 3, 0x1000, 0x100);
-    EXPECT_EQ(readRegion0(0x1100), ReadMemoryOutcome::kDone);
-    EXPECT_EQ(readRegion0(0xFFFFFFFF), ReadMemoryOutcome::kDone);
+    EXPECT_EQ(readRegion0(0x1100), ReadMemoryOutcome::done);
+    EXPECT_EQ(readRegion0(0xFFFFFFFF), ReadMemoryOutcome::done);
     EXPECT_TRUE(box->hostFrames().empty());
 }
 
@@ -88,7 +88,7 @@ TEST_F(Transfer, AnswersLandInTheImageByTheirAddress) {
         for (std::size_t i = 0; i < bytes; ++i) content[i] = static_cast<std::uint8_t>(i * 7 + 3);
         box->setMemory(0, 0x2000, content);
         std::vector<hid::Report> answers;
-        EXPECT_EQ(readRegion0(0x2000, &answers), ReadMemoryOutcome::kDone);
+        EXPECT_EQ(readRegion0(0x2000, &answers), ReadMemoryOutcome::done);
         const auto& image = session->memoryMap().images[0];
         EXPECT_TRUE(std::equal(content.begin(), content.end(), image.begin())) << "family " << int(family);
         EXPECT_EQ(answers.size(), box->hostFrames().size());
@@ -115,7 +115,7 @@ TEST_F(Transfer, LyingAnswersAreIgnored) {
         box->setMemory(0, 0x2000, std::vector<std::uint8_t>(100, 0x11));
         box->setAnswerFilter(c.lie);
         std::vector<hid::Report> answers;
-        EXPECT_EQ(readRegion0(0x2000, &answers), ReadMemoryOutcome::kDone) << c.what;
+        EXPECT_EQ(readRegion0(0x2000, &answers), ReadMemoryOutcome::done) << c.what;
         EXPECT_EQ(answers.size(), c.consumed ? 2u : 0u) << c.what;
         const auto& image = session->memoryMap().images[0];
         EXPECT_EQ(std::count(image.begin(), image.end(), 0x11), 0) << c.what;
@@ -139,7 +139,7 @@ TEST_F(Transfer, AnswerFittingTheSpareUnitIsPlaced) {
 TEST_F(Transfer, AtMostTenRequestsInFlight) {
     startWith(56, 3, 0x2000, 56 * 40);
     box->stopAnswering(true);
-    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::kFailed);
+    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::failed);
     EXPECT_EQ(box->hostFrames().size(), 10u);
 }
 
@@ -150,7 +150,7 @@ TEST_F(Transfer, LostAnswersEndTheReadAfterTwoWindows) {
         startWith(56, 3, 0x2000, 56 * 20);
         box->dropNthAnswer(lost);
         const auto began = Clock::now();
-        EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::kFailed) << lost;
+        EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::failed) << lost;
         const auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - began).count();
         EXPECT_GE(elapsed, window) << lost;
@@ -162,15 +162,15 @@ TEST_F(Transfer, LostAnswersEndTheReadAfterTwoWindows) {
 TEST_F(Transfer, OpenAndLinkFailures) {
     startWith(56, 3, 0x2000, 56 * 20);
     box->failOpens(hid::Access::write, true);
-    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::kWriteOpenFailed);
+    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::writeOpenFailed);
     box->failOpens(hid::Access::write, false);
     box->failOpens(hid::Access::read, true);
-    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::kFailed);
+    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::failed);
     box->failOpens(hid::Access::read, false);
     box->failNthWrite(4);
-    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::kFailed);
+    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::failed);
     box->unplugAfterReports(5);
-    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::kFailed);
+    EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::failed);
 }
 
 TEST_F(Transfer, UnusableGeometryFailsCleanly) {
@@ -181,7 +181,7 @@ TEST_F(Transfer, UnusableGeometryFailsCleanly) {
         startWith(56, 3, 0x2000, 100);
         session->memoryMap().packetDataSize = c.packetSize;
         session->memoryMap().bytesPerAddress = c.bytesPerAddress;
-        EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::kFailed)
+        EXPECT_EQ(readRegion0(0x2000), ReadMemoryOutcome::failed)
             << int(c.packetSize) << "/" << int(c.bytesPerAddress);
         EXPECT_TRUE(box->hostFrames().empty());
     }

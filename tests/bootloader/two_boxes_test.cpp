@@ -125,7 +125,7 @@ TEST_F(TwoBoxes, ReadAndProgramBothAtOnceWithoutSeeingEachOther) {
         EXPECT_EQ(session.devicePath(), sim::SimBackend::pathOf(b));
         const std::string text = sim::toIntelHex({{kFlash, images[b]}});
         StringLineReader reader(text);
-        ASSERT_EQ(loadHexImage(session, reader), bootloader::HexResult::kLoaded);
+        ASSERT_EQ(loadHexImage(session, reader), bootloader::HexResult::loaded);
     }
     // A paced link makes each operation last long enough for the two to run side by side.
     backend->setPaced(true);
@@ -148,8 +148,8 @@ TEST_F(TwoBoxes, ReadAndProgramBothAtOnceWithoutSeeingEachOther) {
         SCOPED_TRACE("box " + std::to_string(b));
         BootLoader& session = boxes[b]->session;
         EXPECT_EQ(session.lastResult, 0);
-        EXPECT_EQ(session.programStatus, kProgramDone);
-        EXPECT_EQ(session.readStatus, kReadDone);
+        EXPECT_EQ(session.programStatus, ProgramStatus::done);
+        EXPECT_EQ(session.readStatus, IdentityReadStatus::done);
         EXPECT_EQ(backend->memory(0, kFlash, images[b].size(), b), images[b]);
         BootLoaderField field;
         ASSERT_EQ(session.getField(0x100, &field), AccessResult::ok);
@@ -189,7 +189,7 @@ TEST_F(TwoBoxes, ACallbackOfOneSessionSeesTheOtherSessionBusy) {
     EXPECT_TRUE(waitForBoth());
     EXPECT_EQ(seenBusy, 1);
     EXPECT_EQ(startResult, base::code(StartResult::notPresentOrBusy));
-    EXPECT_EQ(other.readStatus, kReadDone);
+    EXPECT_EQ(other.readStatus, IdentityReadStatus::done);
 }
 
 }  // namespace

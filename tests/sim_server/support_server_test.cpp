@@ -63,10 +63,10 @@ TEST(SampleCatalogueTest, ImagesAreValidIntelHexWithCodeAndTheirFirmwareBlock) {
         const char* version;
         std::size_t minimumCode;
     } cases[] = {
-        {sim::SampleImageId::kAk02Current, "1.3", 384 * 1024},
-        {sim::SampleImageId::kAk02Older, "1.2", 1},
-        {sim::SampleImageId::kAk03Target0, "2.0", 1},
-        {sim::SampleImageId::kAk03Target1, "2.0", 1},
+        {sim::SampleImageId::ak02Current, "1.3", 384 * 1024},
+        {sim::SampleImageId::ak02Older, "1.2", 1},
+        {sim::SampleImageId::ak03Target0, "2.0", 1},
+        {sim::SampleImageId::ak03Target1, "2.0", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
@@ -102,8 +102,8 @@ TEST(SampleCatalogueTest, ImagesAreValidIntelHexWithCodeAndTheirFirmwareBlock) {
 }
 
 TEST(SampleCatalogueTest, ContainersCarryTheirImagesBetweenMarkers) {
-    const std::string a = sim::sampleImage(sim::SampleImageId::kAk03Target0).hexText;
-    const std::string b = sim::sampleImage(sim::SampleImageId::kAk03Target1).hexText;
+    const std::string a = sim::sampleImage(sim::SampleImageId::ak03Target0).hexText;
+    const std::string b = sim::sampleImage(sim::SampleImageId::ak03Target1).hexText;
     const std::string dual = sim::firmwareContainer(a, b);
     EXPECT_EQ(dual[0], '1');
     const std::size_t markerA = dual.find(":0000000aff\n");

@@ -246,7 +246,7 @@ TEST_F(WiredWindowTest, TheWholeRoadThroughTheWindow) {
     EXPECT_TRUE(barSeen);
     EXPECT_FALSE(shown("pUpdate"));
     EXPECT_TRUE(logHas("Press the Update button for update the device"));
-    const sim::SampleImage image = sim::sampleImage(sim::SampleImageId::kAk02Current);
+    const sim::SampleImage image = sim::sampleImage(sim::SampleImageId::ak02Current);
     EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
 }
 
@@ -300,7 +300,7 @@ TEST_F(WiredWindowTest, TheUpdateShowsTheNewFirmwareVersion) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return box->counts(0).reset > 0 && loggedIn() && find("btUpdate")->isEnabled(); }, kWaitMs));
     EXPECT_EQ(find<QLineEdit>("textBox_fwversion")->text(), "1.3");
-    const sim::SampleImage image = sim::sampleImage(sim::SampleImageId::kAk02Current);
+    const sim::SampleImage image = sim::sampleImage(sim::SampleImageId::ak02Current);
     EXPECT_EQ(box->memory(0, 0x1D07C000, 16), image.firmwareBlock);
     EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
 }
@@ -319,7 +319,7 @@ TEST_F(WiredWindowTest, StoppingTheWindowDuringProgrammingLetsTheRunFinish) {
     EXPECT_FALSE(logic().operationRunning());
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(box->counts(0).reset, 1);
-    const sim::SampleImage image = sim::sampleImage(sim::SampleImageId::kAk02Current);
+    const sim::SampleImage image = sim::sampleImage(sim::SampleImageId::ak02Current);
     EXPECT_EQ(box->memory(0, image.address, image.bytes.size()), image.bytes);
 }
 

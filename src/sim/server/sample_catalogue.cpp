@@ -50,22 +50,22 @@ std::string intelHex(const std::vector<HexSpan>& spans) {
 SampleImage sampleImage(SampleImageId id) {
     SampleImage image;
     switch (id) {
-        case SampleImageId::kAk02Current:  // as large as a real image; starts off a 64 KiB boundary
+        case SampleImageId::ak02Current:  // as large as a real image; starts off a 64 KiB boundary
             image.address = 0x1D00F800;
             image.bytes = patternBytes(std::size_t{384} * 1024, 0xA02013);
             image.firmwareVersion = "1.3";
             break;
-        case SampleImageId::kAk02Older:
+        case SampleImageId::ak02Older:
             image.address = 0x1D000000;
             image.bytes = patternBytes(0x0C00, 0xA02012);
             image.firmwareVersion = "1.2";
             break;
-        case SampleImageId::kAk03Target0:
+        case SampleImageId::ak03Target0:
             image.address = 0x1D000000;
             image.bytes = patternBytes(0x1000, 0xA03020);
             image.firmwareVersion = "2.0";
             break;
-        case SampleImageId::kAk03Target1:
+        case SampleImageId::ak03Target1:
             image.address = 0x1D004000;
             image.bytes = patternBytes(0x0A00, 0xB03020);
             image.firmwareVersion = "2.0";
@@ -91,12 +91,12 @@ bool writeSampleCatalogue(const std::string& folder) {
         "AK02 1.2: first public release.\r\n"
         "AK03 2.0: both processors updated together.\r\n";
     return writeFile(root / kSampleAk02Current,
-                     firmwareContainer(sampleImage(SampleImageId::kAk02Current).hexText, "")) &&
+                     firmwareContainer(sampleImage(SampleImageId::ak02Current).hexText, "")) &&
            writeFile(root / kSampleAk02Older,
-                     firmwareContainer(sampleImage(SampleImageId::kAk02Older).hexText, "")) &&
+                     firmwareContainer(sampleImage(SampleImageId::ak02Older).hexText, "")) &&
            writeFile(root / kSampleAk03Dual,
-                     firmwareContainer(sampleImage(SampleImageId::kAk03Target0).hexText,
-                                       sampleImage(SampleImageId::kAk03Target1).hexText)) &&
+                     firmwareContainer(sampleImage(SampleImageId::ak03Target0).hexText,
+                                       sampleImage(SampleImageId::ak03Target1).hexText)) &&
            writeFile(root / kSampleReleaseNotes, notes) &&
            writeFile(root / "AK02" / ".prices", "ak02_fw_1.3.hex 9.90\nak02_fw_1.2.hex 0\n");
 }

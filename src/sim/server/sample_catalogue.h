@@ -18,7 +18,7 @@ struct SampleImage {
     std::string hexText;                      // the Intel HEX text of both (ends with the end-of-file record)
 };
 
-enum class SampleImageId { kAk02Current, kAk02Older, kAk03Target0, kAk03Target1 };
+enum class SampleImageId { ak02Current, ak02Older, ak03Target0, ak03Target1 };
 
 // The exact image inside the sample containers, for comparing box memory after an update.
 SampleImage sampleImage(SampleImageId id);
