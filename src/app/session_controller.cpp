@@ -141,7 +141,7 @@ bool WindowLogic::boxBusy() {
 
 void WindowLogic::restoreSavedOptions() {
     std::uint8_t options = savedOptions_;
-    (void)boot_.setOptions(&options);  // called once the operation has ended, or from its end event
+    (void)boot_.setOptions(&options);  // called from an end event, where the accessors are not refused
 }
 
 void WindowLogic::keepFailureLine() {
