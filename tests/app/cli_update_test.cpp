@@ -1,9 +1,6 @@
 // arvex-cli update: the whole road on a terminal, as a user runs it without a server of their own.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -150,17 +147,9 @@ TEST(CliUpdate, AFailedProgrammingEndsAtOnceWithItsCause) {
 TEST(CliUpdate, SignalsRemoveTheTemporaryFolders) {
     for (const int signal : {SIGINT, SIGTERM}) {
         testsupport::TempDir temp;
-        const pid_t child = fork();
+        const pid_t child = testsupport::spawnCli({"--simulate=unplugged", "--wait", "0", "update"},
+                                                  {{"TMPDIR", temp.path()}});
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            const int devNull = ::open("/dev/null", O_WRONLY);
-            dup2(devNull, 1);
-            dup2(devNull, 2);
-            ::setenv("TMPDIR", temp.path().c_str(), 1);
-            execl(ARVEX_CLI, ARVEX_CLI, "--simulate=unplugged", "--wait", "0", "update",
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
         // It waits for the box for ever once the window logic and the stand-in server are set up.
         const auto entries = [&] {
             std::size_t count = 0;
@@ -175,11 +164,7 @@ TEST(CliUpdate, SignalsRemoveTheTemporaryFolders) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         EXPECT_GE(entries(), 3u) << "the run's folder, its image folder and the catalogue";
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        ASSERT_EQ(kill(child, signal), 0);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal;
-        EXPECT_EQ(WEXITSTATUS(status), 130) << "signal " << signal;
+        EXPECT_EQ(testsupport::interruptAndWait(child, signal), 130) << "signal " << signal;
         EXPECT_EQ(entries(), 0u) << "signal " << signal;
     }
 }

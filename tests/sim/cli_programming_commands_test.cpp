@@ -2,10 +2,7 @@
 // in a state file between runs.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,7 +23,9 @@
 namespace {
 
 using testsupport::CliRun;
+using testsupport::interruptAndWait;
 using testsupport::runCli;
+using testsupport::spawnCli;
 
 class CliProgrammingCommands : public ::testing::Test {
 protected:
@@ -188,23 +187,12 @@ TEST_F(CliProgrammingCommands, BoxCommandsWaitForABoxAndSaySo) {
 TEST_F(CliProgrammingCommands, SignalsSaveTheStateAndEndWith130) {
     for (const int signal : {SIGINT, SIGTERM}) {
         const std::string stateFile = (folder / ("signal" + std::to_string(signal) + ".state")).string();
-        const pid_t child = fork();
+        const pid_t child =
+            spawnCli({"--simulate=unplugged", "--sim-state", stateFile, "--wait", "0", "identify"});
         ASSERT_GE(child, 0);
-        if (child == 0) {
-            const int devNull = ::open("/dev/null", O_WRONLY);
-            dup2(devNull, 1);
-            dup2(devNull, 2);
-            execl(ARVEX_CLI, ARVEX_CLI, "--simulate=unplugged", "--sim-state", stateFile.c_str(), "--wait",
-                  "0", "identify", static_cast<char*>(nullptr));
-            _exit(127);
-        }
         // Give it time to start waiting for the box; it waits for ever.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        ASSERT_EQ(kill(child, signal), 0);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal;
-        EXPECT_EQ(WEXITSTATUS(status), 130) << "signal " << signal;
+        EXPECT_EQ(interruptAndWait(child, signal), 130) << "signal " << signal;
         std::ifstream in(stateFile, std::ios::binary);
         std::string header;
         std::getline(in, header);
