@@ -12,6 +12,7 @@
 #include "bootloader/session.h"
 #include "cli/flash_job.h"
 #include "cli/fleet.h"
+#include "new_box_watcher.h"
 #include "sim/box/hex_writer.h"
 #include "sim/box/presets.h"
 #include "support/box_results.h"
@@ -126,25 +127,13 @@ TEST(WaitNew, FlashesEachBoxAsItArrivesAndSkipsOneBackFromItsReset) {
         return outcome;
     };
     const auto readSerial = [&](const std::string& path) { return cli::readBoxSerial(bus, path, 5); };
-    std::atomic<bool> stop{false};
-    int code = -1;
-    std::thread watcher([&] {
-        code = cli::runOnEachNewBox(*bus, flashAndReset, readSerial, board, stop, {50ms, 30000ms});
-    });
-    const auto waitFor = [&](const auto& done) {
-        const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (!done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(20ms);
-        return done();
-    };
-    const auto finished = [&](std::size_t rows) {
-        return [&, rows] { return board.rowCount() == rows && board.outcome(rows - 1).has_value(); };
-    };
+    testsupport::NewBoxWatcher watcher(*bus, flashAndReset, readSerial, board);
     bus->plug(0);
-    EXPECT_TRUE(waitFor(finished(1)));
+    EXPECT_TRUE(watcher.waitForRows(1));
     bus->plug(1);
-    EXPECT_TRUE(waitFor(finished(2)));
+    EXPECT_TRUE(watcher.waitForRows(2));
     // Both boxes come back from their resets and are seen again.
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(testsupport::waitFor([&] {
         const std::string text = contents(outFile);
         std::size_t skips = 0;
         for (std::size_t at = text.find("not updated again"); at != std::string::npos;
@@ -152,8 +141,7 @@ TEST(WaitNew, FlashesEachBoxAsItArrivesAndSkipsOneBackFromItsReset) {
             ++skips;
         return skips == 2;
     }));
-    stop = true;
-    watcher.join();
+    const int code = watcher.stop();
     std::fclose(out);
     const std::string text = contents(outFile);
     EXPECT_EQ(code, 0) << text;

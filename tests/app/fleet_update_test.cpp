@@ -12,6 +12,7 @@
 #include "cli/flash_job.h"
 #include "cli/fleet.h"
 #include "cli/update_job.h"
+#include "new_box_watcher.h"
 #include "sim/box/presets.h"
 #include "sim/server/support_server.h"
 #include "support/temp_dir.h"
@@ -103,26 +104,13 @@ TEST(UpdateWaitNew, UpdatesEachBoxAsItArrivesAndOnlyOnce) {
         return cli::updateBox(fleet.bus, path, fleet.request, reporter);
     };
     const auto readSerial = [&](const std::string& path) { return cli::readBoxSerial(fleet.bus, path, 5); };
-    std::atomic<bool> stop{false};
-    int code = -1;
-    std::thread watcher([&] {
-        code = cli::runOnEachNewBox(*fleet.bus, job, readSerial, board, stop, {50ms, 30000ms});
-    });
-    const auto waitFor = [&](const auto& done) {
-        const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (!done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(20ms);
-        return done();
-    };
-    const auto finished = [&](std::size_t rows) {
-        return [&, rows] { return board.rowCount() == rows && board.outcome(rows - 1).has_value(); };
-    };
+    testsupport::NewBoxWatcher watcher(*fleet.bus, job, readSerial, board);
     fleet.bus->plug(0);
-    EXPECT_TRUE(waitFor(finished(1)));
+    EXPECT_TRUE(watcher.waitForRows(1));
     fleet.bus->plug(1);
-    EXPECT_TRUE(waitFor(finished(2)));
+    EXPECT_TRUE(watcher.waitForRows(2));
     std::this_thread::sleep_for(1500ms);  // more than a reset's time off the bus and several looks at it
-    stop = true;
-    watcher.join();
+    const int code = watcher.stop();
     const std::string text = fleet.text();
     EXPECT_EQ(code, 0) << text;
     EXPECT_EQ(board.rowCount(), 2u) << text;

@@ -14,40 +14,28 @@ template <class Enum>
 concept ScopedEnum = std::is_enum_v<Enum> && !std::is_convertible_v<Enum, int>;
 
 template <ScopedEnum Enum>
-void printResult(const Enum& value, std::ostream* out) {
+void PrintTo(const Enum& value, std::ostream* out) {
     *out << base::code(value);
 }
 
 }  // namespace testing_support
 
-// gtest finds PrintTo next to the type: one for every scoped enum of each namespace.
+// gtest finds PrintTo next to the type: every scoped enum of these namespaces prints as its number.
 namespace bootloader {
-template <testing_support::ScopedEnum Enum>
-void PrintTo(const Enum& value, std::ostream* out) {
-    testing_support::printResult(value, out);
-}
+using testing_support::PrintTo;
 inline void PrintTo(const StartOutcome& outcome, std::ostream* out) {
     *out << "start " << base::code(outcome.start) << ", ran here " << outcome.ranHere;
 }
 }  // namespace bootloader
 
 namespace hid {
-template <testing_support::ScopedEnum Enum>
-void PrintTo(const Enum& value, std::ostream* out) {
-    testing_support::printResult(value, out);
-}
+using testing_support::PrintTo;
 }  // namespace hid
 
 namespace crypto {
-template <testing_support::ScopedEnum Enum>
-void PrintTo(const Enum& value, std::ostream* out) {
-    testing_support::printResult(value, out);
-}
+using testing_support::PrintTo;
 }  // namespace crypto
 
 namespace app {
-template <testing_support::ScopedEnum Enum>
-void PrintTo(const Enum& value, std::ostream* out) {
-    testing_support::printResult(value, out);
-}
+using testing_support::PrintTo;
 }  // namespace app
