@@ -5,6 +5,7 @@
 #include <set>
 #include <thread>
 
+#include "cli/json_line.h"
 #include "hid/discovery.h"
 
 namespace cli {
@@ -14,23 +15,6 @@ namespace {
 using std::chrono::milliseconds;
 constexpr milliseconds kRedrawEvery{100};  // a terminal's lines at most ten times a second
 constexpr int kPlainStep = 10;             // plain and json progress: one line per 10 %
-
-std::string jsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            quoted += escaped;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + '"';
-}
 
 std::string seconds(FleetBoard::Clock::duration elapsed) {
     char text[32];
@@ -71,7 +55,7 @@ void FleetBoard::serial(std::size_t row, const std::string& serial) {
     std::lock_guard lock(mutex_);
     rows_.at(row).serial = serial;
     if (style_ == Style::json)
-        eventLocked(rows_[row], "\"event\":\"identity\",\"serial\":" + jsonString(serial));
+        eventLocked(rows_[row], "\"event\":\"identity\",\"serial\":" + jsonQuoted(serial));
     if (style_ == Style::plain) std::fprintf(out_, "%s: serial %s\n", rows_[row].box.c_str(), serial.c_str());
     redrawLocked(true);
 }
@@ -87,7 +71,7 @@ void FleetBoard::progress(std::size_t row, const std::string& phase, int percent
     r.shownPhase = r.phase;
     r.shownPercent = r.percent;
     if (style_ == Style::json)
-        eventLocked(r, "\"event\":\"progress\",\"phase\":" + jsonString(phase) +
+        eventLocked(r, "\"event\":\"progress\",\"phase\":" + jsonQuoted(phase) +
                            ",\"percent\":" + std::to_string(r.percent));
     else
         std::fprintf(out_, "%s: %s %d%%\n", r.box.c_str(), phase.c_str(), r.percent);
@@ -96,7 +80,7 @@ void FleetBoard::progress(std::size_t row, const std::string& phase, int percent
 
 void FleetBoard::line(std::size_t row, const std::string& text) {
     std::lock_guard lock(mutex_);
-    if (style_ == Style::json) eventLocked(rows_.at(row), "\"event\":\"log\",\"text\":" + jsonString(text));
+    if (style_ == Style::json) eventLocked(rows_.at(row), "\"event\":\"log\",\"text\":" + jsonQuoted(text));
     if (style_ == Style::plain) std::fprintf(out_, "%s: %s\n", rows_.at(row).box.c_str(), text.c_str());
     std::fflush(out_);
 }
@@ -108,7 +92,7 @@ void FleetBoard::finish(std::size_t row, const BoxOutcome& outcome) {
     r.ended = Clock::now();
     if (style_ == Style::json)
         eventLocked(r, "\"event\":\"result\",\"exit\":" + std::to_string(outcome.exitCode) +
-                           ",\"result\":" + jsonString(outcome.result));
+                           ",\"result\":" + jsonQuoted(outcome.result));
     if (style_ == Style::plain)
         std::fprintf(out_, "%s: %s (%s)\n", r.box.c_str(), outcome.result.c_str(),
                      seconds(r.ended - r.began).c_str());
@@ -119,7 +103,7 @@ void FleetBoard::finish(std::size_t row, const BoxOutcome& outcome) {
 void FleetBoard::note(const std::string& text) {
     std::lock_guard lock(mutex_);
     if (style_ == Style::json) {
-        std::fprintf(out_, "{\"event\":\"log\",\"text\":%s}\n", jsonString(text).c_str());
+        std::fprintf(out_, "{\"event\":\"log\",\"text\":%s}\n", jsonQuoted(text).c_str());
     } else {
         // On a terminal the note goes above the box lines, which are drawn again below it.
         if (style_ == Style::terminal && drawnRows_ > 0) std::fprintf(out_, "\x1b[%zuA\x1b[J", drawnRows_);
@@ -152,7 +136,7 @@ void FleetBoard::redrawLocked(bool force) {
 }
 
 void FleetBoard::eventLocked(const Row& row, const std::string& fields) {
-    std::fprintf(out_, "{\"box\":%s,%s}\n", jsonString(row.box).c_str(), fields.c_str());
+    std::fprintf(out_, "{\"box\":%s,%s}\n", jsonQuoted(row.box).c_str(), fields.c_str());
     std::fflush(out_);
 }
 
@@ -163,8 +147,8 @@ void FleetBoard::printSummary() {
         for (const Row& row : rows_)
             eventLocked(
                 row,
-                "\"event\":\"summary\",\"serial\":" + jsonString(row.serial) +
-                    ",\"result\":" + jsonString(row.outcome ? row.outcome->result : "interrupted") +
+                "\"event\":\"summary\",\"serial\":" + jsonQuoted(row.serial) +
+                    ",\"result\":" + jsonQuoted(row.outcome ? row.outcome->result : "interrupted") +
                     ",\"exit\":" + std::to_string(row.outcome ? row.outcome->exitCode : 1) + ",\"seconds\":" +
                     std::to_string(
                         std::chrono::duration<double>((row.outcome ? row.ended : now) - row.began).count()));

@@ -105,6 +105,19 @@ TEST(FleetBoard, ExitCodeIsTheFirstFailureInBoxOrder) {
     EXPECT_EQ(count, 9);
 }
 
+// The window's texts are Windows-1252: a JSON line carries them as UTF-8, so that it stays valid JSON.
+TEST(FleetBoard, JsonLinesCarryWindowTextsAsUtf8) {
+    const testsupport::TempDir dir;
+    const std::string outFile = dir.file("out.txt");
+    std::FILE* out = std::fopen(outFile.c_str(), "w");
+    cli::FleetBoard board(out, cli::FleetBoard::Style::json);
+    board.add("a");
+    board.line(0, "Versi\xF3n \"1.3\"\t");
+    std::fclose(out);
+    EXPECT_NE(contents(outFile).find("\"text\":\"Versi\xC3\xB3n \\\"1.3\\\"\\t\""), std::string::npos)
+        << contents(outFile);
+}
+
 // A workshop plugs boxes in one after another; each is flashed and reset, and a box that comes back after
 // that reset is skipped.
 TEST(WaitNew, FlashesEachBoxAsItArrivesAndSkipsOneBackFromItsReset) {
